@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+#include <chrono>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace codalume {
+
+enum class AlertStyle { Warning = 0, Informational = 1, Critical = 2 };
+
+// Answer of runAlert for the first button; the n-th button answers firstButtonReturn + n - 1.
+inline constexpr int firstButtonReturn = 1000;
+// Answer of a save panel that was confirmed.
+inline constexpr int modalResponseOK = 1;
+
+// A modal alert as a value: what the user reads and which buttons, in order, they can press.
+struct Alert {
+    AlertStyle style = AlertStyle::Warning;
+    QString messageText;
+    QString informativeText;    // empty: none
+    QString iconSymbol;         // e.g. "photo.fill"; empty or unknown: the default icon
+    QString iconDescription;    // accessible name of the icon
+    // Accessory image view: `accessoryImage` shown scaled proportionally into a view of
+    // `accessoryImageSize` points. Used when accessoryImageSize is not empty.
+    QImage accessoryImage;
+    QSize accessoryImageSize;
+    // Accessory widget (a form panel); not owned, must outlive runAlert.
+    QWidget *accessoryWidget = nullptr;
+    // Window growth beyond the natural size (the settings form asks for a wider, taller window).
+    int windowExtraWidth = 0;
+    int windowExtraHeight = 0;
+    QStringList buttons;        // in order; the first is the default. None: one "OK" button
+};
+
+struct SavePanelOptions {
+    QString title;
+    QString message;
+    QString proposedFileName;
+    bool pngOnly = true;
+    bool canCreateDirectories = true;
+};
+
+// Every desktop service the logic uses. QtPlatform is the real one; tests use a scripted one
+// that records alerts and answers from a script. All calls and callbacks happen on the main
+// thread.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Runs the alert modally; returns firstButtonReturn + index of the button pressed.
+    virtual int runAlert(const Alert &alert) = 0;
+
+    // Clipboard: plain text (an empty string is text), an image, or nothing.
+    virtual std::optional<QString> clipboardText() = 0;
+    virtual std::optional<QImage> clipboardImage() = 0;
+    virtual void clearClipboard() = 0;
+
+    // Shows a save panel without blocking; `completion` runs once, later, on the main thread
+    // with the response (modalResponseOK when confirmed) and the chosen path (empty if none).
+    using SavePanelCompletion = std::function<void(int response, const QString &path)>;
+    virtual void beginSavePanel(const SavePanelOptions &options,
+                                SavePanelCompletion completion) = 0;
+
+    // Workspace: results are ignored by every caller.
+    virtual void revealFile(const QString &path) = 0;
+    virtual void openUrl(const QUrl &url) = 0;
+
+    // Persistent booleans of this application; a missing key reads as false.
+    virtual bool userDefaultBool(const QString &key) = 0;
+    virtual void setUserDefaultBool(const QString &key, bool value) = 0;
+
+    // Runs the task once on the main thread, no earlier than `delay` from now.
+    virtual void runLater(std::chrono::milliseconds delay, std::function<void()> task) = 0;
+
+    // Seconds since 1970 (saved pictures are named after it).
+    virtual double currentTime() = 0;
+
+    // Device pixels per point of the saved pictures: 2, or the screen's ratio when higher.
+    virtual double pictureScale() = 0;
+
+    // Paths (see app/paths.h for what the real ones are).
+    virtual QString homeDirectory() = 0;
+    virtual QString temporaryDirectory() = 0;
+    virtual QString downloadsDirectory() = 0;
+    virtual QString applicationPath() = 0;
+};
+
+}  // namespace codalume

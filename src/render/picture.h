@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QImage>
+#include <optional>
+#include <variant>
+
+#include "render/code_image.h"
+
+namespace codalume {
+
+// What saving receives: a rendered code picture, or an image taken from the clipboard that is
+// written unchanged (alpha kept).
+class Picture {
+public:
+    Picture(CodePicture code) : content_(std::move(code)) {}
+    Picture(QImage image) : content_(std::move(image)) {}
+
+    QSize pixelSize() const;
+    const CodePicture *codePicture() const { return std::get_if<CodePicture>(&content_); }
+    const QImage *image() const { return std::get_if<QImage>(&content_); }
+
+private:
+    std::variant<CodePicture, QImage> content_;
+};
+
+// Encodes the picture as PNG into `out`, painting code pictures band by band so memory stays
+// bounded by a band, not by the picture. False with a one-line reason on failure (a null
+// image, a write error).
+bool writePng(const Picture &picture, QIODevice &out, QString *error = nullptr);
+
+// The PNG bytes of the picture, or nothing when it cannot be converted.
+std::optional<QByteArray> encodePng(const Picture &picture);
+
+}  // namespace codalume

@@ -1,0 +1,36 @@
+#include "render/trace.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace codalume {
+
+void trace(const QString &line) {
+    const QByteArray bytes = line.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+QString formatNumber(double value) {
+    if (std::isnan(value)) {
+        return QStringLiteral("nan");
+    }
+    if (std::isinf(value)) {
+        return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    QString text = QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
+    if (!text.contains(u'.') && !text.contains(u'e')) {
+        text += QStringLiteral(".0");
+    }
+    return text;
+}
+
+QString formatPair(double x, double y) {
+    return u'(' + formatNumber(x) + QStringLiteral(", ") + formatNumber(y) + u')';
+}
+
+}  // namespace codalume

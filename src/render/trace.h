@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+namespace codalume {
+
+// Writes one diagnostic line to standard output and flushes it, so traces interleave
+// correctly with anything a test or a pipe reads.
+void trace(const QString &line);
+
+// Shortest decimal text that reads back to the same double, always with a fractional part:
+// 40 -> "40.0", 0.1 -> "0.1", 1e+300 -> "1e+300".
+QString formatNumber(double value);
+
+// "(x, y)" with both numbers in formatNumber's form.
+QString formatPair(double x, double y);
+
+}  // namespace codalume

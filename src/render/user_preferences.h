@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+namespace codalume {
+
+// The one settings record. Field order is the file's member order; defaults are the values a
+// user gets before the settings dialog was ever saved. The file itself is read and written by
+// settings/preferences_file.h; the record lives here because the renderer reads it.
+struct UserPreferences {
+    bool showPreview = true;
+    int64_t fontSize = 14;
+    QString fontStyle = QStringLiteral("VSCode");
+    QString fontColor = QStringLiteral("#FFFFFF");        // carried through unchanged
+    QString backgroundColor = QStringLiteral("#1E1E1E");  // carried through unchanged
+    QString authorName;
+    QString email;
+    QString wechat;
+    QString blog;
+    bool startAtLogin = false;
+    bool saveToDownloads = true;
+    bool showAuthorName = true;
+    bool showEmail = true;
+    bool showWechat = true;
+    bool showBlog = true;
+    double backgroundColorR = 0.12;
+    double backgroundColorG = 0.12;
+    double backgroundColorB = 0.12;
+    bool useGradientBackground = false;
+    double gradientEndColorR = 0.2;
+    double gradientEndColorG = 0.2;
+    double gradientEndColorB = 0.3;
+    QString gradientDirection = QStringLiteral("vertical");
+
+    bool operator==(const UserPreferences &) const = default;
+};
+
+}  // namespace codalume

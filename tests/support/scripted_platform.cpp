@@ -1,0 +1,66 @@
+#include "support/scripted_platform.h"
+
+#include <stdexcept>
+
+#include "app/paths.h"
+
+namespace codalume::testing {
+
+void ScriptedPlatform::answerNext(int response) {
+    answers_.push_back([response](const Alert &) { return response; });
+}
+
+void ScriptedPlatform::answerNext(Answer answer) { answers_.push_back(std::move(answer)); }
+
+int ScriptedPlatform::runAlert(const Alert &alert) {
+    int answer = firstButtonReturn;
+    if (!answers_.empty()) {
+        Answer next = std::move(answers_.front());
+        answers_.pop_front();
+        answer = next(alert);
+    }
+    RecordedAlert record{alert, alert.accessoryWidget != nullptr, answer};
+    record.alert.accessoryWidget = nullptr;
+    alerts.push_back(std::move(record));
+    return answer;
+}
+
+void ScriptedPlatform::clearClipboard() {
+    text.reset();
+    image.reset();
+    ++clipboardClears;
+}
+
+void ScriptedPlatform::beginSavePanel(const SavePanelOptions &options,
+                                      SavePanelCompletion completion) {
+    savePanels.push_back({options, std::move(completion), false});
+}
+
+void ScriptedPlatform::completeSavePanel(size_t index, int response, const QString &path) {
+    if (index >= savePanels.size() || savePanels[index].completed) {
+        throw std::logic_error("no open save panel at that index");
+    }
+    savePanels[index].completed = true;
+    // Copy: the completion may open further panels and grow the vector.
+    SavePanelCompletion completion = savePanels[index].completion;
+    completion(response, path);
+}
+
+void ScriptedPlatform::runLater(std::chrono::milliseconds delay, std::function<void()> task) {
+    pendingTasks.push_back({delay, std::move(task)});
+}
+
+void ScriptedPlatform::runPendingTasks() {
+    while (!pendingTasks.empty()) {
+        PendingTask task = std::move(pendingTasks.front());
+        pendingTasks.erase(pendingTasks.begin());
+        task.task();
+    }
+}
+
+QString ScriptedPlatform::homeDirectory() { return codalume::homeDirectory(); }
+QString ScriptedPlatform::temporaryDirectory() { return codalume::temporaryDirectory(); }
+QString ScriptedPlatform::downloadsDirectory() { return codalume::downloadsDirectory(); }
+QString ScriptedPlatform::applicationPath() { return codalume::applicationPath(); }
+
+}  // namespace codalume::testing
