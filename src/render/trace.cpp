@@ -6,11 +6,18 @@
 
 namespace codalume {
 
+namespace {
+bool toStandardError = false;
+}  // namespace
+
+void setTraceToStandardError(bool enabled) { toStandardError = enabled; }
+
 void trace(const QString &line) {
+    std::FILE *stream = toStandardError ? stderr : stdout;
     const QByteArray bytes = line.toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
 }
 
 QString formatNumber(double value) {

@@ -8,6 +8,10 @@ namespace codalume {
 // correctly with anything a test or a pipe reads.
 void trace(const QString &line);
 
+// Sends trace lines to standard error instead, for the command line, whose standard output
+// carries its result.
+void setTraceToStandardError(bool enabled);
+
 // Shortest decimal text that reads back to the same double, always with a fractional part:
 // 40 -> "40.0", 0.1 -> "0.1", 1e+300 -> "1e+300".
 QString formatNumber(double value);
