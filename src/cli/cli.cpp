@@ -1,0 +1,323 @@
+#include "cli/cli.h"
+
+#include <QCommandLineParser>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+#include "app/paths.h"
+#include "render/code_image.h"
+#include "render/language.h"
+#include "render/picture.h"
+#include "render/trace.h"
+#include "settings/preferences_file.h"
+
+namespace codalume {
+
+namespace {
+
+constexpr int exitSuccess = 0;
+constexpr int exitFailure = 1;
+constexpr int exitUsage = 2;
+
+// Larger inputs cannot fit in a picture anyway; refusing them early keeps memory bounded.
+constexpr qint64 maxInputBytes = 64 * 1024 * 1024;
+
+void printLine(std::FILE *stream, const QString &text) {
+    const QByteArray bytes = text.toUtf8() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+int fail(const QString &message) {
+    printLine(stderr, QStringLiteral("codalume: ") + message);
+    return exitFailure;
+}
+
+int usageError(const QString &message) {
+    printLine(stderr, QStringLiteral("codalume: ") + message);
+    printLine(stderr, QStringLiteral("Try 'codalume --help' for more information."));
+    return exitUsage;
+}
+
+struct Input {
+    QString text;
+    QString error;  // empty on success
+};
+
+QString describe(const QString &path) {
+    return path == u"-" ? QStringLiteral("standard input") : path;
+}
+
+// Reads the whole input as strict UTF-8 text: invalid sequences and NUL bytes are refused
+// rather than silently replaced, so a binary file never turns into a picture of garbage.
+Input readInput(const QString &path) {
+    QFile file;
+    bool opened = false;
+    if (path == u"-") {
+        opened = file.open(stdin, QIODevice::ReadOnly);
+    } else {
+        file.setFileName(path);
+        if (QFileInfo(path).isDir()) {
+            return {{}, QStringLiteral("cannot read %1: it is a directory").arg(path)};
+        }
+        opened = file.open(QIODevice::ReadOnly);
+    }
+    if (!opened) {
+        return {{}, QStringLiteral("cannot read %1: %2").arg(describe(path), file.errorString())};
+    }
+    QByteArray bytes;
+    char chunk[65536];
+    for (;;) {
+        const qint64 n = file.read(chunk, sizeof chunk);
+        if (n < 0) {
+            return {{}, QStringLiteral("cannot read %1: %2").arg(describe(path),
+                                                                  file.errorString())};
+        }
+        if (n == 0) {
+            break;
+        }
+        if (bytes.size() + n > maxInputBytes) {
+            return {{}, QStringLiteral("%1 is larger than %2 MiB").arg(describe(path))
+                            .arg(maxInputBytes / (1024 * 1024))};
+        }
+        bytes.append(chunk, n);
+    }
+    if (bytes.contains('\0')) {
+        return {{}, QStringLiteral("%1 contains NUL bytes; it is not a text file")
+                        .arg(describe(path))};
+    }
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) {
+        return {{}, QStringLiteral("%1 is not valid UTF-8 text").arg(describe(path))};
+    }
+    if (text.startsWith(QChar(0xFEFF))) {
+        text.remove(0, 1);  // a byte-order mark is not part of the code
+    }
+    return {text, {}};
+}
+
+std::optional<UserPreferences> preferencesFrom(const QString &path, QString *error) {
+    if (path.isEmpty()) {
+        return loadPreferences();
+    }
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read preferences file %1: %2")
+                     .arg(path, QFileInfo(path).isDir() ? QStringLiteral("it is a directory")
+                                                        : file.errorString());
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(maxPreferencesFileSize + 1);
+    std::optional<UserPreferences> decoded;
+    if (bytes.size() <= maxPreferencesFileSize) {
+        decoded = decodePreferences(bytes);
+    }
+    if (!decoded) {
+        *error = QStringLiteral("%1 is not a valid preferences file").arg(path);
+    }
+    return decoded;
+}
+
+// The first free "code_image_<seconds>[_N].png" in the folder: a picture is never replaced.
+QString newPictureName(const QString &folder, qint64 seconds) {
+    const QString stem = QStringLiteral("code_image_%1").arg(seconds);
+    QString path = folder + u'/' + stem + QStringLiteral(".png");
+    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n) {
+        path = folder + u'/' + stem + QStringLiteral("_%1.png").arg(n);
+    }
+    return path;
+}
+
+// Writes the PNG next to the target and renames it into place, so a failure never leaves a
+// partial file behind.
+bool writePicture(const Picture &picture, const QString &path, QString *error) {
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    QString reason;
+    if (!writePng(picture, file, &reason)) {
+        file.cancelWriting();
+        *error = reason.isEmpty() ? file.errorString() : reason;
+        return false;
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+int runRender(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Render code as a highlighted picture and write it as PNG."));
+    parser.addHelpOption();
+    const QCommandLineOption outputOption(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("Write the PNG to <file> (default: a new code_image_<seconds>.png in the "
+                       "Downloads folder)."),
+        QStringLiteral("file"));
+    const QCommandLineOption languageOption(
+        QStringLiteral("language"),
+        QStringLiteral("Highlight as <name> instead of detecting the language."),
+        QStringLiteral("name"));
+    const QCommandLineOption scaleOption(
+        QStringLiteral("scale"), QStringLiteral("Device pixels per point (default 2)."),
+        QStringLiteral("n"), QStringLiteral("2"));
+    const QCommandLineOption preferencesOption(
+        QStringLiteral("preferences"),
+        QStringLiteral("Use the settings in <file> instead of ~/.codalume_prefs.json."),
+        QStringLiteral("file"));
+    parser.addOptions({outputOption, languageOption, scaleOption, preferencesOption});
+    parser.addPositionalArgument(QStringLiteral("render"), QStringLiteral("Render a picture."));
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("The code to render; - or nothing reads "
+                                                "standard input."),
+                                 QStringLiteral("[FILE|-]"));
+    if (!parser.parse(arguments)) {
+        return usageError(parser.errorText());
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        printLine(stdout, parser.helpText().trimmed());
+        return exitSuccess;
+    }
+    const QStringList positional = parser.positionalArguments().mid(1);
+    if (positional.size() > 1) {
+        return usageError(QStringLiteral("render takes one input file, not %1")
+                              .arg(positional.size()));
+    }
+    bool scaleOk = false;
+    const double scale = parser.value(scaleOption).toDouble(&scaleOk);
+    if (!scaleOk || !std::isfinite(scale) || scale <= 0 || scale > 16) {
+        return usageError(QStringLiteral("--scale wants a number above 0 and at most 16, not '%1'")
+                              .arg(parser.value(scaleOption)));
+    }
+    if (parser.isSet(outputOption) && parser.value(outputOption).isEmpty()) {
+        return usageError(QStringLiteral("--output wants a file name"));
+    }
+
+    const Input input = readInput(positional.value(0, QStringLiteral("-")));
+    if (!input.error.isEmpty()) {
+        return fail(input.error);
+    }
+    QString error;
+    const std::optional<UserPreferences> preferences =
+        preferencesFrom(parser.value(preferencesOption), &error);
+    if (!preferences) {
+        return fail(error);
+    }
+    const QString language = parser.isSet(languageOption) ? parser.value(languageOption)
+                                                          : detectLanguage(input.text);
+
+    const std::optional<CodePicture> picture =
+        generateCodeImage(input.text, language, *preferences, scale, &error);
+    if (!picture) {
+        return fail(QStringLiteral("cannot make the picture: %1").arg(error));
+    }
+
+    QString output = parser.value(outputOption);
+    if (output.isEmpty()) {
+        const QString folder = downloadsDirectory();
+        if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+            return fail(QStringLiteral("cannot create the folder %1").arg(folder));
+        }
+        output = newPictureName(folder, QDateTime::currentSecsSinceEpoch());
+    }
+    if (!writePicture(*picture, output, &error)) {
+        return fail(QStringLiteral("cannot write %1: %2").arg(output, error));
+    }
+    printLine(stdout, QFileInfo(output).absoluteFilePath());
+    return exitSuccess;
+}
+
+int runDetect(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Print the language name of the code."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("detect"), QStringLiteral("Name the language."));
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("The code; - or nothing reads standard input."),
+                                 QStringLiteral("[FILE|-]"));
+    if (!parser.parse(arguments)) {
+        return usageError(parser.errorText());
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        printLine(stdout, parser.helpText().trimmed());
+        return exitSuccess;
+    }
+    const QStringList positional = parser.positionalArguments().mid(1);
+    if (positional.size() > 1) {
+        return usageError(QStringLiteral("detect takes one input file, not %1")
+                              .arg(positional.size()));
+    }
+    const Input input = readInput(positional.value(0, QStringLiteral("-")));
+    if (!input.error.isEmpty()) {
+        return fail(input.error);
+    }
+    printLine(stdout, detectLanguage(input.text));
+    return exitSuccess;
+}
+
+QString mainHelp() {
+    return QStringLiteral(
+        "Usage: codalume [COMMAND] [OPTIONS]\n"
+        "Turns code into a highlighted PNG picture. Without a command, starts the tray program.\n"
+        "\n"
+        "Commands:\n"
+        "  render [FILE|-] [-o OUT.png] [--language NAME] [--scale N] [--preferences FILE]\n"
+        "                  Render the code (standard input by default) and print the path of\n"
+        "                  the PNG written. Trace lines go to standard error.\n"
+        "  detect [FILE|-] Print the language name of the code.\n"
+        "\n"
+        "Options:\n"
+        "  -h, --help      Show this help (or a command's, after the command).\n"
+        "  -v, --version   Show the version.\n"
+        "\n"
+        "Exit status: 0 on success, 1 on failure (with a one-line message), 2 on wrong usage.");
+}
+
+}  // namespace
+
+int runCommandLine(int argc, char **argv) {
+    // The command line never needs a display; fonts and painting work off screen.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("codalume"));
+    QGuiApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    setTraceToStandardError(true);
+
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString command = arguments.value(1);
+    if (command == u"render") {
+        return runRender(arguments);
+    }
+    if (command == u"detect") {
+        return runDetect(arguments);
+    }
+    if (command == u"--help" || command == u"-h" || command == u"help") {
+        printLine(stdout, mainHelp());
+        return exitSuccess;
+    }
+    if (command == u"--version" || command == u"-v") {
+        printLine(stdout, QStringLiteral("codalume 1.0.0"));
+        return exitSuccess;
+    }
+    if (command.startsWith(u'-')) {
+        return usageError(QStringLiteral("unknown option '%1'").arg(command));
+    }
+    return usageError(QStringLiteral("unknown command '%1'").arg(command));
+}
+
+}  // namespace codalume
