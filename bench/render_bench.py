@@ -1,0 +1,90 @@
+"""Side-by-side render benchmark: codalume render vs pygmentize -f png, printed as ratios."""
+import os
+import random
+import statistics
+import subprocess
+import sys
+import tempfile
+
+TEMPLATES = [
+    "function {name}(items, limit) {{",
+    "    const total = items.reduce((sum, x) => sum + x.{field} * {num}, 0); // running {name}",
+    "    if (total > {num}) {{ return \"{name} exceeded: \" + total; }}",
+    "    let {name} = await fetch('/api/{field}?page={num}');",
+    "    /* {name}: keep the {field} sorted */ items.sort((a, b) => a.{field} - b.{field});",
+    "    for (let i = 0; i < {num}; i++) {{ console.log(`${{i}}: {name}`); }}",
+    "    return {{ {field}: {num}.5, name: \"{name}\", ok: true }};",
+    "}}",
+    "",
+]
+WORDS = ["alpha", "render", "picture", "layout", "cursor", "buffer", "token", "stream", "config"]
+
+
+def generate(lines, seed=7):
+    rng = random.Random(seed)
+    out = []
+    while len(out) < lines:
+        for template in TEMPLATES:
+            out.append(template.format(name=rng.choice(WORDS) + str(rng.randint(1, 99)),
+                                       field=rng.choice(WORDS), num=rng.randint(1, 5000)))
+    return "\n".join(out[:lines]) + "\n"
+
+
+def measure(command):
+    """Wall seconds and peak resident KiB of one run, through GNU time."""
+    result = subprocess.run(["/usr/bin/time", "-f", "%e %M"] + command,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+    if result.returncode != 0:
+        raise SystemExit("failed: %s\n%s" % (" ".join(command), result.stderr[-2000:]))
+    seconds, kib = result.stderr.strip().splitlines()[-1].split()
+    return float(seconds), int(kib)
+
+
+def median_run(command, repeats):
+    runs = [measure(command) for _ in range(repeats)]
+    return statistics.median(r[0] for r in runs), statistics.median(r[1] for r in runs)
+
+
+def main():
+    codalume, repeats = sys.argv[1], int(sys.argv[2])
+    env_note = "offscreen, %d cores" % os.cpu_count()
+    print("render benchmark (%s, median of %d runs)" % (env_note, repeats))
+    header = "%7s | %9s %9s | %9s %9s | %11s %11s" % (
+        "lines", "codalume", "peer", "codalume", "peer", "time ratio", "mem ratio")
+    print(header)
+    print("%7s | %9s %9s | %9s %9s | %11s %11s" % ("", "s", "s", "MB", "MB", "peer/ours",
+                                                   "ours/peer"))
+    print("-" * len(header))
+    with tempfile.TemporaryDirectory() as tmp:
+        for lines in (50, 1000, 10000):
+            source = os.path.join(tmp, "input_%d.js" % lines)
+            with open(source, "w") as f:
+                f.write(generate(lines))
+            ours = median_run([codalume, "render", source, "--language", "JavaScript",
+                               "--preferences", write_prefs(tmp),
+                               "-o", os.path.join(tmp, "ours.png")], repeats)
+            peer = median_run(["/usr/bin/pygmentize", "-l", "javascript", "-f", "png", "-o",
+                               os.path.join(tmp, "peer.png"), source], repeats)
+            print("%7d | %9.3f %9.3f | %9.1f %9.1f | %10.2fx %10.2fx" % (
+                lines, ours[0], peer[0], ours[1] / 1024, peer[1] / 1024,
+                peer[0] / max(ours[0], 1e-3), ours[1] / peer[1]))
+
+
+def write_prefs(tmp):
+    """The default settings, so the user's own file never changes what is measured."""
+    path = os.path.join(tmp, "prefs.json")
+    if not os.path.exists(path):
+        with open(path, "w") as f:
+            f.write('{"showPreview":true,"fontSize":14,"fontStyle":"VSCode","fontColor":"#FFFFFF",'
+                    '"backgroundColor":"#1E1E1E","authorName":"","email":"","wechat":"",'
+                    '"blog":"","startAtLogin":false,"saveToDownloads":true,"showAuthorName":true,'
+                    '"showEmail":true,"showWechat":true,"showBlog":true,"backgroundColorR":0.12,'
+                    '"backgroundColorG":0.12,"backgroundColorB":0.12,'
+                    '"useGradientBackground":false,"gradientEndColorR":0.2,'
+                    '"gradientEndColorG":0.2,"gradientEndColorB":0.3,'
+                    '"gradientDirection":"vertical"}')
+    return path
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Renders generated code of 50, 1,000 and 10,000 lines with `codalume render` (2x) and with
+# `pygmentize -f png` (the peer, 1x) in the same run, and prints time and peak-memory ratios.
+# Usage: bench/run_bench.sh [repeats]   (default 3; the median run counts)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/deps.sh bench
+[ -f build/build.ninja ] || cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build --target codalume -- -j"$(nproc)" >/dev/null
+exec python3 bench/render_bench.py build/src/codalume "${1:-3}"

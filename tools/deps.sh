@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages a task needs, and nothing when they are all there already.
+# Usage: tools/deps.sh build|test|bench|package ...   (groups accumulate)
+set -euo pipefail
+
+build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libicu-dev
+       nlohmann-json3-dev libpng-dev libxcb1-dev libxcb-xinput-dev libxkbcommon-dev
+       libxkbcommon-x11-dev fonts-jetbrains-mono fonts-dejavu-core fonts-noto-cjk
+       fonts-noto-color-emoji)
+test=(libgtest-dev libgmock-dev xvfb xauth x11-utils trayer openbox xclip xdotool imagemagick
+      dbus-x11 clang-14 libclang-rt-14-dev)
+bench=(python3-pygments python3-pil time)
+package=(dpkg-dev file)
+
+wanted=()
+for group in "$@"; do
+    case "$group" in
+        build) wanted+=("${build[@]}") ;;
+        test) wanted+=("${build[@]}" "${test[@]}") ;;
+        bench) wanted+=("${build[@]}" "${bench[@]}") ;;
+        package) wanted+=("${build[@]}" "${package[@]}") ;;
+        *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
+    esac
+done
+
+# One dpkg-query for all of them keeps the no-op case fast.
+installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${wanted[@]}" 2>/dev/null |
+            awk '$NF == "installed" {print $1}' | sed 's/:.*//' | sort -u)
+missing=()
+for pkg in $(printf '%s\n' "${wanted[@]}" | sort -u); do
+    grep -qx "$pkg" <<<"$installed" || missing+=("$pkg")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing Debian packages: ${missing[*]}" >&2
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "deps.sh: need root or sudo to install ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
