@@ -1,0 +1,194 @@
+// Drives the real executable: exit codes, messages, and what is (not) left on disk.
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+#include "support/temp_home.h"
+
+namespace codalume {
+namespace {
+
+using testing::TempHome;
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const QStringList &arguments, const QByteArray &input = {}) {
+    QProcess process;
+    process.setProgram(QStringLiteral(CODALUME_BINARY));
+    process.setArguments(arguments);
+    process.start();
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(120'000);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "crashed: " << arguments.join(' ').toStdString();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+struct UsageCase {
+    QStringList arguments;
+    int exitCode;
+    const char *stderrHas;
+};
+
+TEST(CommandLine, UsageAndExitCodes) {
+    TempHome home;
+    writeFile(home.file("code.swift"), "func f() {}\n");
+    const std::vector<UsageCase> cases = {
+        {{"--version"}, 0, ""},
+        {{"--help"}, 0, ""},
+        {{"render", "--help"}, 0, ""},
+        {{"bogus"}, 2, "codalume: unknown command 'bogus'"},
+        {{"--bogus"}, 2, "unknown option '--bogus'"},
+        {{"render", "--nope"}, 2, "--nope"},
+        {{"render", "a", "b"}, 2, "one input file"},
+        {{"detect", "a", "b"}, 2, "one input file"},
+        {{"render", home.file("code.swift"), "--scale", "0"}, 2, "--scale"},
+        {{"render", home.file("code.swift"), "--scale", "lots"}, 2, "--scale"},
+        {{"render", home.file("code.swift"), "--scale", "nan"}, 2, "--scale"},
+        {{"render", home.file("code.swift"), "-o", ""}, 2, "--output"},
+        {{"detect", home.file("missing.txt")}, 1, "codalume: cannot read"},
+        {{"detect", home.path()}, 1, "it is a directory"},
+        {{"render", home.file("code.swift"), "--preferences", home.path()}, 1,
+         "it is a directory"},
+        {{"render", home.file("code.swift"), "--preferences", home.file("code.swift")}, 1,
+         "is not a valid preferences file"},
+        {{"render", home.file("code.swift"), "-o", "/proc/self/codalume.png"}, 1,
+         "codalume: cannot write /proc/self/codalume.png"},
+        {{"render", home.file("code.swift"), "-o", home.file("no/such/dir/x.png")}, 1,
+         "cannot write"},
+    };
+    for (const UsageCase &c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Run r = run(c.arguments);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QString::fromUtf8(c.stderrHas))) << r.err.toStdString();
+        if (c.exitCode == 1) {
+            EXPECT_EQ(r.err.count(u'\n'), 1) << "one line: " << r.err.toStdString();
+            EXPECT_TRUE(r.out.isEmpty());
+        }
+    }
+    EXPECT_TRUE(run({"--version"}).out.contains("1.0.0"));
+    EXPECT_FALSE(QFileInfo::exists(home.file("no")));
+}
+
+struct InputCase {
+    const char *name;
+    QByteArray bytes;
+    int exitCode;
+    const char *message;  // stderr for failures, stdout for detect
+};
+
+TEST(CommandLine, InputIsStrictUtf8Text) {
+    TempHome home;
+    const std::vector<InputCase> cases = {
+        {"swift", "func main() {}", 0, "Swift"},
+        {"json", "{\"a\": 1}", 0, "JSON"},
+        {"empty", "", 0, "Text"},
+        {"bom is dropped", "\xEF\xBB\xBFimport os\n", 0, "Python"},
+        {"chinese and emoji", "// 你好 😀\nlet x = 1;", 0, "JavaScript"},
+        {"invalid utf-8", "let x = \xC3\x28;", 1, "is not valid UTF-8 text"},
+        {"overlong encoding", "\xC0\xAF", 1, "is not valid UTF-8 text"},
+        {"encoded surrogate", "\xED\xA0\x80", 1, "is not valid UTF-8 text"},
+        {"nul byte", QByteArray("a\0b", 3), 1, "contains NUL bytes"},
+    };
+    for (const InputCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = home.file(QStringLiteral("input.txt"));
+        writeFile(path, c.bytes);
+        const Run fromFile = run({"detect", path});
+        const Run fromStdin = run({"detect"}, c.bytes);
+        EXPECT_EQ(fromFile.exitCode, c.exitCode);
+        EXPECT_EQ(fromStdin.exitCode, c.exitCode);
+        const QString expected = QString::fromUtf8(c.message);
+        if (c.exitCode == 0) {
+            EXPECT_EQ(fromFile.out, expected + '\n');
+            EXPECT_EQ(fromStdin.out, expected + '\n');
+        } else {
+            EXPECT_TRUE(fromFile.err.contains(path + ' ' + expected)) << fromFile.err.toStdString();
+            EXPECT_TRUE(fromStdin.err.contains("standard input " + expected));
+            const Run render = run({"render", path, "-o", home.file("x.png")});
+            EXPECT_EQ(render.exitCode, 1);
+            EXPECT_FALSE(QFileInfo::exists(home.file("x.png")));
+        }
+    }
+}
+
+TEST(CommandLine, RenderWritesANewPictureIntoDownloadsAndTracesToStderr) {
+    TempHome home;
+    const QString downloads = home.file("Downloads");
+    ASSERT_FALSE(QFileInfo::exists(downloads));
+
+    // Occupy the names of this second and the next two, so the run has to pick "_2".
+    const qint64 now = QDateTime::currentSecsSinceEpoch();
+    ASSERT_TRUE(QDir().mkpath(downloads));
+    for (qint64 s = now; s < now + 3; ++s) {
+        writeFile(QStringLiteral("%1/code_image_%2.png").arg(downloads).arg(s), "keep me");
+    }
+    const Run r = run({"render", "--language", "Swift"}, "func hello() {\n    print(1)\n}\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString written = r.out.trimmed();
+    EXPECT_TRUE(written.startsWith(downloads + "/code_image_")) << written.toStdString();
+    EXPECT_TRUE(written.endsWith("_2.png")) << written.toStdString();
+    for (qint64 s = now; s < now + 3; ++s) {
+        QFile kept(QStringLiteral("%1/code_image_%2.png").arg(downloads).arg(s));
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), QByteArray("keep me"));
+    }
+    const QImage picture(written);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.width(), 1000) << "500 points at the default 2x";
+    EXPECT_TRUE(r.err.contains(QStringLiteral("图片生成完成，尺寸: (500.0, ")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("没有作者信息可显示或已选择不显示")));
+    EXPECT_FALSE(r.out.contains(QStringLiteral("图片生成完成")));
+
+    const Run scaled = run({"render", "-o", home.file("one.png"), "--scale", "1"}, "x");
+    ASSERT_EQ(scaled.exitCode, 0);
+    EXPECT_EQ(QImage(home.file("one.png")).width(), 500);
+}
+
+TEST(CommandLine, DownloadsThatIsAFileFailsCleanly) {
+    TempHome home;
+    writeFile(home.file("Downloads"), "not a folder");
+    const Run r = run({"render"}, "let x = 1;");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith("codalume: ")) << r.err.toStdString();
+    QFile file(home.file("Downloads"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), QByteArray("not a folder"));
+}
+
+TEST(CommandLine, OversizedInputsAreRefusedWithoutOutput) {
+    TempHome home;
+    // Far beyond the picture's height limit: refused before anything is painted.
+    QByteArray tall;
+    for (int i = 0; i < 400'000; ++i) {
+        tall += "x\n";
+    }
+    const Run r = run({"render", "-o", home.file("tall.png")}, tall);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith("codalume: cannot make the picture: ")) << r.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home.file("tall.png")));
+
+    writeFile(home.file("huge.txt"), QByteArray(65 * 1024 * 1024, 'a'));
+    const Run huge = run({"detect", home.file("huge.txt")});
+    EXPECT_EQ(huge.exitCode, 1);
+    EXPECT_TRUE(huge.err.contains("larger than 64 MiB")) << huge.err.toStdString();
+}
+
+}  // namespace
+}  // namespace codalume
