@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QWidget>
+
+namespace codalume {
+
+// Third popover page: the program's symbol, name, version and what it does.
+class AboutView : public QWidget {
+    Q_OBJECT
+  public:
+    static const QString versionText;
+    static const QString description;
+    static const QString footer;
+
+    explicit AboutView(QWidget *parent = nullptr);
+};
+
+}  // namespace codalume

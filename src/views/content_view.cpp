@@ -1,0 +1,96 @@
+#include "views/content_view.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/platform.h"
+#include "views/about_view.h"
+#include "views/help_view.h"
+#include "views/recent_images_view.h"
+#include "views/view_style.h"
+
+namespace codalume {
+
+namespace {
+
+constexpr int closeSymbolSide = 18;
+
+QWidget *makeHeader(QToolButton *closeButton) {
+    auto *header = new QWidget;
+    header->setObjectName(QStringLiteral("header"));
+    header->setBackgroundRole(QPalette::Window);
+    header->setAutoFillBackground(true);
+    auto *layout = new QHBoxLayout(header);
+    layout->setContentsMargins(views::standardPadding, views::standardPadding,
+                               views::standardPadding, views::standardPadding);
+    auto *title = views::makeLabel(QStringLiteral("Codalume"), views::TextStyle::Headline);
+    title->setObjectName(QStringLiteral("title"));
+    layout->addWidget(title, 0, Qt::AlignVCenter);
+    layout->addStretch(1);
+    layout->addWidget(closeButton, 0, Qt::AlignVCenter);
+    return header;
+}
+
+}  // namespace
+
+ContentView::ContentView(Platform &platform, std::function<void()> capture, QWidget *parent)
+    : QWidget(parent) {
+    setFixedSize(popoverWidth, popoverHeight);
+
+    closeButton_ = new QToolButton;
+    closeButton_->setObjectName(QStringLiteral("closeButton"));
+    closeButton_->setAutoRaise(true);
+    closeButton_->setCursor(Qt::PointingHandCursor);
+    closeButton_->setFocusPolicy(Qt::NoFocus);
+    closeButton_->setIconSize(QSize(closeSymbolSide, closeSymbolSide));
+    closeButton_->setIcon(
+        QIcon(views::symbolPixmap(QStringLiteral("xmark.circle.fill"),
+                                  QSize(closeSymbolSide, closeSymbolSide), views::symbolGray())));
+    closeButton_->setToolTip(QStringLiteral("关闭"));
+    closeButton_->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
+    connect(closeButton_, &QToolButton::clicked, this, &ContentView::closeRequested);
+
+    const QDateTime now =
+        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(platform.currentTime() * 1000.0));
+    recentImagesView_ = new RecentImagesView(platform, std::move(capture), sampleRecentImages(now));
+    helpView_ = new HelpView(platform);
+    aboutView_ = new AboutView;
+
+    tabs_ = new QTabWidget;
+    tabs_->setUsesScrollButtons(false);
+    tabs_->tabBar()->setExpanding(true);
+    tabs_->addTab(recentImagesView_, views::symbolIcon(QStringLiteral("photo.on.rectangle")),
+                  QStringLiteral("最近图片"));
+    tabs_->addTab(helpView_, views::symbolIcon(QStringLiteral("questionmark.circle")),
+                  QStringLiteral("使用帮助"));
+    tabs_->addTab(aboutView_, views::symbolIcon(QStringLiteral("info.circle")),
+                  QStringLiteral("关于"));
+    tabs_->setCurrentIndex(0);
+
+    auto *tabArea = new QWidget;
+    auto *tabLayout = new QVBoxLayout(tabArea);
+    tabLayout->setContentsMargins(views::standardPadding, 0, views::standardPadding,
+                                  views::standardPadding);
+    tabLayout->addWidget(tabs_);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(makeHeader(closeButton_));
+    layout->addWidget(tabArea, 1);
+}
+
+int ContentView::selectedTab() const {
+    return tabs_->currentIndex();
+}
+
+void ContentView::setSelectedTab(int tab) {
+    tabs_->setCurrentIndex(tab);
+}
+
+}  // namespace codalume

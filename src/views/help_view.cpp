@@ -1,0 +1,129 @@
+#include "views/help_view.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/platform.h"
+#include "views/permission_helper.h"
+#include "views/view_style.h"
+
+namespace codalume {
+
+using views::TextStyle;
+
+const QString HelpView::passedStatus = QStringLiteral("✅ 权限设置正确！");
+const QString HelpView::failedStatus = QStringLiteral("❌ 权限设置不正确！");
+
+namespace {
+
+// Long texts wrap and are never cut: the scroll area grows the page instead.
+QLabel *wrapping(QLabel *label) {
+    label->setWordWrap(true);
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    return label;
+}
+
+}  // namespace
+
+HelpView::HelpView(Platform &platform, QString permissionStatus, QWidget *parent)
+    : QScrollArea(parent),
+      platform_(platform),
+      systemDirectory_(PermissionHelper::systemSupportDirectory()) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    auto *page = new QWidget;
+    page->setObjectName(QStringLiteral("helpPage"));
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(views::standardPadding, views::standardPadding,
+                               views::standardPadding, views::standardPadding);
+    layout->setSpacing(12);
+
+    layout->addWidget(views::makeLabel(QStringLiteral("使用说明"), TextStyle::Title2, true));
+
+    static const struct {
+        const char *title;
+        const char *text;
+    } items[] = {
+        {"1. 获取剪贴板", "点击状态栏图标，选择'获取剪贴板'选项，或使用⌘⇧C快捷键。"},
+        {"2. 设置", "自定义图片生成选项和作者信息。"},
+        {"3. 支持多种编程语言", "包括Swift、Python、JavaScript等。"},
+    };
+    for (const auto &item : items) {
+        views::addPadded(layout,
+                         views::makeLabel(QString::fromUtf8(item.title), TextStyle::Body, true), 8);
+        layout->addWidget(
+            wrapping(views::makeLabel(QString::fromUtf8(item.text), TextStyle::Body)));
+    }
+
+    views::addPadded(layout, views::makeLabel(QStringLiteral("快捷键"), TextStyle::Headline), 16);
+    auto *shortcutRow = new QWidget;
+    auto *shortcutLayout = new QHBoxLayout(shortcutRow);
+    shortcutLayout->setContentsMargins(0, 0, 0, 0);
+    shortcutLayout->addWidget(views::makeLabel(QStringLiteral("⌘⇧C"), TextStyle::Body, true));
+    shortcutLayout->addWidget(
+        wrapping(
+            views::makeLabel(QStringLiteral("- 全局快捷键，随时获取剪贴板内容"), TextStyle::Body)),
+        1);
+    views::addPadded(layout, shortcutRow, 4);
+
+    auto *divider = new QFrame;
+    divider->setFrameShape(QFrame::HLine);
+    divider->setFrameShadow(QFrame::Sunken);
+    views::addPadded(layout, divider, 8, 8);
+
+    views::addPadded(layout, views::makeLabel(QStringLiteral("权限检查"), TextStyle::Headline), 8);
+    layout->addWidget(
+        wrapping(views::makeLabel(QStringLiteral("应用需要完全磁盘访问权限才能保存图片。"),
+                                  TextStyle::Body, false, views::secondaryTextColor())));
+
+    checkButton_ = new QPushButton(QStringLiteral("检查权限设置"));
+    checkButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    checkButton_->setAutoDefault(false);
+    connect(checkButton_, &QPushButton::clicked, this, &HelpView::checkPermissionsClicked);
+    views::addPadded(layout, checkButton_, 8);
+
+    statusLabel_ = wrapping(views::makeLabel(QString(), TextStyle::Body));
+    statusLabel_->setObjectName(QStringLiteral("permissionStatus"));
+    statusLabel_->setContentsMargins(0, 4, 0, 0);
+    layout->addWidget(statusLabel_);
+    layout->addStretch(1);
+
+    setWidget(page);
+    setPermissionStatus(permissionStatus);
+}
+
+void HelpView::checkPermissionsClicked() {
+    if (PermissionHelper::checkPermissions(platform_, systemDirectory_)) {
+        setPermissionStatus(passedStatus);
+        return;
+    }
+    // The red line is in place before the alert and stays whatever the answer.
+    setPermissionStatus(failedStatus);
+    Alert alert;
+    alert.style = AlertStyle::Warning;
+    alert.messageText = QStringLiteral("权限设置不正确");
+    alert.informativeText = QStringLiteral("请前往系统偏好设置授予权限。");
+    alert.buttons = {QStringLiteral("前往设置"), QStringLiteral("取消")};
+    if (platform_.runAlert(alert) == firstButtonReturn) {
+        PermissionHelper::openPrivacySettings(platform_);
+    }
+}
+
+void HelpView::setPermissionStatus(const QString &status) {
+    permissionStatus_ = status;
+    statusLabel_->setText(status);
+    QPalette palette = statusLabel_->palette();
+    palette.setColor(QPalette::WindowText, status.contains(QStringLiteral("✅"))
+                                               ? views::successGreen()
+                                               : views::failureRed());
+    statusLabel_->setPalette(palette);
+    statusLabel_->setVisible(!status.isEmpty());
+}
+
+}  // namespace codalume

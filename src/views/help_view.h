@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QScrollArea>
+#include <QString>
+
+class QLabel;
+class QPushButton;
+
+namespace codalume {
+
+class Platform;
+
+// Second popover page: usage notes, the global shortcut and the write-permission check.
+class HelpView : public QScrollArea {
+    Q_OBJECT
+  public:
+    static const QString passedStatus;
+    static const QString failedStatus;
+
+    HelpView(Platform &platform, QString permissionStatus = QString(), QWidget *parent = nullptr);
+
+    // Outcome line of the last check; empty before the first one.
+    const QString &permissionStatus() const { return permissionStatus_; }
+
+    // Runs the check, shows its outcome and, when it failed, offers the settings.
+    void checkPermissionsClicked();
+
+    // The folder the check lists as its last probe.
+    void setSystemDirectory(const QString &directory) { systemDirectory_ = directory; }
+
+    QPushButton *checkButton() const { return checkButton_; }
+    QLabel *statusLabel() const { return statusLabel_; }
+
+  private:
+    void setPermissionStatus(const QString &status);
+
+    Platform &platform_;
+    QString systemDirectory_;
+    QString permissionStatus_;
+    QPushButton *checkButton_ = nullptr;
+    QLabel *statusLabel_ = nullptr;
+};
+
+}  // namespace codalume

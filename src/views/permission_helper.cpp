@@ -1,0 +1,149 @@
+#include "views/permission_helper.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "app/platform.h"
+#include "render/trace.h"
+
+namespace codalume {
+
+const QString PermissionHelper::promptedKey = QStringLiteral("hasPromptedForPermissions");
+const QString PermissionHelper::probeFileName = QStringLiteral("permission_test.txt");
+
+namespace {
+
+constexpr std::chrono::milliseconds welcomePromptDelay{1000};
+
+// Writes "test" atomically into `directory`, then removes it again. Returns the failure's
+// description, or nothing when both steps succeeded.
+std::optional<QString> probeWrite(const QString &directory) {
+    // An unknown folder must not turn into a write relative to the working directory.
+    if (directory.isEmpty()) {
+        return QStringLiteral("cannot write %1: no folder to write into")
+            .arg(PermissionHelper::probeFileName);
+    }
+    const QString path = QDir(directory).filePath(PermissionHelper::probeFileName);
+    QSaveFile file(path);
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        const QByteArray content = QStringLiteral("test").toUtf8();
+        written = file.write(content) == content.size() && file.commit();
+    }
+    if (!written) {
+        return QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+    }
+    QFile probeFile(path);
+    if (!probeFile.remove()) {
+        return QStringLiteral("cannot remove %1: %2").arg(path, probeFile.errorString());
+    }
+    return std::nullopt;
+}
+
+// Lists `directory` without looking at its entries.
+std::optional<QString> probeList(const QString &directory) {
+    std::error_code error;
+    const std::filesystem::directory_iterator listing(directory.toStdString(), error);
+    if (error) {
+        return QStringLiteral("cannot list %1: %2")
+            .arg(directory, QString::fromLocal8Bit(error.message()));
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+QString PermissionHelper::systemSupportDirectory() {
+#ifdef Q_OS_MACOS
+    return QStringLiteral("/Library/Application Support");
+#else
+    return QStringLiteral("/usr/share");
+#endif
+}
+
+bool PermissionHelper::checkPermissions(Platform &platform, const QString &systemDirectory) {
+    if (const auto failure = probeWrite(platform.temporaryDirectory()); !failure) {
+        return true;
+    } else {
+        trace(QStringLiteral("临时文件写入测试失败: ") + *failure);
+    }
+
+    // No Downloads folder known: that probe is skipped without a word.
+    if (const QString downloads = platform.downloadsDirectory(); !downloads.isEmpty()) {
+        if (const auto failure = probeWrite(downloads); !failure) {
+            return true;
+        } else {
+            trace(QStringLiteral("Downloads目录写入测试失败: ") + *failure);
+        }
+    }
+
+    if (const auto failure = probeList(systemDirectory); failure) {
+        trace(QStringLiteral("系统目录访问测试失败: ") + *failure);
+        return false;
+    }
+    return true;
+}
+
+QUrl PermissionHelper::privacySettingsUrl([[maybe_unused]] Platform &platform) {
+#ifdef Q_OS_MACOS
+    return QUrl(
+        QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"));
+#else
+    const QString downloads = platform.downloadsDirectory();
+    const QString folder =
+        downloads.isEmpty() ? platform.homeDirectory() : QFileInfo(downloads).absolutePath();
+    return QUrl::fromLocalFile(folder);
+#endif
+}
+
+void PermissionHelper::openPrivacySettings(Platform &platform) {
+    Alert alert;
+    alert.style = AlertStyle::Informational;
+    alert.messageText = QStringLiteral("需要完全磁盘访问权限");
+    alert.informativeText = QStringLiteral(
+        "为了保存图片到您选择的位置，应用需要获取完全磁盘访问权限。\n\n"
+        "请点击'打开系统偏好设置'按钮，然后在'安全性与隐私'中的'完全磁盘访问权限'"
+        "选项卡中，添加此应用。\n\n"
+        "注意：您需要添加的是应用程序，而不是Xcode中的构建版本。");
+    alert.buttons = {QStringLiteral("打开系统偏好设置"), QStringLiteral("取消")};
+    if (platform.runAlert(alert) == firstButtonReturn) {
+        platform.openUrl(privacySettingsUrl(platform));
+    }
+}
+
+void PermissionHelper::promptForPermissionsIfNeeded(Platform &platform,
+                                                    const QString &systemDirectory) {
+    if (platform.userDefaultBool(promptedKey)) {
+        return;
+    }
+    // Written before anything runs, so quitting within the delay never prompts again.
+    platform.setUserDefaultBool(promptedKey, true);
+    Platform *target = &platform;  // the platform outlives the application's event loop
+    platform.runLater(welcomePromptDelay,
+                      [target, systemDirectory] { showWelcomePrompt(*target, systemDirectory); });
+}
+
+void PermissionHelper::showWelcomePrompt(Platform &platform, const QString &systemDirectory) {
+    if (checkPermissions(platform, systemDirectory)) {
+        return;
+    }
+    Alert alert;
+    alert.style = AlertStyle::Informational;
+    alert.messageText = QStringLiteral("欢迎使用 Codalume");
+    alert.informativeText = QStringLiteral(
+        "为了能够正常保存图片，应用需要完全磁盘访问权限。\n\n"
+        "这是一次性的设置，您可以随时在系统设置中更改。");
+    alert.buttons = {QStringLiteral("设置权限"), QStringLiteral("稍后再说")};
+    if (platform.runAlert(alert) == firstButtonReturn) {
+        openPrivacySettings(platform);
+    }
+}
+
+}  // namespace codalume

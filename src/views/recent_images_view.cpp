@@ -1,0 +1,167 @@
+#include "views/recent_images_view.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/platform.h"
+#include "views/view_style.h"
+
+namespace codalume {
+
+using views::TextStyle;
+
+namespace {
+
+constexpr int rowSymbolSide = 40;
+
+QWidget *makeRow(const RecentImage &image) {
+    auto *row = new QWidget;
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(2, 4, 6, 4);
+    layout->addWidget(
+        views::makeSymbolLabel(QStringLiteral("photo"), rowSymbolSide, views::accentBlue()), 0,
+        Qt::AlignVCenter);
+
+    auto *texts = new QVBoxLayout;
+    auto *name = views::makeLabel(image.name, TextStyle::Subheadline);
+    name->setObjectName(QStringLiteral("name"));
+    texts->addWidget(name);
+
+    auto *details = new QHBoxLayout;
+    auto *language = views::makeLabel(QStringLiteral("语言: ") + image.language, TextStyle::Caption,
+                                      false, views::symbolGray());
+    language->setObjectName(QStringLiteral("language"));
+    auto *date = views::makeLabel(formatRecentImageDate(image.date), TextStyle::Caption, false,
+                                  views::symbolGray());
+    date->setObjectName(QStringLiteral("date"));
+    details->addWidget(language);
+    details->addStretch(1);
+    details->addWidget(date);
+    texts->addLayout(details);
+
+    layout->addLayout(texts, 1);
+    return row;
+}
+
+QPushButton *makeButton(const QString &symbol, const QString &title) {
+    auto *button = new QPushButton(views::symbolIcon(symbol), title);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    button->setAutoDefault(false);
+    return button;
+}
+
+}  // namespace
+
+RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> capture,
+                                   QList<RecentImage> recentImages, QWidget *parent)
+    : QWidget(parent),
+      platform_(platform),
+      capture_(std::move(capture)),
+      recentImages_(std::move(recentImages)) {
+    auto *layout = new QVBoxLayout(this);
+    // A little air between the rows and the tab frame.
+    layout->setContentsMargins(6, 8, 6, 4);
+    layout->setSpacing(10);
+
+    layout->addWidget(views::makeLabel(QStringLiteral("最近生成的图片"), TextStyle::Headline));
+
+    list_ = new QListWidget;
+    list_->setObjectName(QStringLiteral("recentImagesList"));
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this, &RecentImagesView::showRowMenu);
+    list_->installEventFilter(this);
+    layout->addWidget(list_, 1);
+
+    clearButton_ = makeButton(QStringLiteral("trash"), QStringLiteral("清空剪贴板"));
+    connect(clearButton_, &QPushButton::clicked, this, &RecentImagesView::clearClipboard);
+    views::addPadded(layout, clearButton_, views::standardPadding);
+
+    captureButton_ = makeButton(QStringLiteral("scissors"), QStringLiteral("获取剪贴板"));
+    connect(captureButton_, &QPushButton::clicked, this, &RecentImagesView::captureClipboard);
+    views::addPadded(layout, captureButton_, 5, 5);
+
+    rebuildRows();
+}
+
+void RecentImagesView::deleteRows(const QList<int> &positions) {
+    recentImages_ = removePositions(recentImages_, positions);
+    rebuildRows();
+}
+
+void RecentImagesView::deleteSelectedRows() {
+    QList<int> positions;
+    for (const QListWidgetItem *item : list_->selectedItems()) {
+        positions.append(list_->row(item));
+    }
+    if (!positions.isEmpty()) {
+        deleteRows(positions);
+    }
+}
+
+bool RecentImagesView::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        if (plain && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace)) {
+            deleteSelectedRows();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RecentImagesView::clearClipboard() {
+    platform_.clearClipboard();
+    Alert alert;  // the default style and the platform's single confirmation button
+    alert.messageText = QStringLiteral("剪贴板已清空");
+    alert.informativeText = QStringLiteral("剪贴板内容已被清空");
+    platform_.runAlert(alert);
+}
+
+void RecentImagesView::captureClipboard() {
+    if (capture_) {
+        capture_();
+    }
+}
+
+void RecentImagesView::rebuildRows() {
+    list_->clear();
+    for (const RecentImage &image : recentImages_) {
+        auto *item = new QListWidgetItem(list_);
+        item->setData(Qt::UserRole, image.id);
+        QWidget *row = makeRow(image);
+        item->setSizeHint(row->sizeHint());
+        list_->setItemWidget(item, row);
+    }
+}
+
+void RecentImagesView::showRowMenu(const QPoint &position) {
+    const QListWidgetItem *item = list_->itemAt(position);
+    if (item == nullptr) {
+        return;
+    }
+    // Keyed by identity: the list may change while the menu is open.
+    const QUuid id = item->data(Qt::UserRole).toUuid();
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    connect(menu->addAction(QStringLiteral("删除")), &QAction::triggered, this, [this, id] {
+        const auto found = std::find_if(recentImages_.cbegin(), recentImages_.cend(),
+                                        [&id](const RecentImage &image) { return image.id == id; });
+        if (found != recentImages_.cend()) {
+            deleteRows({static_cast<int>(found - recentImages_.cbegin())});
+        }
+    });
+    menu->popup(list_->viewport()->mapToGlobal(position));
+}
+
+}  // namespace codalume
