@@ -203,6 +203,8 @@ Form buildForm(const UserPreferences &p, const QMap<QString, QString> &direction
     form.panel->setObjectName(QStringLiteral("settingsPanel"));
     form.panel->setFixedSize(panelWidth, panelHeight);
     form.panel->setAutoFillBackground(true);
+    // The frames are fixed, so the text must be too: a larger desktop font would clip labels.
+    form.panel->setFont(pixelFont(form.panel->font(), 12));
     FormBuilder builder(form.panel);
 
     int y = builder.sectionHeader(QStringLiteral("基本设置"), panelHeight - margin);
@@ -250,9 +252,11 @@ Form buildForm(const UserPreferences &p, const QMap<QString, QString> &direction
     }
     form.direction = builder.popup(QStringLiteral("gradientDirectionPopup"), titles, y - 22, 150);
     const QString title = directionMap.value(p.gradientDirection, QStringLiteral("垂直"));
-    form.direction->setCurrentIndex(title == QLatin1String("水平")      ? 1
-                                    : title == QStringLiteral("对角线") ? 2
-                                                                        : 0);
+    for (size_t i = 0; i < directionPairs.size(); ++i) {
+        if (directionPairs[i].second == title) {
+            form.direction->setCurrentIndex(static_cast<int>(i));
+        }
+    }
     y -= 30;
     builder.label(QStringLiteral("colorPreview"), QStringLiteral("效果预览:"), y - 22);
     form.preview = builder.add(new ColorPreviewView, QStringLiteral("colorPreview"), controlX,
@@ -286,6 +290,8 @@ Form buildForm(const UserPreferences &p, const QMap<QString, QString> &direction
         builder.label(fieldName, QString::fromUtf8(item.label), y - 22);
         QLineEdit *field = builder.field(fieldName, p.*item.text, y - 22, 190);
         field->setPlaceholderText(QString::fromUtf8(item.placeholder));
+        // One point smaller, so that the longest hint fits the field instead of being elided.
+        field->setFont(pixelFont(field->font(), 11));
         QString checkboxName = QStringLiteral("show") + name;
         checkboxName[4] = checkboxName[4].toUpper();
         QCheckBox *checkbox = builder.checkbox(checkboxName + QStringLiteral("Checkbox"),
@@ -296,7 +302,9 @@ Form buildForm(const UserPreferences &p, const QMap<QString, QString> &direction
             y -= 26 + 30;
         }
     }
-    addNoteBox(builder, y - 26 - 52 - 90);
+    // Four points higher than the rows above would put it, so that its bottom edge and
+    // border stay inside the panel instead of being cut off.
+    addNoteBox(builder, y - 26 - 52 - 90 + 4);
     return form;
 }
 

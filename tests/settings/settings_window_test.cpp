@@ -90,7 +90,7 @@ TEST(SettingsWindow, FormHasEveryControlWithItsTextAndFrame) {
         {"blogFieldLabel", frame(20, 142, 100, 22), "博客:"},
         {"blogField", frame(130, 142, 190, 22), "输入您的博客域名 (将显示在图片上)"},
         {"showBlogCheckbox", frame(130, 116, 190, 22), "在图片上显示博客"},
-        {"noteBox", frame(20, -4, 410, 90), ""},
+        {"noteBox", frame(20, 0, 410, 90), ""},
         {"noteLabel", frame(10, 10, 390, 50, 90),
          "注意：启用显示选项后，对应的作者信息将显示在生成的图片左下角。若选择自动保存，文件将直接"
          "保"
@@ -156,6 +156,9 @@ TEST(SettingsWindow, ShowsTheRecordAndSavesItBackUnchanged) {
     UserPreferences normalised = unknown;
     normalised.fontStyle = "VSCode";
     normalised.gradientDirection = "vertical";
+    UserPreferences horizontal;
+    horizontal.fontStyle = "JetBrains";
+    horizontal.gradientDirection = "horizontal";
     UserPreferences trimmed = unusualRecord();
     trimmed.wechat = "kept as read";
     const struct {
@@ -164,6 +167,7 @@ TEST(SettingsWindow, ShowsTheRecordAndSavesItBackUnchanged) {
     } cases[] = {
         {UserPreferences{}, UserPreferences{}, "VSCode", "垂直"},
         {unknown, normalised, "VSCode", "垂直"},
+        {horizontal, horizontal, "JetBrains", "水平"},
         {unusualRecord(), trimmed, "Menlo", "对角线"},
     };
     for (const auto &c : cases) {
