@@ -1,0 +1,115 @@
+#include "app/global_hotkey_monitor.h"
+
+#include <QGuiApplication>
+#include <QMetaObject>
+
+#include "app/x11/x11_hotkey_backend.h"
+#include "app/x11/x11_session.h"
+#include "render/trace.h"
+
+namespace codalume {
+
+namespace {
+
+// Auto-repeat arrives many times a second; a press this long after the previous one while the
+// key still counts as held means its release was lost, and it is taken as a new press.
+constexpr uint32_t repeatWindowMs = 1000;
+
+class NullHotkeyBackend : public HotkeyBackend {
+  public:
+    bool install(Sink) override { return false; }
+    void uninstall() override {}
+    int shortcutKeycode() const override { return -1; }
+};
+
+}  // namespace
+
+std::unique_ptr<HotkeyBackend> makeNullHotkeyBackend() {
+    return std::make_unique<NullHotkeyBackend>();
+}
+
+std::unique_ptr<HotkeyBackend> makeHotkeyBackend() {
+    if (isX11Session()) {
+        return std::make_unique<X11HotkeyBackend>();
+    }
+    return makeNullHotkeyBackend();
+}
+
+GlobalHotkeyMonitor::GlobalHotkeyMonitor(std::function<void()> callback,
+                                         std::unique_ptr<HotkeyBackend> backend, QObject *parent)
+    : QObject(parent),
+      backend_(backend ? std::move(backend) : makeNullHotkeyBackend()),
+      callback_(std::move(callback)) {
+    startMonitoring();
+}
+
+GlobalHotkeyMonitor::~GlobalHotkeyMonitor() {
+    stopMonitoring();
+    callback_ = nullptr;
+}
+
+void GlobalHotkeyMonitor::startMonitoring() {
+    if (installed_) {
+        return;
+    }
+    const bool ok =
+        backend_->install([this](const KeyEvent &event) { return handleKeyEvent(event); });
+    if (!ok) {
+        trace(QStringLiteral("Failed to create event tap"));
+        return;
+    }
+    installed_ = true;
+    trace(QStringLiteral("Global hotkey monitor initialized"));
+}
+
+void GlobalHotkeyMonitor::stopMonitoring() {
+    if (!installed_) {
+        return;
+    }
+    backend_->uninstall();
+    installed_ = false;
+    keyHeld_ = false;
+    trace(QStringLiteral("Global hotkey monitor stopped"));
+}
+
+bool GlobalHotkeyMonitor::matchesShortcut(const KeyEvent &event, int shortcutKeycode) {
+    constexpr unsigned required = SuperModifier | ShiftModifier;
+    return event.press && shortcutKeycode >= 0 && event.keycode == shortcutKeycode &&
+           (event.modifiers & required) == required;
+}
+
+bool GlobalHotkeyMonitor::handleKeyEvent(const KeyEvent &event) {
+    const int keycode = backend_->shortcutKeycode();
+    if (!event.press) {
+        if (keycode < 0 || event.keycode != keycode || !keyHeld_) {
+            return false;
+        }
+        keyHeld_ = false;
+        lastReleaseTime_ = event.time;
+        return true;
+    }
+    if (!matchesShortcut(event, keycode)) {
+        return false;
+    }
+    // Repeats come either as presses without releases or as release/press pairs that share
+    // one timestamp, depending on the server's auto-repeat mode.
+    const bool repeat = (keyHeld_ && event.time - lastPressTime_ < repeatWindowMs) ||
+                        (event.time != 0 && event.time == lastReleaseTime_);
+    keyHeld_ = true;
+    lastPressTime_ = event.time;
+    if (repeat || busy_) {
+        return true;
+    }
+    busy_ = true;
+    QMetaObject::invokeMethod(this, &GlobalHotkeyMonitor::runCallback, Qt::QueuedConnection);
+    return true;
+}
+
+void GlobalHotkeyMonitor::runCallback() {
+    if (callback_) {
+        callback_();
+    }
+    busy_ = false;
+}
+
+}  // namespace codalume

@@ -1,0 +1,81 @@
+#include "app/popover.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace codalume {
+
+namespace {
+constexpr int gap = 4;  // between the icon and the panel
+}
+
+QPoint popoverPosition(const QRect &anchor, const QSize &size, const QRect &screen,
+                       const QPoint &cursor) {
+    const bool known = anchor.isValid() && anchor.topLeft() != QPoint(0, 0);
+    const QRect target = known ? anchor : QRect(cursor, QSize(1, 1));
+    int x = target.left() + target.width() / 2 - size.width() / 2;
+    const bool below = target.center().y() < screen.center().y();
+    int y = below ? target.bottom() + 1 + gap : target.top() - gap - size.height();
+    x = std::clamp(x, screen.left(), std::max(screen.left(), screen.right() + 1 - size.width()));
+    y = std::clamp(y, screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height()));
+    return {x, y};
+}
+
+Popover::Popover(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName(QStringLiteral("codalumePopover"));
+    setWindowTitle(QStringLiteral("Codalume"));
+    setFixedSize(contentSize);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+}
+
+void Popover::setContentWidget(QWidget *content) {
+    if (content_ != nullptr) {
+        layout()->removeWidget(content_);
+        delete content_;
+    }
+    content_ = content;
+    if (content_ != nullptr) {
+        content_->setParent(this);
+        layout()->addWidget(content_);
+    }
+}
+
+void Popover::showRelativeTo(const QRect &anchor) {
+    const QPoint cursor = QCursor::pos();
+    const bool known = anchor.isValid() && anchor.topLeft() != QPoint(0, 0);
+    QScreen *screen = QGuiApplication::screenAt(known ? anchor.center() : cursor);
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+    move(popoverPosition(anchor, size(), area, cursor));
+    show();
+    raise();
+    activateWindow();
+}
+
+void Popover::performClose() {
+    hide();
+}
+
+void Popover::hideEvent(QHideEvent *event) {
+    QWidget::hideEvent(event);
+    emit closed();
+}
+
+void Popover::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape) {
+        performClose();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+}  // namespace codalume

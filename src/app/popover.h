@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+#include <QWidget>
+
+namespace codalume {
+
+// Where a popover of `size` opens for a tray icon at `anchor`: centred under the icon when the
+// icon is in the upper half of the screen, above it otherwise, and always inside `screen`.
+// An unknown anchor (empty, or still at the origin where a tray icon sits before its host has
+// placed it) is replaced by the pointer position.
+QPoint popoverPosition(const QRect &anchor, const QSize &size, const QRect &screen,
+                       const QPoint &cursor);
+
+// The transient panel that opens from the tray icon: a frameless 300 x 400 window without
+// taskbar entry that stays above other windows. Escape closes it, as does its owner when the
+// user clicks elsewhere.
+class Popover : public QWidget {
+    Q_OBJECT
+  public:
+    static constexpr QSize contentSize{300, 400};
+
+    explicit Popover(QWidget *parent = nullptr);
+
+    // Takes ownership of `content`, replacing any earlier content.
+    void setContentWidget(QWidget *content);
+    QWidget *contentWidget() const { return content_; }
+
+    bool isShown() const { return isVisible(); }
+    void showRelativeTo(const QRect &anchor);
+    void performClose();
+
+  signals:
+    void closed();
+
+  protected:
+    void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+  private:
+    QWidget *content_ = nullptr;
+};
+
+}  // namespace codalume

@@ -1,0 +1,207 @@
+#include "app/x11/x11_hotkey_backend.h"
+
+#include <xkbcommon/xkbcommon-keysyms.h>
+#include <xkbcommon/xkbcommon-x11.h>
+#include <QCoreApplication>
+#include <cstdlib>
+#include <memory>
+#include <set>
+
+#include "app/x11/x11_session.h"
+
+namespace codalume {
+
+namespace {
+
+template <typename T>
+using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
+
+struct KeymapDeleter {
+    void operator()(xkb_keymap *keymap) const { xkb_keymap_unref(keymap); }
+    void operator()(xkb_context *context) const { xkb_context_unref(context); }
+};
+
+// The real modifier (Mod1..Mod5) that carries one of `keysyms` in the server's modifier map,
+// or `fallback` when none does.
+uint16_t modifierMaskFor(xcb_connection_t *connection, xkb_keymap *keymap,
+                         std::initializer_list<xkb_keysym_t> keysyms, uint16_t fallback) {
+    XcbReply<xcb_get_modifier_mapping_reply_t> reply(
+        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr),
+        &std::free);
+    if (!reply) {
+        return fallback;
+    }
+    const xcb_keycode_t *codes = xcb_get_modifier_mapping_keycodes(reply.get());
+    const int perModifier = reply->keycodes_per_modifier;
+    // Shift, Lock and Control (indices 0 to 2) are fixed; only Mod1..Mod5 vary.
+    for (int modifier = 3; modifier < 8; ++modifier) {
+        for (int i = 0; i < perModifier; ++i) {
+            const xcb_keycode_t code = codes[modifier * perModifier + i];
+            if (code == 0) {
+                continue;
+            }
+            const xkb_keysym_t *syms = nullptr;
+            const int count = xkb_keymap_key_get_syms_by_level(keymap, code, 0, 0, &syms);
+            for (int s = 0; s < count; ++s) {
+                for (xkb_keysym_t wanted : keysyms) {
+                    if (syms[s] == wanted) {
+                        return static_cast<uint16_t>(1u << modifier);
+                    }
+                }
+            }
+        }
+    }
+    return fallback;
+}
+
+}  // namespace
+
+X11HotkeyBackend::~X11HotkeyBackend() {
+    uninstall();
+}
+
+bool X11HotkeyBackend::lookUpKeyboard() {
+    xcb_connection_t *connection = x11Connection();
+    if (xkb_x11_setup_xkb_extension(
+            connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr) == 0) {
+        return false;
+    }
+    const int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
+    if (device < 0) {
+        return false;
+    }
+    std::unique_ptr<xkb_context, KeymapDeleter> context(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
+    if (!context) {
+        return false;
+    }
+    std::unique_ptr<xkb_keymap, KeymapDeleter> keymap(xkb_x11_keymap_new_from_device(
+        context.get(), connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS));
+    if (!keymap) {
+        return false;
+    }
+    const xkb_keycode_t code = xkb_keymap_key_by_name(keymap.get(), "AB03");
+    if (code == XKB_KEYCODE_INVALID || code > 255) {
+        return false;
+    }
+    keycode_ = static_cast<int>(code);
+    superMask_ = modifierMaskFor(connection, keymap.get(), {XKB_KEY_Super_L, XKB_KEY_Super_R},
+                                 XCB_MOD_MASK_4);
+    altMask_ =
+        modifierMaskFor(connection, keymap.get(), {XKB_KEY_Alt_L, XKB_KEY_Alt_R}, XCB_MOD_MASK_1);
+    numLockMask_ = modifierMaskFor(connection, keymap.get(), {XKB_KEY_Num_Lock}, XCB_MOD_MASK_2);
+    return true;
+}
+
+bool X11HotkeyBackend::install(Sink sink) {
+    if (installed_) {
+        return true;
+    }
+    if (!isX11Session() || !lookUpKeyboard()) {
+        return false;
+    }
+    xcb_connection_t *connection = x11Connection();
+    root_ = x11RootWindow();
+
+    const uint16_t base = superMask_ | XCB_MOD_MASK_SHIFT;
+    const uint16_t extras[] = {XCB_MOD_MASK_LOCK, numLockMask_, XCB_MOD_MASK_CONTROL, altMask_};
+    std::set<uint16_t> combinations;
+    for (unsigned subset = 0; subset < 16; ++subset) {
+        uint16_t mods = base;
+        for (unsigned bit = 0; bit < 4; ++bit) {
+            if ((subset & (1u << bit)) != 0) {
+                mods |= extras[bit];
+            }
+        }
+        combinations.insert(mods);
+    }
+
+    QList<std::pair<uint16_t, xcb_void_cookie_t>> cookies;
+    for (uint16_t mods : combinations) {
+        cookies.append({mods, xcb_grab_key_checked(connection, 0, root_, mods,
+                                                   static_cast<xcb_keycode_t>(keycode_),
+                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)});
+    }
+    // Each grab's error is checked now: BadAccess means another client holds that combination;
+    // any other error refuses the hook just the same.
+    bool refused = false;
+    for (const auto &[mods, cookie] : cookies) {
+        XcbReply<xcb_generic_error_t> error(xcb_request_check(connection, cookie), &std::free);
+        if (error) {
+            refused = true;
+        } else {
+            grabbed_.append(mods);
+        }
+    }
+    if (refused) {
+        for (uint16_t mods : grabbed_) {
+            xcb_ungrab_key(connection, static_cast<xcb_keycode_t>(keycode_), root_, mods);
+        }
+        grabbed_.clear();
+        xcb_flush(connection);
+        keycode_ = -1;
+        return false;
+    }
+    sink_ = std::move(sink);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    installed_ = true;
+    return true;
+}
+
+void X11HotkeyBackend::uninstall() {
+    if (!installed_) {
+        return;
+    }
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+    if (xcb_connection_t *connection = x11Connection()) {
+        for (uint16_t mods : grabbed_) {
+            xcb_ungrab_key(connection, static_cast<xcb_keycode_t>(keycode_), root_, mods);
+        }
+        xcb_flush(connection);
+    }
+    grabbed_.clear();
+    sink_ = nullptr;
+    installed_ = false;
+    keycode_ = -1;
+}
+
+unsigned X11HotkeyBackend::toModifiers(uint16_t state) const {
+    unsigned modifiers = 0;
+    const std::pair<uint16_t, KeyModifier> table[] = {
+        {XCB_MOD_MASK_SHIFT, ShiftModifier},     {XCB_MOD_MASK_LOCK, LockModifier},
+        {XCB_MOD_MASK_CONTROL, ControlModifier}, {altMask_, AltModifier},
+        {numLockMask_, NumLockModifier},         {superMask_, SuperModifier},
+    };
+    for (const auto &[mask, modifier] : table) {
+        if ((state & mask) != 0) {
+            modifiers |= modifier;
+        }
+    }
+    return modifiers;
+}
+
+bool X11HotkeyBackend::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) {
+    if (!installed_ || eventType != "xcb_generic_event_t" || message == nullptr) {
+        return false;
+    }
+    auto *event = static_cast<xcb_generic_event_t *>(message);
+    const uint8_t type = event->response_type & 0x7f;
+    if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) {
+        return false;
+    }
+    // Key press and release events share one layout.
+    auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
+    if (key->event != root_ || key->detail != keycode_) {
+        return false;
+    }
+    KeyEvent keyEvent;
+    keyEvent.press = type == XCB_KEY_PRESS;
+    keyEvent.keycode = key->detail;
+    keyEvent.modifiers = toModifiers(key->state);
+    keyEvent.time = key->time;
+    return sink_ ? sink_(keyEvent) : false;
+}
+
+}  // namespace codalume

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+namespace codalume {
+
+// True when Qt runs on X11 (the xcb platform) and its connection is at hand. Nothing else in
+// this folder may be called otherwise.
+bool isX11Session();
+
+// Qt's own connection (events on it are dispatched on the main thread) and the root window of
+// the default screen. Valid only in an X11 session.
+xcb_connection_t *x11Connection();
+xcb_window_t x11RootWindow();
+
+// Whether the pointer is over one of this program's windows (tray icon, popover, dialogs).
+bool pointerOverOwnWindow();
+
+}  // namespace codalume

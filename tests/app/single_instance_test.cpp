@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "app/single_instance.h"
+#include "support/temp_home.h"
+
+namespace codalume {
+namespace {
+
+using State = SingleInstanceLock::State;
+
+TEST(SingleInstanceLockTest, OneHolderAtATime) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("codalume.lock"));
+    auto first = std::make_unique<SingleInstanceLock>(path);
+    EXPECT_EQ(first->state(), State::Acquired);
+    {
+        SingleInstanceLock second(path);
+        EXPECT_EQ(second.state(), State::HeldElsewhere);
+        EXPECT_TRUE(second.error().isEmpty());
+    }
+    // A refused second start must not have released the first one's lock.
+    EXPECT_EQ(SingleInstanceLock(path).state(), State::HeldElsewhere);
+    first.reset();
+    EXPECT_EQ(SingleInstanceLock(path).state(), State::Acquired);
+}
+
+TEST(SingleInstanceLockTest, UnusableLockFilesAreReportedNotFatal) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("folder"));
+    QFile::link(dir.filePath(QStringLiteral("target")), dir.filePath(QStringLiteral("link")));
+    struct Case {
+        const char *name;
+        QString path;
+    };
+    const std::vector<Case> cases = {
+        {"a folder", dir.filePath(QStringLiteral("folder"))},
+        {"a missing folder", dir.filePath(QStringLiteral("missing/codalume.lock"))},
+        {"a symbolic link", dir.filePath(QStringLiteral("link"))},
+        {"under /proc", QStringLiteral("/proc/self/codalume.lock")},
+    };
+    for (const Case &c : cases) {
+        SingleInstanceLock lock(c.path);
+        EXPECT_EQ(lock.state(), State::Unavailable) << c.name;
+        EXPECT_FALSE(lock.error().isEmpty()) << c.name;
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("target"))));
+}
+
+TEST(SingleInstanceLockTest, DefaultPathFollowsTheRuntimeFolder) {
+    testing::TempHome home;
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    const QString fallback = QStringLiteral("/tmp/codalume-%1.lock").arg(::getuid());
+    struct Case {
+        QByteArray runtime;
+        QString expected;
+    };
+    const std::vector<Case> cases = {
+        {home.path().toUtf8(), home.path() + QStringLiteral("/codalume.lock")},
+        {home.file(QStringLiteral("missing")).toUtf8(), fallback},
+        {QByteArray(), fallback},
+    };
+    for (const Case &c : cases) {
+        if (c.runtime.isEmpty()) {
+            qunsetenv("XDG_RUNTIME_DIR");
+        } else {
+            qputenv("XDG_RUNTIME_DIR", c.runtime);
+        }
+        EXPECT_EQ(SingleInstanceLock::defaultPath(), c.expected) << c.runtime.constData();
+    }
+    wasSet ? qputenv("XDG_RUNTIME_DIR", saved) : qunsetenv("XDG_RUNTIME_DIR");
+}
+
+}  // namespace
+}  // namespace codalume
