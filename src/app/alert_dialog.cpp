@@ -1,0 +1,185 @@
+#include "app/alert_dialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/icons.h"
+
+namespace codalume {
+
+namespace {
+
+// Wide enough for a two-line path and the diagnostic lines without a cramped look.
+constexpr int textColumnWidth = 380;
+
+QString defaultSymbolFor(AlertStyle style) {
+    switch (style) {
+        case AlertStyle::Warning:
+            return QStringLiteral("exclamationmark.triangle.fill");
+        case AlertStyle::Informational:
+            return QStringLiteral("info.circle.fill");
+        case AlertStyle::Critical:
+            return QStringLiteral("xmark.octagon.fill");
+    }
+    return {};
+}
+
+QStyle::StandardPixmap standardPixmapFor(AlertStyle style) {
+    switch (style) {
+        case AlertStyle::Warning:
+            return QStyle::SP_MessageBoxWarning;
+        case AlertStyle::Informational:
+            return QStyle::SP_MessageBoxInformation;
+        case AlertStyle::Critical:
+            return QStyle::SP_MessageBoxCritical;
+    }
+    return QStyle::SP_MessageBoxInformation;
+}
+
+}  // namespace
+
+AlertDialog::AlertDialog(const Alert &alert, QWidget *parent) : QDialog(parent) {
+    setModal(true);
+    setSizeGripEnabled(false);
+
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(20, 20, 20, 16);
+    outer->setSpacing(14);
+
+    auto *body = new QHBoxLayout;
+    body->setSpacing(16);
+    outer->addLayout(body);
+
+    iconLabel_ = new QLabel(this);
+    iconLabel_->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+    addIcon(alert);
+    body->addWidget(iconLabel_, 0, Qt::AlignTop);
+
+    auto *column = new QVBoxLayout;
+    column->setSpacing(8);
+    body->addLayout(column, 1);
+
+    int columnWidth = textColumnWidth;
+    if (!alert.accessoryImageSize.isEmpty()) {
+        columnWidth = std::max(columnWidth, alert.accessoryImageSize.width());
+    }
+
+    messageLabel_ = new QLabel(alert.messageText, this);
+    messageLabel_->setTextFormat(Qt::PlainText);
+    messageLabel_->setWordWrap(true);
+    messageLabel_->setMinimumWidth(columnWidth);
+    QFont bold = messageLabel_->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.1);
+    messageLabel_->setFont(bold);
+    column->addWidget(messageLabel_);
+
+    informativeLabel_ = new QLabel(alert.informativeText, this);
+    // Paths and diagnostic lines are shown as they are, never as markup, and can be copied.
+    informativeLabel_->setTextFormat(Qt::PlainText);
+    informativeLabel_->setWordWrap(true);
+    informativeLabel_->setMinimumWidth(columnWidth);
+    informativeLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    informativeLabel_->setVisible(!alert.informativeText.isEmpty());
+    column->addWidget(informativeLabel_);
+
+    if (!alert.accessoryImageSize.isEmpty()) {
+        accessoryImageLabel_ = makeImageView(alert.accessoryImage, alert.accessoryImageSize);
+        column->addWidget(accessoryImageLabel_, 0, Qt::AlignLeft);
+    }
+    if (alert.accessoryWidget != nullptr) {
+        accessoryWidget_ = alert.accessoryWidget;
+        accessoryWidgetParent_ = alert.accessoryWidget->parentWidget();
+        column->addWidget(alert.accessoryWidget);
+        alert.accessoryWidget->show();
+    }
+    column->addStretch(1);
+
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    const QStringList titles =
+        alert.buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : alert.buttons;
+    for (int index = 0; index < titles.size(); ++index) {
+        auto *button = new QPushButton(titles[index], this);
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, [this, index] { finishWith(index); });
+        buttonRow->addWidget(button);
+        buttons_.append(button);
+    }
+    buttons_.front()->setDefault(true);
+    buttons_.front()->setFocus();
+    outer->addLayout(buttonRow);
+
+    if (alert.windowExtraWidth > 0 || alert.windowExtraHeight > 0) {
+        layout()->activate();
+        resize(sizeHint() +
+               QSize(std::max(0, alert.windowExtraWidth), std::max(0, alert.windowExtraHeight)));
+    }
+}
+
+AlertDialog::~AlertDialog() {
+    // The form belongs to the caller: take it out before the dialog deletes its children.
+    if (accessoryWidget_ != nullptr) {
+        accessoryWidget_->hide();
+        accessoryWidget_->setParent(accessoryWidgetParent_);
+    }
+}
+
+void AlertDialog::addIcon(const Alert &alert) {
+    const qreal ratio = devicePixelRatioF();
+    QPixmap pixmap = symbolPixmap(alert.iconSymbol, iconSize, ratio);
+    usesSymbolIcon_ = !pixmap.isNull();
+    if (pixmap.isNull()) {
+        pixmap = symbolPixmap(defaultSymbolFor(alert.style), defaultIconSize, ratio);
+    }
+    if (pixmap.isNull()) {
+        pixmap = style()
+                     ->standardIcon(standardPixmapFor(alert.style), nullptr, this)
+                     .pixmap(QSize(defaultIconSize, defaultIconSize), ratio);
+    }
+    iconLabel_->setPixmap(pixmap);
+    iconLabel_->setMinimumWidth(defaultIconSize);
+    if (usesSymbolIcon_ && !alert.iconDescription.isEmpty()) {
+        iconLabel_->setAccessibleName(alert.iconDescription);
+    }
+}
+
+QLabel *AlertDialog::makeImageView(const QImage &image, const QSize &size) {
+    auto *view = new QLabel(this);
+    view->setFixedSize(size);
+    view->setAlignment(Qt::AlignCenter);
+    if (!image.isNull() && image.width() > 0 && image.height() > 0) {
+        // Scaled proportionally, up or down, to fill the view on at least one axis; drawn at
+        // the screen's density so a Retina-like screen shows every pixel it can.
+        const qreal ratio = devicePixelRatioF();
+        const QSize pixels = (QSizeF(size) * ratio).toSize();
+        QImage scaled = image.scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        scaled.setDevicePixelRatio(ratio);
+        view->setPixmap(QPixmap::fromImage(scaled));
+    }
+    return view;
+}
+
+void AlertDialog::finishWith(int index) {
+    done(firstButtonReturn + index);
+}
+
+int AlertDialog::run() {
+    show();
+    raise();
+    activateWindow();
+    const int answer = exec();
+    // Closing the window without a button (Escape, the window's close box) counts as the
+    // last button: the harmless "取消"/"确定" of every alert that has two.
+    if (answer < firstButtonReturn || answer >= firstButtonReturn + buttons_.size()) {
+        return firstButtonReturn + static_cast<int>(buttons_.size()) - 1;
+    }
+    return answer;
+}
+
+}  // namespace codalume

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+#include <QList>
+#include <QPointer>
+
+#include "app/platform.h"
+
+class QLabel;
+class QPushButton;
+
+namespace codalume {
+
+// The real alert: icon, message, informative text, an optional accessory (an image view or a
+// caller's form) and the buttons in the given order, left to right, the first one default.
+// exec() answers firstButtonReturn + index of the button pressed; closing the window without
+// a button answers the last button (the one that cancels, when there are several).
+class AlertDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit AlertDialog(const Alert &alert, QWidget *parent = nullptr);
+    ~AlertDialog() override;
+
+    // Runs the dialog modally and returns the answer described above.
+    int run();
+
+    const QList<QPushButton *> &buttons() const { return buttons_; }
+    QLabel *iconLabel() const { return iconLabel_; }
+    QLabel *messageLabel() const { return messageLabel_; }
+    QLabel *informativeLabel() const { return informativeLabel_; }
+    // The accessory image view, or nullptr when the alert has none.
+    QLabel *accessoryImageLabel() const { return accessoryImageLabel_; }
+    // Whether the icon is the alert's own symbol (false: the style's default icon).
+    bool usesSymbolIcon() const { return usesSymbolIcon_; }
+
+    static constexpr int iconSize = 32;
+    static constexpr int defaultIconSize = 40;
+
+  private:
+    void addIcon(const Alert &alert);
+    QLabel *makeImageView(const QImage &image, const QSize &size);
+    void finishWith(int index);
+
+    QList<QPushButton *> buttons_;
+    QLabel *iconLabel_ = nullptr;
+    QLabel *messageLabel_ = nullptr;
+    QLabel *informativeLabel_ = nullptr;
+    QLabel *accessoryImageLabel_ = nullptr;
+    bool usesSymbolIcon_ = false;
+    // The caller's form: handed back to its previous parent when the dialog goes away.
+    QPointer<QWidget> accessoryWidget_;
+    QPointer<QWidget> accessoryWidgetParent_;
+};
+
+}  // namespace codalume

@@ -1,0 +1,96 @@
+#include <QObject>
+
+#include "app/status_bar_controller.h"
+#include "render/code_image.h"
+#include "render/language.h"
+
+namespace codalume {
+
+namespace {
+
+const QString saveImageButton = QStringLiteral("保存图片");
+const QString cancelButton = QStringLiteral("取消");
+const QString okButton = QStringLiteral("确定");
+
+// Accessory image views, in points.
+constexpr QSize previewViewSize(600, 400);
+constexpr QSize clipboardImageViewSize(300, 200);
+
+Alert previewAlert() {
+    Alert alert;
+    alert.style = AlertStyle::Informational;
+    alert.messageText = QStringLiteral("图片预览");
+    alert.iconSymbol = QStringLiteral("photo.fill");
+    alert.iconDescription = QStringLiteral("Image Preview");
+    alert.buttons = {saveImageButton, cancelButton};
+    return alert;
+}
+
+Alert clipboardImageAlert(const QImage &image) {
+    Alert alert;
+    alert.style = AlertStyle::Informational;
+    alert.messageText = QStringLiteral("剪贴板包含图片");
+    alert.iconSymbol = QStringLiteral("photo.on.rectangle");
+    alert.iconDescription = QStringLiteral("Clipboard Image");
+    alert.accessoryImage = image;
+    alert.accessoryImageSize = clipboardImageViewSize;
+    alert.buttons = {saveImageButton, cancelButton};
+    return alert;
+}
+
+Alert warningAlert(const QString &message, const QString &informative) {
+    Alert alert;
+    alert.style = AlertStyle::Warning;
+    alert.messageText = message;
+    alert.informativeText = informative;
+    alert.buttons = {okButton};
+    return alert;
+}
+
+}  // namespace
+
+void StatusBarController::getClipboardContent(QObject *) {
+    // Text wins: the image is not even read when there is text, an empty one included.
+    if (const std::optional<QString> text = platform_.clipboardText()) {
+        const QString language = detectLanguage(*text);
+        if (!userPreferences.showPreview) {
+            createAndSaveImage(*text, language);
+            return;
+        }
+        Alert alert = previewAlert();
+        const double scale = platform_.pictureScale();
+        if (const std::optional<CodePicture> picture =
+                generateCodeImage(*text, language, userPreferences, scale)) {
+            // Only as many pixels as the view can show on the densest screen we save for.
+            alert.accessoryImage = picture->previewImage(previewViewSize * scale);
+            alert.accessoryImageSize = previewViewSize;
+        }
+        if (platform_.runAlert(alert) == firstButtonReturn) {
+            createAndSaveImage(*text, language);
+        }
+        return;
+    }
+
+    const std::optional<QImage> image = platform_.clipboardImage();
+    if (!image || image->isNull()) {
+        platform_.runAlert(warningAlert(QStringLiteral("无法识别的剪贴板内容"),
+                                        QStringLiteral("剪贴板中没有文本或图片内容")));
+        return;
+    }
+    if (platform_.runAlert(clipboardImageAlert(*image)) == firstButtonReturn) {
+        saveImage(Picture(*image));
+    }
+}
+
+void StatusBarController::createAndSaveImage(const QString &code, const QString &language) {
+    const std::optional<CodePicture> picture =
+        generateCodeImage(code, language, userPreferences, platform_.pictureScale());
+    if (!picture) {
+        platform_.runAlert(
+            warningAlert(QStringLiteral("创建图片失败"), QStringLiteral("无法从代码创建图片")));
+        return;
+    }
+    saveImage(Picture(*picture));
+}
+
+}  // namespace codalume

@@ -1,0 +1,204 @@
+#include <QPointer>
+#include <cmath>
+#include <optional>
+
+#include "app/save_file.h"
+#include "app/status_bar_controller.h"
+
+namespace codalume {
+
+namespace {
+
+const QString revealButton = QStringLiteral("在Finder中显示");
+const QString okButton = QStringLiteral("确定");
+const QString savedPrefix = QStringLiteral("图片已成功保存到 ");
+const QString diagnosticsPrefix = QStringLiteral("详细诊断信息:\n\n");
+
+// "code_image_" + whole seconds since 1970 + ".png"; fixed once per save.
+QString pictureFileName(double secondsSince1970) {
+    const double seconds = std::isfinite(secondsSince1970) ? std::trunc(secondsSince1970) : 0.0;
+    return QStringLiteral("code_image_") + QString::number(static_cast<qint64>(seconds)) +
+           QStringLiteral(".png");
+}
+
+// The lines shown only when a save fails, each ended by a line feed.
+class Diagnostics {
+  public:
+    void add(const QString &line) { text_ += line + u'\n'; }
+    void addError(const FileError &error) {
+        add(QStringLiteral("错误信息: ") + error.description);
+        add(QStringLiteral("错误代码: ") + QString::number(error.code));
+        add(QStringLiteral("错误域: ") + error.domain);
+    }
+    void addPngSize(const QByteArray &png) {
+        add(QStringLiteral("图像转换为PNG成功，数据大小: ") + QString::number(png.size()) +
+            QStringLiteral(" 字节"));
+    }
+    void addSection(const QString &heading) { text_ += heading; }
+    const QString &text() const { return text_; }
+
+  private:
+    QString text_;
+};
+
+Alert makeAlert(AlertStyle style, const QString &message, const QString &informative,
+                const QStringList &buttons) {
+    Alert alert;
+    alert.style = style;
+    alert.messageText = message;
+    alert.informativeText = informative;
+    alert.buttons = buttons;
+    return alert;
+}
+
+// "图片已保存" or "图片已保存到临时位置"; the first button shows the file.
+void announceSaved(Platform &platform, const QString &message, const QString &path) {
+    const Alert alert =
+        makeAlert(AlertStyle::Informational, message, savedPrefix + path, {revealButton, okButton});
+    if (platform.runAlert(alert) == firstButtonReturn) {
+        platform.revealFile(path);
+    }
+}
+
+// Writing a probe file tells the report's reader whether the temporary directory is usable.
+QString temporaryDirectoryProbe(const QString &temporaryDirectory) {
+    const QString path = temporaryDirectory + QStringLiteral("/test_permission.txt");
+    std::optional<FileError> error = replaceFile(path, QStringLiteral("测试权限").toUtf8());
+    if (!error) {
+        error = removeFile(path);
+    }
+    return error ? QStringLiteral("临时目录权限测试: 失败 - ") + error->description
+                 : QStringLiteral("临时目录权限测试: 成功");
+}
+
+class DownloadsSave {
+  public:
+    DownloadsSave(Platform &platform, const Picture &picture, const QString &fileName)
+        : platform_(platform), picture_(picture), fileName_(fileName) {}
+
+    void run() {
+        const QString folder = platform_.downloadsDirectory();
+        diagnostics_.add(QStringLiteral("正在尝试保存到: ") + folder + u'/' + fileName_);
+        if (!pathExists(folder)) {
+            if (const std::optional<FileError> error = makeDirectories(folder)) {
+                reportFailure(folder, *error);
+                return;
+            }
+            diagnostics_.add(QStringLiteral("创建Downloads目录成功"));
+        } else {
+            diagnostics_.add(QStringLiteral("Downloads目录已存在"));
+        }
+        diagnostics_.add(QStringLiteral("检查目录权限: ") + (isWritableDirectory(folder)
+                                                                 ? QStringLiteral("可写")
+                                                                 : QStringLiteral("不可写")));
+        if (!convert()) {
+            diagnostics_.add(QStringLiteral("转换图像到PNG数据失败"));
+            reportFailure(folder, conversionError());
+            return;
+        }
+        diagnostics_.addPngSize(*png_);
+        const WriteResult written = writeNewFile(folder, fileName_, *png_);
+        if (written.error) {
+            reportFailure(folder, *written.error);
+            return;
+        }
+        diagnostics_.add(QStringLiteral("文件写入成功"));
+        announceSaved(platform_, QStringLiteral("图片已保存"), written.path);
+    }
+
+  private:
+    bool convert() {
+        if (!png_) {
+            png_ = encodePng(picture_);
+        }
+        return png_.has_value();
+    }
+
+    void reportFailure(const QString &folder, const FileError &error) {
+        const QString temporary = platform_.temporaryDirectory();
+        diagnostics_.addError(error);
+        diagnostics_.addSection(QStringLiteral("\n--- 系统路径信息 ---\n"));
+        diagnostics_.add(QStringLiteral("Temp目录: ") + temporary);
+        diagnostics_.add(QStringLiteral("Home目录: ") + platform_.homeDirectory());
+        diagnostics_.add(QStringLiteral("Downloads目录: ") + folder);
+        diagnostics_.add(temporaryDirectoryProbe(temporary));
+        const Alert alert = makeAlert(AlertStyle::Warning, QStringLiteral("保存失败 - 详细诊断"),
+                                      diagnosticsPrefix + diagnostics_.text(),
+                                      {QStringLiteral("尝试其它位置"), okButton});
+        if (platform_.runAlert(alert) == firstButtonReturn) {
+            retryInTemporaryDirectory(temporary);
+        }
+    }
+
+    // Same name as the first attempt (numbered if taken); a failure here, conversion
+    // included, is the end of the road and says so.
+    void retryInTemporaryDirectory(const QString &temporary) {
+        if (convert()) {
+            const WriteResult written = writeNewFile(temporary, fileName_, *png_);
+            if (!written.error) {
+                announceSaved(platform_, QStringLiteral("图片已保存到临时位置"), written.path);
+                return;
+            }
+        }
+        platform_.runAlert(makeAlert(
+            AlertStyle::Critical, QStringLiteral("所有保存尝试均失败"),
+            QStringLiteral("无法保存到任何位置。这可能是因为应用没有获得足够的权限或沙盒限制。\n\n"
+                           "请尝试使用'另存为'选项。"),
+            {okButton}));
+    }
+
+    Platform &platform_;
+    const Picture &picture_;
+    const QString fileName_;
+    Diagnostics diagnostics_;
+    // Converted once and reused by the retry: the same picture gives the same bytes.
+    std::optional<QByteArray> png_;
+};
+
+// The save panel's answer: the user chose `path` (an existing file there was confirmed by the
+// panel, so it is replaced).
+void saveToChosenPath(Platform &platform, const Picture &picture, const QString &path) {
+    Diagnostics diagnostics;
+    diagnostics.add(QStringLiteral("保存路径: ") + path);
+    const std::optional<QByteArray> png = encodePng(picture);
+    if (!png) {
+        platform.runAlert(makeAlert(AlertStyle::Warning, QStringLiteral("图像处理失败"),
+                                    QStringLiteral("无法将图像转换为PNG格式。"), {okButton}));
+        return;
+    }
+    diagnostics.addPngSize(*png);
+    if (const std::optional<FileError> error = replaceFile(path, *png)) {
+        diagnostics.add(QStringLiteral("错误信息: ") + error->description);
+        platform.runAlert(makeAlert(AlertStyle::Warning, QStringLiteral("保存失败"),
+                                    diagnosticsPrefix + diagnostics.text(), {okButton}));
+        return;
+    }
+    diagnostics.add(QStringLiteral("文件写入成功"));
+    announceSaved(platform, QStringLiteral("图片已保存"), path);
+}
+
+}  // namespace
+
+void StatusBarController::saveImage(const Picture &picture) {
+    const QString fileName = pictureFileName(platform_.currentTime());
+    if (userPreferences.saveToDownloads) {
+        DownloadsSave(platform_, picture, fileName).run();
+        return;
+    }
+    SavePanelOptions options;
+    options.title = QStringLiteral("保存图片");
+    options.message = QStringLiteral("选择保存位置");
+    options.proposedFileName = fileName;
+    options.pngOnly = true;
+    options.canCreateDirectories = true;
+    // Each panel keeps its own picture; the controller may be gone when the panel closes.
+    QPointer<StatusBarController> self(this);
+    platform_.beginSavePanel(options, [self, picture](int response, const QString &path) {
+        if (self.isNull() || response != modalResponseOK || path.isEmpty()) {
+            return;
+        }
+        saveToChosenPath(self->platform(), picture, path);
+    });
+}
+
+}  // namespace codalume

@@ -1,0 +1,227 @@
+#include "app/save_file.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+
+namespace codalume {
+
+namespace {
+
+// Enough numbered names for any burst of saves within one second.
+constexpr int maxNumberedAttempts = 10'000;
+
+QByteArray nativePath(const QString &path) {
+    return QFile::encodeName(path);
+}
+
+bool isDirectory(const QByteArray &path) {
+    struct stat info {};
+    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The process's umask, read without changing it (umask() would race other threads).
+mode_t currentUmask() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("Umask:")) {
+                bool ok = false;
+                const uint value = line.mid(6).trimmed().toUInt(&ok, 8);
+                if (ok) {
+                    return static_cast<mode_t>(value & 0777);
+                }
+            }
+        }
+    }
+    return 022;
+}
+
+int makeDirectoriesNative(const QByteArray &path, int depth) {
+    if (::mkdir(path.constData(), 0777) == 0) {
+        return 0;
+    }
+    const int error = errno;
+    if (error == EEXIST) {
+        return isDirectory(path) ? 0 : EEXIST;
+    }
+    const QByteArray parent = QFile::encodeName(QFileInfo(QFile::decodeName(path)).path());
+    if (error != ENOENT || parent == path || parent.isEmpty() || depth > 4096) {
+        return error;
+    }
+    if (const int parentError = makeDirectoriesNative(parent, depth + 1); parentError != 0) {
+        return parentError;
+    }
+    if (::mkdir(path.constData(), 0777) == 0 || (errno == EEXIST && isDirectory(path))) {
+        return 0;
+    }
+    return errno;
+}
+
+// A private file beside the target, filled and flushed to disk. Returns errno on failure and
+// leaves nothing behind.
+int writeTemporary(const QString &directory, const QByteArray &bytes, mode_t mode,
+                   QByteArray *temporaryPath) {
+    QByteArray pattern = nativePath(directory + QStringLiteral("/.codalume-XXXXXX"));
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return errno;
+    }
+    int error = 0;
+    qsizetype written = 0;
+    while (error == 0 && written < bytes.size()) {
+        const ssize_t step =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+        if (step < 0 && errno != EINTR) {
+            error = errno;
+        } else if (step > 0) {
+            written += step;
+        }
+    }
+    if (error == 0 && ::fchmod(fd, mode) != 0) {
+        error = errno;
+    }
+    if (error == 0 && ::fsync(fd) != 0) {
+        error = errno;
+    }
+    if (::close(fd) != 0 && error == 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        ::unlink(pattern.constData());
+        return error;
+    }
+    *temporaryPath = pattern;
+    return 0;
+}
+
+// Gives the finished temporary file its name unless that name is taken (EEXIST then).
+int placeWithoutReplacing(const QByteArray &from, const QByteArray &to) {
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        return errno;
+    }
+    // File systems without RENAME_NOREPLACE: a hard link fails on an existing name too.
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return 0;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) {
+        return errno;
+    }
+    // Neither (e.g. FAT): check, then rename; only a concurrent writer could slip in between.
+    struct stat info {};
+    if (::lstat(to.constData(), &info) == 0) {
+        return EEXIST;
+    }
+    return ::rename(from.constData(), to.constData()) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+FileError posixError(int errorNumber) {
+    char buffer[256] = {};
+    const char *text = ::strerror_r(errorNumber, buffer, sizeof buffer);
+    return {QString::fromLocal8Bit(text), errorNumber, posixErrorDomain};
+}
+
+FileError conversionError() {
+    return {QStringLiteral("图像转换失败"), 1001, QStringLiteral("com.codalume")};
+}
+
+bool pathExists(const QString &path) {
+    struct stat info {};
+    return ::lstat(nativePath(path).constData(), &info) == 0;
+}
+
+std::optional<FileError> makeDirectories(const QString &path) {
+    const QString clean = QDir::cleanPath(path);
+    if (clean.isEmpty()) {
+        return posixError(ENOENT);
+    }
+    if (const int error = makeDirectoriesNative(nativePath(clean), 0); error != 0) {
+        return posixError(error);
+    }
+    return std::nullopt;
+}
+
+bool isWritableDirectory(const QString &path) {
+    const QByteArray native = nativePath(path);
+    return isDirectory(native) && ::access(native.constData(), W_OK | X_OK) == 0;
+}
+
+QString numberedFileName(const QString &fileName, int attempt) {
+    if (attempt <= 1) {
+        return fileName;
+    }
+    const QString suffix = QStringLiteral("_") + QString::number(attempt);
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot <= 0) {
+        return fileName + suffix;
+    }
+    return fileName.left(dot) + suffix + fileName.mid(dot);
+}
+
+WriteResult writeNewFile(const QString &directory, const QString &fileName,
+                         const QByteArray &bytes) {
+    QByteArray temporary;
+    if (const int error = writeTemporary(directory, bytes, 0666 & ~currentUmask(), &temporary);
+        error != 0) {
+        return {QString(), posixError(error)};
+    }
+    for (int attempt = 1; attempt <= maxNumberedAttempts; ++attempt) {
+        const QString path = directory + u'/' + numberedFileName(fileName, attempt);
+        const int error = placeWithoutReplacing(temporary, nativePath(path));
+        if (error == 0) {
+            return {path, std::nullopt};
+        }
+        if (error != EEXIST) {
+            ::unlink(temporary.constData());
+            return {QString(), posixError(error)};
+        }
+    }
+    ::unlink(temporary.constData());
+    return {QString(), posixError(EEXIST)};
+}
+
+std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes) {
+    QString target = path;
+    const QFileInfo link(path);
+    if (link.isSymLink()) {
+        target = link.symLinkTarget();
+    }
+    mode_t mode = 0666 & ~currentUmask();
+    struct stat existing {};
+    if (::stat(nativePath(target).constData(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        mode = existing.st_mode & 07777;
+    }
+    QByteArray temporary;
+    if (const int error = writeTemporary(QFileInfo(target).path(), bytes, mode, &temporary);
+        error != 0) {
+        return posixError(error);
+    }
+    if (::rename(temporary.constData(), nativePath(target).constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return posixError(error);
+    }
+    return std::nullopt;
+}
+
+std::optional<FileError> removeFile(const QString &path) {
+    if (::unlink(nativePath(path).constData()) != 0) {
+        return posixError(errno);
+    }
+    return std::nullopt;
+}
+
+}  // namespace codalume

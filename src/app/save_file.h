@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace codalume {
+
+// A failed file-system step: what the user reads, the number and the family it comes from.
+struct FileError {
+    QString description;
+    qint64 code = 0;
+    QString domain;
+
+    bool operator==(const FileError &) const = default;
+};
+
+// Errors of the operating system: errno as the code, its text as the description.
+inline const QString posixErrorDomain = QStringLiteral("posix");
+FileError posixError(int errorNumber);
+
+// The one error of the program's own: a picture that could not be turned into PNG data.
+FileError conversionError();
+
+// Whether anything, even a dangling symbolic link, is at the path.
+bool pathExists(const QString &path);
+
+// Creates the directory and any missing parents.
+std::optional<FileError> makeDirectories(const QString &path);
+
+// A directory whose entries this process may create.
+bool isWritableDirectory(const QString &path);
+
+// "name.png", "name_2.png", "name_3.png", ... for attempt 1, 2, 3, ...
+QString numberedFileName(const QString &fileName, int attempt);
+
+// Writes the bytes to a new file in `directory` under `fileName`, or under the first numbered
+// variant that is free: an existing file is never replaced. The bytes go to a temporary file
+// in the same directory first and appear under their name in one step, so no half-written
+// file is ever visible or left behind. Returns the path written, or the error.
+struct WriteResult {
+    QString path;
+    std::optional<FileError> error;
+};
+WriteResult writeNewFile(const QString &directory, const QString &fileName,
+                         const QByteArray &bytes);
+
+// Writes the bytes to `path`, replacing what is there in one step (through a temporary file in
+// the same directory; a symbolic link is followed and its target replaced).
+std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes);
+
+std::optional<FileError> removeFile(const QString &path);
+
+}  // namespace codalume
