@@ -122,5 +122,19 @@ TEST(ColorPreviewView, IgnoresUpdatesUntilEveryInputIsSet) {
     }
 }
 
+TEST(ColorWell, KeepsExactComponentsAndSignalsOnlyUserPicks) {
+    ColorWell well;
+    int changes = 0;
+    QObject::connect(&well, &ColorWell::colorChanged, [&changes] { ++changes; });
+    well.setColor({1.5, -0.25, 0.123456789012345});
+    EXPECT_EQ(well.color(), RgbColor({1.5, -0.25, 0.123456789012345}));
+    EXPECT_EQ(well.color().toQColor().rgb(), qRgb(255, 0, 31));  // the swatch is clamped
+    EXPECT_EQ(changes, 0);
+    // A dialog pick of 8-bit values yields the nearest doubles: #33334C is 0.2, 0.2, 76 / 255.
+    well.pickColor(RgbColor::fromQColor(QColor(0x33, 0x33, 0x4C)));
+    EXPECT_EQ(well.color(), RgbColor({0.2, 0.2, 76 / 255.0}));
+    EXPECT_EQ(changes, 1);
+}
+
 }  // namespace
 }  // namespace codalume
