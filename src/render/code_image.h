@@ -16,24 +16,37 @@ namespace codalume {
 QColor contrastColor(double red, double green, double blue);
 QColor contrastColor(const QColor &color);
 
-// Hard limits of one picture, in device pixels. Beyond them generateCodeImage yields nothing
-// instead of exhausting memory or time.
+// Hard limits of one picture. Beyond them generateCodeImage yields nothing instead of
+// exhausting memory or time; they are checked from cheap measurements before anything is
+// highlighted or painted.
+// - Width and height: PNG rows are painted and written in bands, so memory stays bounded by
+//   one band of about 32 MB whatever the height; the widest row (1 MB at 262,144 pixels) sets
+//   how thin a band gets. 1,048,576 rows keep 300,000 points at 2 pixels per point with room.
+// - Area: 2^31 pixels (8 GiB before compression) takes roughly a minute to paint and encode;
+//   past it a picture stops being a picture of code anyone can view.
+// - Characters: the highlighted text keeps 6 bytes per UTF-16 unit, and highlighting costs
+//   about 0.1 s per million units per pattern, so 4 million units stay near 25 MB and a few
+//   seconds.
+// - Font pixels: a glyph taller than this cannot be rasterised within the painter's range
+//   of coordinates (fontSize x scale, in device pixels).
 struct PictureLimits {
     static constexpr qint64 maxWidthPixels = 262'144;
     static constexpr qint64 maxHeightPixels = 1'048'576;
-    static constexpr qint64 maxAreaPixels = 2'147'483'648;  // 8 GiB of RGBA, painted in bands
+    static constexpr qint64 maxAreaPixels = 2'147'483'648;
+    static constexpr qint64 maxCharacters = 4'000'000;
+    static constexpr double maxFontPixels = 8'192;
 };
 
 // A finished code picture: laid out and measured in points, painted on demand at `scale`
 // device pixels per point. Copies share the laid-out text.
 class CodePicture {
-public:
+  public:
     struct Data;
     explicit CodePicture(std::shared_ptr<const Data> data);
 
-    QSizeF size() const;       // points
-    double scale() const;      // device pixels per point
-    QSize pixelSize() const;   // size() * scale(), rounded up
+    QSizeF size() const;      // points
+    double scale() const;     // device pixels per point
+    QSize pixelSize() const;  // size() * scale(), rounded up
 
     // Paints the device-pixel rectangle `pixelRect` of the picture into `target` (ARGB32
     // premultiplied, at least pixelRect's size), with pixelRect.topLeft() at target's (0, 0).
@@ -46,7 +59,7 @@ public:
 
     const Data &data() const { return *data_; }
 
-private:
+  private:
     std::shared_ptr<const Data> data_;
 };
 
@@ -54,7 +67,7 @@ private:
 // line, and prints its trace lines. Nothing when the picture would exceed PictureLimits at
 // `scale`; `failure` then receives a one-line English reason.
 std::optional<CodePicture> generateCodeImage(const QString &code, const QString &language,
-                                             const UserPreferences &preferences,
-                                             double scale = 2.0, QString *failure = nullptr);
+                                             const UserPreferences &preferences, double scale = 2.0,
+                                             QString *failure = nullptr);
 
 }  // namespace codalume

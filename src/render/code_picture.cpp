@@ -1,0 +1,206 @@
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTextLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "render/code_image.h"
+#include "render/code_picture_data.h"
+
+namespace codalume {
+
+namespace {
+
+constexpr double kCornerRadius = 12;
+// The raster engine paints at most 32767 device pixels in either direction; tiles stay well
+// inside that so every coordinate it sees is small.
+constexpr int kMaxTile = 8192;
+
+QRectF cardRect(const CodePicture::Data &data, double scale) {
+    // The card covers whole device pixels, so the right and bottom edges are opaque even when
+    // the measured size is fractional.
+    return {0, 0, std::ceil(data.size.width() * scale - 1e-9) / scale,
+            std::ceil(data.size.height() * scale - 1e-9) / scale};
+}
+
+void paintBackground(const CodePicture::Data &data, QPainter &painter, const QRectF &visible) {
+    if (data.gradient) {
+        QLinearGradient gradient(data.gradientLine.p1(), data.gradientLine.p2());
+        gradient.setColorAt(0, data.background);
+        gradient.setColorAt(1, data.gradientEnd);
+        painter.fillRect(visible, gradient);
+    } else {
+        painter.fillRect(visible, data.background);
+    }
+}
+
+void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &visible) {
+    if (data.lines.empty()) {
+        return;
+    }
+    // Glyphs may reach past their line (tall fallback glyphs, stacked marks): one line of
+    // margin on each side of the visible part.
+    const double top = visible.top() - data.codeOrigin.y() - data.lineHeight;
+    const double bottom = visible.bottom() - data.codeOrigin.y() + data.lineHeight;
+    const auto last = static_cast<double>(data.lines.size()) - 1;
+    const double first = std::clamp(std::floor(top / data.lineHeight), 0.0, last + 1);
+    const double end = std::clamp(std::ceil(bottom / data.lineHeight), 0.0, last);
+    QTextLayout layout(QString(), data.codeFont, pointDevice());
+    layout.setCacheEnabled(false);
+    for (auto index = static_cast<size_t>(first);
+         index <= static_cast<size_t>(end) && index < data.lines.size(); ++index) {
+        const CodeLine &line = data.lines[index];
+        if (line.length == 0) {
+            continue;
+        }
+        layoutCodeLine(data, line, layout, true);
+        if (layout.lineCount() == 0) {
+            continue;
+        }
+        // Every line shares the code font's baseline, whatever fallback fonts it uses.
+        const double baseline =
+            data.codeOrigin.y() + static_cast<double>(index) * data.lineHeight + data.codeAscent;
+        layout.draw(&painter, QPointF(data.codeOrigin.x(), baseline - layout.lineAt(0).ascent()));
+    }
+}
+
+void paintText(QPainter &painter, const QRectF &visible, const QString &text, const QFont &font,
+               const QRectF &box, double descent, const QColor &color) {
+    // Glyphs may overhang their box a little; skip the text only when far away.
+    const double margin = box.height();
+    if (text.isEmpty() || !box.adjusted(-margin, -margin, margin, margin).intersects(visible)) {
+        return;
+    }
+    painter.setFont(font);
+    painter.setPen(color);
+    painter.drawText(QPointF(box.left(), box.bottom() - descent), text);
+}
+
+void paintRule(const CodePicture::Data &data, QPainter &painter, const QRectF &visible) {
+    const QRectF band(data.rule.p1().x(), data.rule.p1().y() - 1, data.rule.dx(), 2);
+    if (!band.intersects(visible)) {
+        return;
+    }
+    QPen pen(data.decoration, 1);
+    pen.setCapStyle(Qt::FlatCap);
+    painter.setPen(pen);
+    painter.drawLine(data.rule);
+}
+
+// Clears what lies outside the rounded card, antialiased, in the four corner squares.
+void clearCorners(QPainter &painter, const QRectF &card, const QRectF &visible) {
+    const double r = kCornerRadius;
+    const QRectF corners[] = {
+        {card.left(), card.top(), r, r},
+        {card.right() - r, card.top(), r, r},
+        {card.left(), card.bottom() - r, r, r},
+        {card.right() - r, card.bottom() - r, r, r},
+    };
+    QPainterPath rounded;
+    rounded.addRoundedRect(card, r, r);
+    painter.setCompositionMode(QPainter::CompositionMode_Clear);
+    for (const QRectF &corner : corners) {
+        if (!corner.intersects(visible)) {
+            continue;
+        }
+        QPainterPath outside;
+        outside.addRect(corner);
+        painter.fillPath(outside.subtracted(rounded), Qt::transparent);
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+// Paints `pixelRect` (device pixels at `scale`) into `tile`, which is exactly that size.
+void paintTile(const CodePicture::Data &data, QImage &tile, const QRect &pixelRect, double scale) {
+    tile.fill(Qt::transparent);
+    QPainter painter(&tile);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                           QPainter::SmoothPixmapTransform);
+    painter.translate(-pixelRect.x(), -pixelRect.y());
+    painter.scale(scale, scale);
+    const QRectF card = cardRect(data, scale);
+    const QRectF visible = QRectF(pixelRect.x() / scale, pixelRect.y() / scale,
+                                  pixelRect.width() / scale, pixelRect.height() / scale)
+                               .intersected(card);
+    if (visible.isEmpty()) {
+        return;
+    }
+    painter.setClipRect(visible);
+    paintBackground(data, painter, visible);
+    paintCode(data, painter, visible);
+    paintText(painter, visible, data.label, data.labelFont, data.labelBox, data.labelDescent,
+              data.decoration);
+    paintRule(data, painter, visible);
+    paintText(painter, visible, data.authorLine, data.authorFont, data.authorBox,
+              data.authorDescent, data.decoration);
+    clearCorners(painter, card, visible);
+}
+
+QSize pixelSizeAt(const CodePicture::Data &data, double scale) {
+    const QRectF card = cardRect(data, scale);
+    return {static_cast<int>(std::lround(card.width() * scale)),
+            static_cast<int>(std::lround(card.height() * scale))};
+}
+
+// Paints any rectangle of any size by tiles that share the target's memory.
+void paintPixels(const CodePicture::Data &data, QImage &target, const QRect &pixelRect,
+                 double scale) {
+    const QRect area = pixelRect.intersected(QRect(pixelRect.topLeft(), target.size()));
+    const int depth = target.depth() / 8;
+    for (int y = area.top(); y <= area.bottom(); y += kMaxTile) {
+        for (int x = area.left(); x <= area.right(); x += kMaxTile) {
+            const QRect tileRect(x, y, std::min(kMaxTile, area.right() - x + 1),
+                                 std::min(kMaxTile, area.bottom() - y + 1));
+            uchar *origin = target.bits() +
+                            static_cast<qsizetype>(y - pixelRect.y()) * target.bytesPerLine() +
+                            static_cast<qsizetype>(x - pixelRect.x()) * depth;
+            QImage tile(origin, tileRect.width(), tileRect.height(), target.bytesPerLine(),
+                        target.format());
+            setPointResolution(tile);
+            paintTile(data, tile, tileRect, scale);
+        }
+    }
+}
+
+}  // namespace
+
+CodePicture::CodePicture(std::shared_ptr<const Data> data) : data_(std::move(data)) {}
+
+QSizeF CodePicture::size() const {
+    return data_->size;
+}
+
+double CodePicture::scale() const {
+    return data_->scale;
+}
+
+QSize CodePicture::pixelSize() const {
+    return pixelSizeAt(*data_, data_->scale);
+}
+
+void CodePicture::paintRegion(QImage &target, const QRect &pixelRect) const {
+    if (target.isNull() || pixelRect.isEmpty() || target.depth() < 8) {
+        return;
+    }
+    paintPixels(*data_, target, pixelRect, data_->scale);
+}
+
+QImage CodePicture::previewImage(const QSize &maxPixels) const {
+    const QSize full = pixelSize();
+    if (maxPixels.width() <= 0 || maxPixels.height() <= 0 || full.isEmpty()) {
+        return {};
+    }
+    const double shrink = std::min({1.0, maxPixels.width() / static_cast<double>(full.width()),
+                                    maxPixels.height() / static_cast<double>(full.height())});
+    const double scale = data_->scale * shrink;
+    const QSize size = pixelSizeAt(*data_, scale).boundedTo(maxPixels);
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) {
+        return {};
+    }
+    paintPixels(*data_, image, QRect(QPoint(0, 0), image.size()), scale);
+    return image;
+}
+
+}  // namespace codalume

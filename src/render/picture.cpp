@@ -1,0 +1,341 @@
+#include "render/picture.h"
+
+#include <png.h>
+#include <zlib.h>
+
+#include <QBuffer>
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "render/deflate_pipeline.h"
+
+namespace codalume {
+
+namespace {
+
+// Rows are produced band by band; a band holds about this many bytes whatever the picture, so
+// memory stays bounded by a few bands in flight.
+constexpr qsizetype kBandBytes = 4 * 1024 * 1024;
+// Mostly flat backgrounds compress well at a low level; higher levels cost far more time than
+// they save bytes on this kind of picture.
+constexpr int kCompressionLevel = 2;
+
+// Supplies rows in PNG's own layout (8-bit samples, or 16-bit samples big-endian), a band at a
+// time. Every row is preceded by its filter byte: no filter. On pictures of code "none" is
+// both the fastest and, thanks to the repeating background, the smallest choice.
+class RowSource {
+  public:
+    virtual ~RowSource() = default;
+    int width = 0;
+    int height = 0;
+    int bitDepth = 8;
+    int colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    int channels = 4;
+    double pixelsPerPoint = 0;  // 0: no physical size is recorded
+
+    qsizetype rowBytes() const { return static_cast<qsizetype>(width) * channels * (bitDepth / 8); }
+    int bandRows() const {
+        return static_cast<int>(std::clamp<qsizetype>(
+            kBandBytes / std::max<qsizetype>(rowBytes(), 1), 1, std::max(height, 1)));
+    }
+    // Fills `out` with rows [top, top + count), each as a filter byte and rowBytes() bytes.
+    virtual bool produce(int top, int count, uchar *out) = 0;
+};
+
+class CodePictureRows : public RowSource {
+  public:
+    explicit CodePictureRows(const CodePicture &picture) : picture_(picture) {
+        const QSize size = picture.pixelSize();
+        width = size.width();
+        height = size.height();
+        pixelsPerPoint = picture.scale();
+    }
+
+    bool produce(int top, int count, uchar *out) override {
+        if (band_.isNull()) {
+            band_ = QImage(width, bandRows(), QImage::Format_ARGB32_Premultiplied);
+            if (band_.isNull()) {
+                return false;
+            }
+        }
+        band_.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+        picture_.paintRegion(band_, QRect(0, top, width, count));
+        // Qt's own conversion (vectorised) unpremultiplies into RGBA byte order in place.
+        band_.convertTo(QImage::Format_RGBA8888);
+        if (band_.isNull()) {
+            return false;
+        }
+        const qsizetype stride = rowBytes() + 1;
+        for (int y = 0; y < count; ++y) {
+            uchar *row = out + y * stride;
+            row[0] = 0;
+            std::memcpy(row + 1, band_.constScanLine(y), static_cast<size_t>(rowBytes()));
+        }
+        return true;
+    }
+
+  private:
+    const CodePicture &picture_;
+    QImage band_;
+};
+
+// Images are written as they are: alpha kept when present, 16-bit and 10-bit formats as 16-bit
+// samples, grey as grey; everything else as 8-bit RGB(A), which is lossless for indexed and
+// lower-depth formats.
+class ImageRows : public RowSource {
+  public:
+    explicit ImageRows(const QImage &image) : image_(image) {
+        width = image.width();
+        height = image.height();
+        const bool alpha = image.hasAlphaChannel();
+        if (image.isGrayscale() && !alpha) {
+            const bool deep = image.format() == QImage::Format_Grayscale16;
+            target_ = deep ? QImage::Format_Grayscale16 : QImage::Format_Grayscale8;
+            colorType = PNG_COLOR_TYPE_GRAY;
+            channels = 1;
+            bitDepth = deep ? 16 : 8;
+        } else if (deepFormat(image.format())) {
+            target_ = alpha ? QImage::Format_RGBA64 : QImage::Format_RGBX64;
+            colorType = alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+            channels = alpha ? 4 : 3;
+            bitDepth = 16;
+        } else {
+            target_ = alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888;
+            colorType = alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB;
+            channels = alpha ? 4 : 3;
+        }
+    }
+
+    bool produce(int top, int count, uchar *out) override {
+        // A view of the source rows: rows start on byte boundaries at any depth.
+        QImage slice(image_.constScanLine(top), width, count, image_.bytesPerLine(),
+                     image_.format());
+        slice.setColorTable(image_.colorTable());
+        const QImage converted = slice.convertToFormat(target_);
+        if (converted.isNull()) {
+            return false;
+        }
+        const qsizetype stride = rowBytes() + 1;
+        for (int y = 0; y < count; ++y) {
+            uchar *row = out + y * stride;
+            *row++ = 0;
+            if (bitDepth == 8) {
+                std::memcpy(row, converted.constScanLine(y), static_cast<size_t>(rowBytes()));
+                continue;
+            }
+            // 16-bit samples: big-endian, and the filler of RGBX64 left out.
+            const auto *samples = reinterpret_cast<const quint16 *>(converted.constScanLine(y));
+            const int step = target_ == QImage::Format_RGBX64 ? 4 : channels;
+            for (int x = 0; x < width; ++x) {
+                for (int c = 0; c < channels; ++c) {
+                    const quint16 sample = samples[x * step + c];
+                    *row++ = static_cast<uchar>(sample >> 8);
+                    *row++ = static_cast<uchar>(sample & 0xff);
+                }
+            }
+        }
+        return true;
+    }
+
+  private:
+    static bool deepFormat(QImage::Format format) {
+        switch (format) {
+            case QImage::Format_RGBX64:
+            case QImage::Format_RGBA64:
+            case QImage::Format_RGBA64_Premultiplied:
+            case QImage::Format_BGR30:
+            case QImage::Format_A2BGR30_Premultiplied:
+            case QImage::Format_RGB30:
+            case QImage::Format_A2RGB30_Premultiplied:
+            case QImage::Format_RGBX16FPx4:
+            case QImage::Format_RGBA16FPx4:
+            case QImage::Format_RGBA16FPx4_Premultiplied:
+            case QImage::Format_RGBX32FPx4:
+            case QImage::Format_RGBA32FPx4:
+            case QImage::Format_RGBA32FPx4_Premultiplied:
+                return true;
+            default:
+                return false;
+        }
+    }
+
+    const QImage &image_;
+    QImage::Format target_ = QImage::Format_RGBA8888;
+};
+
+struct PngSink {
+    QIODevice *out = nullptr;
+    bool writeFailed = false;
+    char message[256] = {};
+};
+
+void onPngError(png_structp png, png_const_charp message) {
+    auto *sink = static_cast<PngSink *>(png_get_error_ptr(png));
+    std::snprintf(sink->message, sizeof sink->message, "%s", message ? message : "unknown");
+    png_longjmp(png, 1);
+}
+
+void onPngWarning(png_structp, png_const_charp) {}
+
+void onPngWrite(png_structp png, png_bytep bytes, size_t length) {
+    auto *sink = static_cast<PngSink *>(png_get_io_ptr(png));
+    if (!sink->writeFailed &&
+        sink->out->write(reinterpret_cast<const char *>(bytes), static_cast<qint64>(length)) !=
+            static_cast<qint64>(length)) {
+        sink->writeFailed = true;
+    }
+}
+
+void onPngFlush(png_structp) {}
+
+// The libpng calls live in these small functions without C++ objects, since libpng leaves
+// them by longjmp on errors.
+bool writeHeader(png_structp png, png_infop info, PngSink *sink, const RowSource &source) {
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    png_set_write_fn(png, sink, onPngWrite, onPngFlush);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(source.width),
+                 static_cast<png_uint_32>(source.height), source.bitDepth, source.colorType,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+    if (source.pixelsPerPoint > 0) {
+        // 72 points per inch: viewers that honour the density show the picture at point size.
+        const double perMetre = std::min(source.pixelsPerPoint * 72 / 0.0254, 1e9);
+        const auto density = static_cast<png_uint_32>(std::lround(perMetre));
+        png_set_pHYs(png, info, density, density, PNG_RESOLUTION_METER);
+    }
+    png_write_info(png, info);
+    return true;
+}
+
+bool writeChunk(png_structp png, const char *name, const uchar *data, size_t length) {
+    if (setjmp(png_jmpbuf(png))) {
+        return false;
+    }
+    png_write_chunk(png, reinterpret_cast<png_const_bytep>(name), data, length);
+    return true;
+}
+
+struct PngWriter {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    PngWriter(PngSink *sink) {
+        png = png_create_write_struct(PNG_LIBPNG_VER_STRING, sink, onPngError, onPngWarning);
+        info = png ? png_create_info_struct(png) : nullptr;
+    }
+    ~PngWriter() { png_destroy_write_struct(&png, &info); }
+    PngWriter(const PngWriter &) = delete;
+    PngWriter &operator=(const PngWriter &) = delete;
+};
+
+bool fail(QString *error, const QString &reason) {
+    if (error) {
+        *error = reason;
+    }
+    return false;
+}
+
+// Bands are compressed in parallel into one zlib stream, which is written as IDAT chunks in
+// order; libpng writes the header chunks and the chunk framing.
+bool encode(RowSource &source, QIODevice &out, QString *error) {
+    PngSink sink;
+    sink.out = &out;
+    PngWriter writer(&sink);
+    if (!writer.info) {
+        return fail(error, QStringLiteral("PNG encoding failed: out of memory"));
+    }
+    const auto pngFailure = [&] {
+        return fail(
+            error, sink.writeFailed
+                       ? QStringLiteral("writing the PNG data failed: ") + out.errorString()
+                       : QStringLiteral("PNG encoding failed: ") + QString::fromUtf8(sink.message));
+    };
+    if (!writeHeader(writer.png, writer.info, &sink, source) || sink.writeFailed) {
+        return pngFailure();
+    }
+
+    DeflatePipeline pipeline(kCompressionLevel, QThread::idealThreadCount());
+    // Writes the pieces that are done, in order; waits while too many are in flight, or for
+    // all of them at the end.
+    const auto writeReady = [&](bool drain) {
+        ByteBuffer packed;
+        for (;;) {
+            const bool wait =
+                drain ? pipeline.pending() > 0 : pipeline.pending() > pipeline.maxPending();
+            if (!pipeline.takeFinished(packed, wait)) {
+                return true;
+            }
+            if (!writeChunk(writer.png, "IDAT", packed.data(), packed.size()) || sink.writeFailed) {
+                return false;
+            }
+            pipeline.recycle(std::move(packed));
+        }
+    };
+    const int bandRows = source.bandRows();
+    const qsizetype stride = source.rowBytes() + 1;
+    for (int top = 0; top < source.height; top += bandRows) {
+        const int count = std::min(bandRows, source.height - top);
+        ByteBuffer raw = pipeline.obtainBuffer();
+        raw.resize(static_cast<size_t>(count * stride));
+        if (!source.produce(top, count, raw.data())) {
+            return fail(error, QStringLiteral("out of memory while painting the picture"));
+        }
+        pipeline.submit(std::move(raw), top + count >= source.height);
+        if (!writeReady(false)) {
+            return pngFailure();
+        }
+        if (pipeline.failed()) {
+            break;
+        }
+    }
+    if (!writeReady(true) || pipeline.failed()) {
+        return pipeline.failed() ? fail(error, QStringLiteral("PNG compression failed"))
+                                 : pngFailure();
+    }
+    if (!writeChunk(writer.png, "IEND", nullptr, 0) || sink.writeFailed) {
+        return pngFailure();
+    }
+    return true;
+}
+
+}  // namespace
+
+QSize Picture::pixelSize() const {
+    if (const CodePicture *code = codePicture()) {
+        return code->pixelSize();
+    }
+    return image()->size();
+}
+
+bool writePng(const Picture &picture, QIODevice &out, QString *error) {
+    if (!out.isWritable()) {
+        return fail(error, QStringLiteral("the output is not open for writing"));
+    }
+    if (picture.pixelSize().isEmpty()) {
+        return fail(error, QStringLiteral("the picture is empty"));
+    }
+    if (const CodePicture *code = picture.codePicture()) {
+        CodePictureRows rows(*code);
+        return encode(rows, out, error);
+    }
+    ImageRows rows(*picture.image());
+    return encode(rows, out, error);
+}
+
+std::optional<QByteArray> encodePng(const Picture &picture) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!writePng(picture, buffer)) {
+        return std::nullopt;
+    }
+    buffer.close();
+    return bytes;
+}
+
+}  // namespace codalume
