@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
+#include <initializer_list>
 
 #include "app/paths.h"
 
@@ -11,52 +13,37 @@ namespace codalume {
 
 namespace {
 
-QString xmlEscaped(const QString &text) {
-    QString escaped;
-    escaped.reserve(text.size());
+// The text with each listed character replaced by its replacement text.
+QString replaceEach(const QString &text,
+                    std::initializer_list<std::pair<char16_t, QStringView>> replacements) {
+    QString result;
+    result.reserve(text.size());
     for (const QChar c : text) {
-        if (c == u'&') {
-            escaped += QStringLiteral("&amp;");
-        } else if (c == u'<') {
-            escaped += QStringLiteral("&lt;");
-        } else if (c == u'>') {
-            escaped += QStringLiteral("&gt;");
+        const auto found = std::find_if(replacements.begin(), replacements.end(),
+                                        [c](const auto &pair) { return pair.first == c; });
+        if (found != replacements.end()) {
+            result += found->second;
         } else {
-            escaped += c;
+            result += c;
         }
     }
-    return escaped;
+    return result;
+}
+
+QString xmlEscaped(const QString &text) {
+    return replaceEach(text, {{u'&', u"&amp;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"}});
 }
 
 // One argument of an Exec key: double-quoted, with the characters the quoting rules reserve
 // escaped, "%" doubled (field codes), and then the string-value escapes applied on top.
 QString execArgument(const QString &argument) {
-    QString quoted;
-    for (const QChar c : argument) {
-        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\') {
-            quoted += u'\\';
-            quoted += c;
-        } else if (c == u'%') {
-            quoted += QStringLiteral("%%");
-        } else {
-            quoted += c;
-        }
-    }
-    QString value = QStringLiteral("\"");
-    for (const QChar c : quoted) {
-        if (c == u'\\') {
-            value += QStringLiteral("\\\\");
-        } else if (c == u'\n') {
-            value += QStringLiteral("\\n");
-        } else if (c == u'\t') {
-            value += QStringLiteral("\\t");
-        } else if (c == u'\r') {
-            value += QStringLiteral("\\r");
-        } else {
-            value += c;
-        }
-    }
-    return value + u'"';
+    const QString quoted = replaceEach(
+        argument,
+        {{u'"', u"\\\""}, {u'`', u"\\`"}, {u'$', u"\\$"}, {u'\\', u"\\\\"}, {u'%', u"%%"}});
+    return u'"' +
+           replaceEach(quoted,
+                       {{u'\\', u"\\\\"}, {u'\n', u"\\n"}, {u'\t', u"\\t"}, {u'\r', u"\\r"}}) +
+           u'"';
 }
 
 // Creates the file's folder when nothing is there, then replaces the file in one step.
