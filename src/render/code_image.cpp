@@ -30,6 +30,7 @@ constexpr double kDefaultFontSize = 12;
 // Narrowest advance a visible character is assumed to have, relative to the font size, when a
 // line is judged too wide before it is laid out (monospaced fonts use about 0.6).
 constexpr double kNarrowestAdvance = 0.2;
+constexpr qsizetype kTabColumns = 4;
 
 double clampComponent(double value) {
     return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0);
@@ -51,6 +52,16 @@ QString familyFor(const QString &fontStyle) {
     return QStringLiteral("Menlo");
 }
 
+// Emoji that an ordinary font also covers (DejaVu has black-and-white faces) are taken from the
+// colour emoji font first, as the platforms with a system emoji font do.
+// The first family is the one that really resolved, since an alias such as "monospace" in a
+// family list is not resolved and would let the emoji font take every character.
+QFont withColourEmoji(QFont font) {
+    font.setFamilies({QFontInfo(font).family(), QStringLiteral("Noto Color Emoji"),
+                      QStringLiteral("Apple Color Emoji"), QStringLiteral("Segoe UI Emoji")});
+    return font;
+}
+
 // Qt quietly substitutes another family for a missing one, so ask which family actually
 // resolved; when it is not the one requested, use the system's monospaced font instead.
 QFont codeFontFor(const QString &fontStyle, double pointSize) {
@@ -63,14 +74,14 @@ QFont codeFontFor(const QString &fontStyle, double pointSize) {
         font.setWeight(QFont::Normal);
     }
     font.setStyleHint(QFont::Monospace);
-    return QFont(font, pointDevice());
+    return QFont(withColourEmoji(font), pointDevice());
 }
 
 QFont decorationFont(double pointSize, bool bold) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
-    return QFont(font, pointDevice());
+    return QFont(withColourEmoji(font), pointDevice());
 }
 
 // Splits at \n, \r\n, \r, U+2028 and U+2029. A terminator at the very end adds no empty line,
@@ -110,6 +121,7 @@ qsizetype visibleCharacters(QStringView line) {
             case QChar::Mark_Enclosing:
             case QChar::Other_Format:
             case QChar::Other_Control:
+                count += c == u'\t' ? 1 : 0;
                 break;
             default:
                 count += c.isLowSurrogate() ? 0 : 1;
@@ -207,31 +219,49 @@ void setPointResolution(QImage &image) {
 
 void layoutCodeLine(const CodePicture::Data &data, const CodeLine &line, QTextLayout &layout,
                     bool colored) {
-    layout.setText(data.code.text.mid(line.start, line.length));
+    // Tabs become blanks up to the next stop of four columns here, instead of Qt's tab stops,
+    // which place the first stop one blank early. Columns count characters, as editors do.
+    const QStringView source = QStringView(data.code.text).mid(line.start, line.length);
+    const QRgb *colors = colored ? data.code.colors.data() + line.start : nullptr;
+    QString text;
+    text.reserve(source.size());
+    QList<QTextLayout::FormatRange> ranges;
+    const auto addRange = [&](qsizetype start, qsizetype end, QRgb color) {
+        QTextLayout::FormatRange range;
+        range.start = static_cast<int>(start);
+        range.length = static_cast<int>(end - start);
+        range.format.setForeground(QColor::fromRgba(color));
+        ranges.append(range);
+    };
+    qsizetype column = 0;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        const QChar c = source[i];
+        const qsizetype position = text.size();
+        if (c == u'\t') {
+            const qsizetype blanks = kTabColumns - column % kTabColumns;
+            text.append(QString(blanks, u' '));
+            column += blanks;
+        } else {
+            text.append(c);
+            column += c.isLowSurrogate() ? 0 : 1;
+        }
+        if (colors && i > 0 && colors[i] != colors[i - 1]) {
+            addRange(runStart, position, colors[i - 1]);
+            runStart = position;
+        }
+    }
+    if (colors && !source.isEmpty()) {
+        addRange(runStart, text.size(), colors[source.size() - 1]);
+    }
+    layout.setText(text);
     layout.setFont(data.codeFont);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
-    option.setTabStopDistance(data.tabStop);
     option.setTextDirection(Qt::LeftToRight);
     option.setFlags(QTextOption::IncludeTrailingSpaces);
     layout.setTextOption(option);
-    if (colored) {
-        QList<QTextLayout::FormatRange> ranges;
-        const QRgb *colors = data.code.colors.data() + line.start;
-        qsizetype runStart = 0;
-        for (qsizetype i = 1; i <= line.length; ++i) {
-            if (i < line.length && colors[i] == colors[runStart]) {
-                continue;
-            }
-            QTextLayout::FormatRange range;
-            range.start = static_cast<int>(runStart);
-            range.length = static_cast<int>(i - runStart);
-            range.format.setForeground(QColor::fromRgba(colors[runStart]));
-            ranges.append(range);
-            runStart = i;
-        }
-        layout.setFormats(ranges);
-    }
+    layout.setFormats(ranges);
     layout.beginLayout();
     QTextLine textLine = layout.createLine();
     if (textLine.isValid()) {
@@ -283,7 +313,6 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
     const QFontMetricsF codeMetrics(data->codeFont, pointDevice());
     data->lineHeight = codeMetrics.lineSpacing();
     data->codeAscent = codeMetrics.ascent();
-    data->tabStop = 4 * codeMetrics.horizontalAdvance(u' ');
 
     // Height first: it needs only the number of lines.
     const double maxHeightPoints = static_cast<double>(PictureLimits::maxHeightPixels) / scale;

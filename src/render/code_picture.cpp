@@ -77,15 +77,20 @@ void paintText(QPainter &painter, const QRectF &visible, const QString &text, co
     painter.drawText(QPointF(box.left(), box.bottom() - descent), text);
 }
 
-void paintRule(const CodePicture::Data &data, QPainter &painter, const QRectF &visible) {
-    const QRectF band(data.rule.p1().x(), data.rule.p1().y() - 1, data.rule.dx(), 2);
-    if (!band.intersects(visible)) {
+void paintRule(const CodePicture::Data &data, QPainter &painter, const QRectF &visible,
+               double scale) {
+    // On whole device pixels: a 1-point line centred on a fractional coordinate would smear
+    // over three rows of half-tone grey.
+    const auto snap = [scale](double value) { return std::round(value * scale) / scale; };
+    const double y = snap(data.rule.y1() - 0.5) + 0.5;
+    const QLineF rule(snap(data.rule.x1()), y, snap(data.rule.x2()), y);
+    if (!QRectF(rule.x1(), y - 1, rule.dx(), 2).intersects(visible)) {
         return;
     }
     QPen pen(data.decoration, 1);
     pen.setCapStyle(Qt::FlatCap);
     painter.setPen(pen);
-    painter.drawLine(data.rule);
+    painter.drawLine(rule);
 }
 
 // Clears what lies outside the rounded card, antialiased, in the four corner squares.
@@ -131,7 +136,7 @@ void paintTile(const CodePicture::Data &data, QImage &tile, const QRect &pixelRe
     paintCode(data, painter, visible);
     paintText(painter, visible, data.label, data.labelFont, data.labelBox, data.labelDescent,
               data.decoration);
-    paintRule(data, painter, visible);
+    paintRule(data, painter, visible, scale);
     paintText(painter, visible, data.authorLine, data.authorFont, data.authorBox,
               data.authorDescent, data.decoration);
     clearCorners(painter, card, visible);

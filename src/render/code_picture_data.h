@@ -30,7 +30,6 @@ struct CodePicture::Data {
     QFont codeFont;
     double lineHeight = 0;  // the font's line spacing; lines are stacked with nothing between
     double codeAscent = 0;
-    double tabStop = 0;
     double textWidth = 0;
     double textHeight = 0;
     QPointF codeOrigin;  // top-left corner of the code block
@@ -68,8 +67,8 @@ namespace codalume {
 QPaintDevice *pointDevice();
 void setPointResolution(QImage &image);
 
-// Lays out one code line as a single unwrapped line with the code font, tab stops and (when
-// `colored`) the highlight colours. The layout's text is the line's text.
+// Lays out one code line as a single unwrapped line with the code font, tabs expanded and (when
+// `colored`) the highlight colours.
 void layoutCodeLine(const CodePicture::Data &data, const CodeLine &line, QTextLayout &layout,
                     bool colored);
 

@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <QBuffer>
+#include <QFileDevice>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
@@ -298,6 +299,11 @@ bool encode(RowSource &source, QIODevice &out, QString *error) {
                                  : pngFailure();
     }
     if (!writeChunk(writer.png, "IEND", nullptr, 0) || sink.writeFailed) {
+        return pngFailure();
+    }
+    // A file keeps the last bytes in its buffer: a full disk shows only when they go out.
+    if (auto *file = qobject_cast<QFileDevice *>(&out); file && !file->flush()) {
+        sink.writeFailed = true;
         return pngFailure();
     }
     return true;

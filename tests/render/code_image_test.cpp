@@ -1,0 +1,363 @@
+#include <gtest/gtest.h>
+
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <cmath>
+
+#include "render/code_image.h"
+#include "render/code_picture_data.h"
+#include "render_test_support.h"
+
+namespace codalume {
+namespace {
+
+using testing::channelDistance;
+
+class CodeImage : public ::testing::Test {
+  protected:
+    void SetUp() override { testing::ensureGuiApplication(); }
+
+    CodePicture render(const QString &code, const QString &language = QStringLiteral("Text"),
+                       double scale = 2.0) {
+        QString failure;
+        std::optional<CodePicture> picture;
+        testing::capturedStdout(
+            [&] { picture = generateCodeImage(code, language, prefs, scale, &failure); });
+        if (!picture) {
+            ADD_FAILURE() << "refused: " << failure.toStdString();
+            std::abort();
+        }
+        return *picture;
+    }
+
+    static QImage paintAll(const CodePicture &picture) {
+        QImage image(picture.pixelSize(), QImage::Format_ARGB32_Premultiplied);
+        picture.paintRegion(image, QRect(QPoint(0, 0), image.size()));
+        return testing::straight(image);
+    }
+
+    // Bounding box of the pixels in `area` that differ clearly from `background`.
+    static QRect ink(const QImage &image, const QRect &area, QRgb background) {
+        QRect box;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) {
+                const QRgb pixel = image.pixel(x, y);
+                if (qAlpha(pixel) == 255 && channelDistance(pixel, background) > 60) {
+                    box |= QRect(x, y, 1, 1);
+                }
+            }
+        }
+        return box;
+    }
+
+    UserPreferences prefs;
+};
+
+TEST_F(CodeImage, EmptyCodeGivesTheMinimumCardAndItsTraces) {
+    std::optional<CodePicture> picture;
+    const QString out = testing::capturedStdout(
+        [&] { picture = generateCodeImage(QString(), QStringLiteral("Text"), prefs); });
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->size(), QSizeF(500, 160));
+    EXPECT_EQ(picture->pixelSize(), QSize(1000, 320));
+    EXPECT_EQ(out, QStringLiteral("没有作者信息可显示或已选择不显示\n"
+                                  "图片生成完成，尺寸: (500.0, 160.0), 作者信息宽度: 0.0, "
+                                  "代码宽度: 80.0\n"));
+}
+
+struct LinesCase {
+    const char16_t *code;
+    int lines;
+};
+
+TEST_F(CodeImage, CountsLinesAtEveryTerminatorButNotATrailingOne) {
+    const LinesCase cases[] = {
+        {u"", 0},       {u"a", 1},           {u"a\n", 1},         {u"\n", 1},       {u"\n\n", 2},
+        {u"a\r\nb", 2}, {u"a\rb\u2028c", 3}, {u"a\u2029\r\n", 2}, {u"a\r\n\r\n", 2}};
+    for (const LinesCase &c : cases) {
+        const CodePicture picture = render(QString::fromUtf16(c.code));
+        const auto &data = picture.data();
+        EXPECT_EQ(data.lines.size(), static_cast<size_t>(c.lines))
+            << QString::fromUtf16(c.code).toStdString();
+        EXPECT_DOUBLE_EQ(picture.size().height(), c.lines * data.lineHeight + 160);
+    }
+}
+
+TEST_F(CodeImage, WidthIsTheLargestOfCodeAuthorAndMinimum) {
+    const CodePicture shortCode = render(QStringLiteral("x = 1"));
+    EXPECT_EQ(shortCode.size().width(), 500);
+
+    const CodePicture wide = render(QString(100, u'm'));
+    const double advance = QFontMetricsF(wide.data().codeFont).horizontalAdvance(u'm');
+    EXPECT_NEAR(wide.data().textWidth, 100 * advance, 0.5);
+    EXPECT_DOUBLE_EQ(wide.size().width(), wide.data().textWidth + 80);
+
+    const CodePicture tabbed = render(QStringLiteral("\tx"));
+    EXPECT_NEAR(tabbed.data().textWidth, 5 * advance, 0.5) << "a tab advances four blanks";
+
+    prefs.authorName = QString(200, u'W');
+    const CodePicture authored = render(QStringLiteral("x"));
+    const QFont font = authored.data().authorFont;
+    EXPECT_NEAR(
+        authored.size().width(),
+        QFontMetricsF(font).horizontalAdvance(QStringLiteral("Author: ") + prefs.authorName) + 80,
+        0.01);
+    EXPECT_DOUBLE_EQ(authored.data().authorWidth, authored.size().width());
+}
+
+struct AuthorCase {
+    const char *why;
+    std::function<void(UserPreferences &)> set;
+    const char *line;
+};
+
+TEST_F(CodeImage, BuildsTheAuthorLineFromShownNonEmptyFields) {
+    const AuthorCase cases[] = {
+        {"nothing set", [](UserPreferences &) {}, ""},
+        {"hidden name, empty shown email",
+         [](UserPreferences &p) {
+             p.authorName = "A";
+             p.showAuthorName = false;
+         },
+         ""},
+        {"only email", [](UserPreferences &p) { p.email = "e@x"; }, "Email: e@x"},
+        {"blanks count as a value", [](UserPreferences &p) { p.wechat = "  "; }, "WeChat:   "},
+        {"all four in order",
+         [](UserPreferences &p) {
+             p.blog = "b";
+             p.wechat = "w";
+             p.email = "e";
+             p.authorName = "张";
+         },
+         "Author: 张   |   Email: e   |   WeChat: w   |   Blog: b"},
+    };
+    for (const AuthorCase &c : cases) {
+        prefs = UserPreferences();
+        c.set(prefs);
+        std::optional<CodePicture> picture;
+        const QString out = testing::capturedStdout(
+            [&] { picture = generateCodeImage(QStringLiteral("x"), QStringLiteral("Go"), prefs); });
+        ASSERT_TRUE(picture);
+        const QString line = QString::fromUtf8(c.line);
+        EXPECT_EQ(picture->data().authorLine, line) << c.why;
+        const QString first = out.section(u'\n', 0, 0);
+        if (line.isEmpty()) {
+            EXPECT_EQ(first, QStringLiteral("没有作者信息可显示或已选择不显示")) << c.why;
+        } else {
+            EXPECT_EQ(first, QStringLiteral("绘制作者信息: ") + line +
+                                 QStringLiteral(" 在位置: (40.0, 20.0)"))
+                << c.why;
+        }
+    }
+}
+
+TEST_F(CodeImage, ChoosesTheFamilyOnlyWhenItReallyResolves) {
+    const QString fixed = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+    const struct {
+        const char *style;
+        QString family;
+    } cases[] = {{"JetBrains", QStringLiteral("JetBrains Mono")},
+                 {"JetBrains Mono", fixed},
+                 {"Menlo", fixed},
+                 {"Consolas", fixed},
+                 {"", fixed}};
+    for (const auto &c : cases) {
+        prefs.fontStyle = QString::fromUtf8(c.style);
+        EXPECT_EQ(QFontInfo(render(QStringLiteral("x")).data().codeFont).family(), c.family)
+            << c.style;
+    }
+}
+
+TEST_F(CodeImage, ContrastSwitchesAboveExactlyOneHalf) {
+    const struct {
+        double r, g, b;
+        QColor expected;
+    } cases[] = {{0.5, 0.5, 0.5, Qt::white},   {0.5000001, 0.5, 0.5, Qt::black},
+                 {0, 0, 0, Qt::white},         {1, 1, 1, Qt::black},
+                 {0.2, 0.9, 0.1, Qt::black},   {0.9, 0.2, 0.9, Qt::white},
+                 {0.12, 0.12, 0.12, Qt::white}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(contrastColor(c.r, c.g, c.b), c.expected) << c.r << ' ' << c.g << ' ' << c.b;
+    }
+    EXPECT_EQ(contrastColor(QColor::fromRgbF(1, 1, 0)), QColor(Qt::black));
+}
+
+TEST_F(CodeImage, PlacesCardLabelRuleAndCodeOnRealPixels) {
+    prefs.backgroundColorR = prefs.backgroundColorG = prefs.backgroundColorB = 0.9;
+    const CodePicture picture = render(QStringLiteral("MMMM\nMMMM"), QStringLiteral("Go"));
+    const QImage image = paintAll(picture);
+    const QRgb background = QColor::fromRgbF(0.9, 0.9, 0.9).rgba();
+    const int w = image.width();
+    const int h = image.height();
+    const double H = picture.size().height();
+
+    // Transparent corners, antialiased edge, opaque inside.
+    for (QPoint corner : {QPoint(0, 0), QPoint(w - 1, 0), QPoint(0, h - 1), QPoint(w - 1, h - 1)}) {
+        EXPECT_EQ(qAlpha(image.pixel(corner)), 0);
+    }
+    int transparent = 0;
+    int partial = 0;
+    for (int y = 0; y < 24; ++y) {
+        for (int x = 0; x < 24; ++x) {
+            const int alpha = qAlpha(image.pixel(x, y));
+            transparent += alpha == 0;
+            partial += alpha > 0 && alpha < 255;
+        }
+    }
+    // Outside a quarter circle of radius 24 pixels: 24 * 24 * (1 - pi / 4), about 124.
+    EXPECT_NEAR(transparent + partial / 2, 124, 12);
+    EXPECT_GT(partial, 20) << "antialiased edge";
+    EXPECT_EQ(image.pixel(24, 24), background);
+    EXPECT_EQ(image.pixel(w / 2, 1), background);
+
+    // Label: black on a light card, right edge 40 points in, box bottom 30 points down.
+    const QRect label = ink(image, QRect(0, 0, w, 140), background);
+    ASSERT_TRUE(label.isValid());
+    EXPECT_LE(label.right(), 2 * (500 - 40));
+    EXPECT_GE(label.right(), 2 * (500 - 40) - 6);
+    EXPECT_LE(label.bottom(), 2 * 30);
+    EXPECT_GE(label.bottom(), 2 * (30 - picture.data().labelDescent) - 2);
+    EXPECT_LT(qGray(image.pixel(label.center())), 128 + 64);
+
+    // Rule: two whole device rows at 65 points above the bottom, from x 40 to width - 40.
+    const int ruleTop = static_cast<int>(std::lround(2 * (H - 65 - 0.5)));
+    for (int row : {ruleTop, ruleTop + 1}) {
+        EXPECT_EQ(image.pixel(80, row), QColor(Qt::black).rgba()) << row;
+        EXPECT_EQ(image.pixel(919, row), QColor(Qt::black).rgba()) << row;
+        EXPECT_EQ(image.pixel(79, row), background) << row;
+        EXPECT_EQ(image.pixel(920, row), background) << row;
+    }
+    EXPECT_EQ(image.pixel(500, ruleTop - 1), background);
+    EXPECT_EQ(image.pixel(500, ruleTop + 2), background);
+
+    // Code: starts 40 points in, its box 70 points below the top; two lines of M.
+    const QRect code = ink(image, QRect(0, 140, w, ruleTop - 10 - 140), background);
+    ASSERT_TRUE(code.isValid());
+    EXPECT_NEAR(code.left(), 80, 4);
+    const auto &data = picture.data();
+    EXPECT_NEAR(code.bottom(), 2 * (70 + data.lineHeight + data.codeAscent), 3);
+    EXPECT_GT(code.top(), 140);
+}
+
+TEST_F(CodeImage, GradientRunsAlongItsDirectionOverTheWholeCard) {
+    prefs.useGradientBackground = true;
+    prefs.backgroundColorR = prefs.backgroundColorG = prefs.backgroundColorB = 0;
+    prefs.gradientEndColorR = 1;
+    prefs.gradientEndColorG = prefs.gradientEndColorB = 0;
+    const struct {
+        const char *direction;
+        QPointF nearStart;  // fractions of the card, top-down
+        QPointF nearEnd;
+    } cases[] = {{"horizontal", {0.01, 0.45}, {0.99, 0.45}},
+                 {"vertical", {0.3, 0.99}, {0.3, 0.01}},
+                 {"", {0.3, 0.99}, {0.3, 0.01}},
+                 {"sideways", {0.3, 0.99}, {0.3, 0.01}},
+                 {"diagonal", {0.03, 0.9}, {0.97, 0.1}}};
+    for (const auto &c : cases) {
+        prefs.gradientDirection = QString::fromUtf8(c.direction);
+        const QImage image = paintAll(render(QString()));
+        const auto redAt = [&](QPointF f) {
+            return qRed(image.pixel(static_cast<int>(f.x() * image.width()),
+                                    static_cast<int>(f.y() * image.height())));
+        };
+        EXPECT_LT(redAt(c.nearStart), 40) << c.direction;
+        EXPECT_GT(redAt(c.nearEnd), 215) << c.direction;
+        EXPECT_NEAR(redAt({0.5, 0.45}), 128, 20) << c.direction;
+    }
+    // At 45 degrees the colour is constant across the other diagonal direction.
+    prefs.gradientDirection = QStringLiteral("diagonal");
+    const QImage image = paintAll(render(QString()));
+    EXPECT_NEAR(qRed(image.pixel(400, 160)), qRed(image.pixel(440, 200)), 2);
+    EXPECT_GT(qRed(image.pixel(440, 120)), qRed(image.pixel(400, 160)) + 10);
+}
+
+TEST_F(CodeImage, DrawsCharactersTheCodeFontLacksThroughFallback) {
+    const CodePicture picture = render(QStringLiteral("😀😀 中文"));
+    const QImage image = paintAll(picture);
+    int colourful = 0;
+    for (int y = 140; y < 140 + 60; ++y) {
+        for (int x = 80; x < 200; ++x) {
+            const QColor c = QColor::fromRgba(image.pixel(x, y));
+            colourful += c.hsvSaturation() > 120 && c.value() > 120;
+        }
+    }
+    EXPECT_GT(colourful, 50) << "colour emoji glyphs expected";
+}
+
+TEST_F(CodeImage, SurvivesHostileText) {
+    const QString cases[] = {
+        QStringLiteral("مرحبا بالعالم = 1; // שלום"),
+        QString(QStringLiteral("a\0b\0\0c")),
+        QString(QChar(0xD800)) + QStringLiteral("x") + QChar(0xDC00),
+        QStringLiteral("\t\t\v\f\x1b[0m\r\r"),
+        QString::fromUtf16(u"e\u0301\u0301\u0301\u0301 \u200d\u200d"),
+    };
+    for (const QString &code : cases) {
+        const CodePicture picture = render(code, QStringLiteral("Swift"));
+        const QImage preview = picture.previewImage(QSize(300, 300));
+        EXPECT_FALSE(preview.isNull());
+        EXPECT_LE(preview.width(), 300);
+        EXPECT_LE(preview.height(), 300);
+    }
+}
+
+struct LimitCase {
+    const char *why;
+    std::function<void(QString &, UserPreferences &, double &)> set;
+    bool refused;
+};
+
+TEST_F(CodeImage, RefusesPicturesBeyondTheLimitsBeforeWorkingOnThem) {
+    const LimitCase cases[] = {
+        {"50 MB of text",
+         [](QString &c, UserPreferences &, double &) { c = QString(50'000'000, u'x'); }, true},
+        {"font size 100000", [](QString &, UserPreferences &p, double &) { p.fontSize = 100'000; },
+         true},
+        {"a 200,000-character line",
+         [](QString &c, UserPreferences &, double &) { c = QString(200'000, u'x'); }, true},
+        {"40,000 lines",
+         [](QString &c, UserPreferences &, double &) { c = QString(40'000, u'\n'); }, true},
+        {"zero scale", [](QString &, UserPreferences &, double &s) { s = 0; }, true},
+        {"NaN scale", [](QString &, UserPreferences &, double &s) { s = std::nan(""); }, true},
+        {"font size zero uses the default",
+         [](QString &, UserPreferences &p, double &) { p.fontSize = 0; }, false},
+        {"negative font size", [](QString &, UserPreferences &p, double &) { p.fontSize = -5; },
+         false},
+    };
+    for (const LimitCase &c : cases) {
+        QString code = QStringLiteral("x");
+        UserPreferences p;
+        double scale = 2;
+        c.set(code, p, scale);
+        QString failure;
+        std::optional<CodePicture> picture;
+        const QString out = testing::capturedStdout([&] {
+            picture = generateCodeImage(code, QStringLiteral("Swift"), p, scale, &failure);
+        });
+        EXPECT_EQ(!picture, c.refused) << c.why;
+        EXPECT_EQ(failure.isEmpty(), !c.refused) << c.why;
+        if (picture) {
+            const QSize pixels = picture->pixelSize();
+            EXPECT_LE(pixels.height(), PictureLimits::maxHeightPixels) << c.why;
+            EXPECT_GE(pixels.height(), 2 * 160) << c.why;
+        } else {
+            EXPECT_TRUE(out.isEmpty()) << c.why;
+        }
+    }
+}
+
+TEST_F(CodeImage, TallPictureIsAtLeast300000PointsAndPaintsAnywhere) {
+    const double lineHeight = render(QStringLiteral("a")).data().lineHeight;
+    const auto lines = static_cast<qsizetype>(300'000 / lineHeight) + 1;
+    const CodePicture picture = render(QString(lines, u'x').replace(u'x', QStringLiteral("a\n")));
+    EXPECT_GE(picture.size().height(), 300'000);
+    const QSize pixels = picture.pixelSize();
+    QImage band(pixels.width(), 64, QImage::Format_ARGB32_Premultiplied);
+    picture.paintRegion(band, QRect(0, pixels.height() - 64, pixels.width(), 64));
+    EXPECT_EQ(qAlpha(band.pixel(0, 63)), 0) << "bottom-left corner";
+    EXPECT_EQ(qAlpha(band.pixel(pixels.width() / 2, 10)), 255);
+}
+
+}  // namespace
+}  // namespace codalume
