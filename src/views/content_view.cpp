@@ -8,6 +8,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "app/icons.h"
 #include "app/platform.h"
 #include "views/about_view.h"
 #include "views/help_view.h"
@@ -48,9 +49,8 @@ ContentView::ContentView(Platform &platform, std::function<void()> capture, QWid
     closeButton_->setCursor(Qt::PointingHandCursor);
     closeButton_->setFocusPolicy(Qt::NoFocus);
     closeButton_->setIconSize(QSize(closeSymbolSide, closeSymbolSide));
-    closeButton_->setIcon(
-        QIcon(views::symbolPixmap(QStringLiteral("xmark.circle.fill"),
-                                  QSize(closeSymbolSide, closeSymbolSide), views::symbolGray())));
+    closeButton_->setIcon(QIcon(views::tintedSymbol(QStringLiteral("xmark.circle.fill"),
+                                                    closeSymbolSide, views::symbolGray())));
     closeButton_->setToolTip(QStringLiteral("关闭"));
     closeButton_->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
     connect(closeButton_, &QToolButton::clicked, this, &ContentView::closeRequested);
@@ -64,12 +64,11 @@ ContentView::ContentView(Platform &platform, std::function<void()> capture, QWid
     tabs_ = new QTabWidget;
     tabs_->setUsesScrollButtons(false);
     tabs_->tabBar()->setExpanding(true);
-    tabs_->addTab(recentImagesView_, views::symbolIcon(QStringLiteral("photo.on.rectangle")),
+    tabs_->addTab(recentImagesView_, symbolIcon(QStringLiteral("photo.on.rectangle")),
                   QStringLiteral("最近图片"));
-    tabs_->addTab(helpView_, views::symbolIcon(QStringLiteral("questionmark.circle")),
+    tabs_->addTab(helpView_, symbolIcon(QStringLiteral("questionmark.circle")),
                   QStringLiteral("使用帮助"));
-    tabs_->addTab(aboutView_, views::symbolIcon(QStringLiteral("info.circle")),
-                  QStringLiteral("关于"));
+    tabs_->addTab(aboutView_, symbolIcon(QStringLiteral("info.circle")), QStringLiteral("关于"));
     tabs_->setCurrentIndex(0);
 
     auto *tabArea = new QWidget;

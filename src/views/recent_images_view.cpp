@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/icons.h"
 #include "app/platform.h"
 #include "views/view_style.h"
 
@@ -51,7 +52,7 @@ QWidget *makeRow(const RecentImage &image) {
 }
 
 QPushButton *makeButton(const QString &symbol, const QString &title) {
-    auto *button = new QPushButton(views::symbolIcon(symbol), title);
+    auto *button = new QPushButton(symbolIcon(symbol), title);
     button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     button->setAutoDefault(false);
     return button;
@@ -78,6 +79,13 @@ RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> cap
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A light selection keeps the blue symbols and the gray captions readable.
+    QPalette listPalette = list_->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        listPalette.setColor(group, QPalette::Highlight, QColor(0xD5, 0xE6, 0xFC));
+        listPalette.setColor(group, QPalette::HighlightedText, listPalette.color(QPalette::Text));
+    }
+    list_->setPalette(listPalette);
     connect(list_, &QWidget::customContextMenuRequested, this, &RecentImagesView::showRowMenu);
     list_->installEventFilter(this);
     layout->addWidget(list_, 1);

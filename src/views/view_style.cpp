@@ -1,22 +1,14 @@
 #include "views/view_style.h"
 
+#include "app/icons.h"
+
 #include <QApplication>
 #include <QBoxLayout>
-#include <QFile>
 #include <QLabel>
 #include <QPainter>
-#include <QSvgRenderer>
 #include <cmath>
 
 namespace codalume::views {
-
-namespace {
-
-QString symbolPath(const QString &name) {
-    return QStringLiteral(":/icons/%1.svg").arg(name);
-}
-
-}  // namespace
 
 QFont font(TextStyle style, bool bold) {
     QFont result = QApplication::font();
@@ -86,34 +78,15 @@ void addPadded(QBoxLayout *layout, QWidget *widget, int above, int below) {
     }
 }
 
-QPixmap symbolPixmap(const QString &name, QSize size, const QColor &tint, qreal devicePixelRatio) {
-    QSvgRenderer renderer(symbolPath(name));
-    if (!renderer.isValid() || size.isEmpty()) {
-        return {};
+QPixmap tintedSymbol(const QString &name, int side, const QColor &tint, qreal devicePixelRatio) {
+    QPixmap pixmap = symbolPixmap(name, side, devicePixelRatio);
+    if (pixmap.isNull() || !tint.isValid()) {
+        return pixmap;
     }
-    QPixmap pixmap(QSize(static_cast<int>(std::ceil(size.width() * devicePixelRatio)),
-                         static_cast<int>(std::ceil(size.height() * devicePixelRatio))));
-    pixmap.fill(Qt::transparent);
-    // Fit, not fill: the symbol keeps its proportions and is centred in the frame.
-    const QSizeF natural =
-        renderer.defaultSize().isEmpty() ? QSizeF(24, 24) : QSizeF(renderer.defaultSize());
-    const QSizeF fitted = natural.scaled(QSizeF(pixmap.size()), Qt::KeepAspectRatio);
-    const QRectF target((pixmap.width() - fitted.width()) / 2,
-                        (pixmap.height() - fitted.height()) / 2, fitted.width(), fitted.height());
     QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, target);
-    if (tint.isValid()) {
-        painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-        painter.fillRect(pixmap.rect(), tint);
-    }
-    painter.end();
-    pixmap.setDevicePixelRatio(devicePixelRatio);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(QRectF(QPointF(0, 0), pixmap.deviceIndependentSize()), tint);
     return pixmap;
-}
-
-QIcon symbolIcon(const QString &name) {
-    return QFile::exists(symbolPath(name)) ? QIcon(symbolPath(name)) : QIcon();
 }
 
 QLabel *makeSymbolLabel(const QString &name, int side, const QColor &tint, QWidget *parent) {
@@ -122,7 +95,7 @@ QLabel *makeSymbolLabel(const QString &name, int side, const QColor &tint, QWidg
     label->setFixedSize(side, side);
     label->setAlignment(Qt::AlignCenter);
     const qreal ratio = qApp != nullptr ? std::max<qreal>(2.0, qApp->devicePixelRatio()) : 2.0;
-    label->setPixmap(symbolPixmap(name, QSize(side, side), tint, ratio));
+    label->setPixmap(tintedSymbol(name, side, tint, ratio));
     return label;
 }
 

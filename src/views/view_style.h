@@ -2,10 +2,8 @@
 
 #include <QColor>
 #include <QFont>
-#include <QIcon>
 #include <QMargins>
 #include <QPixmap>
-#include <QSize>
 #include <QString>
 
 class QBoxLayout;
@@ -34,13 +32,10 @@ QLabel *makeLabel(const QString &text, TextStyle style, bool bold = false,
 // Adds `widget` to `layout` with extra empty space above and below it.
 void addPadded(QBoxLayout *layout, QWidget *widget, int above, int below = 0);
 
-// The symbol ":/icons/<name>.svg" drawn to fit `size` points with its aspect ratio kept,
-// recoloured with `tint`, sharp at `devicePixelRatio`. Null when the symbol does not exist.
-QPixmap symbolPixmap(const QString &name, QSize size, const QColor &tint,
+// The symbol drawn in a square of `side` points, recoloured with `tint`, sharp at
+// `devicePixelRatio`. Null when the symbol does not exist.
+QPixmap tintedSymbol(const QString &name, int side, const QColor &tint,
                      qreal devicePixelRatio = 2.0);
-
-// The symbol as an icon in its own colours, for buttons and tabs.
-QIcon symbolIcon(const QString &name);
 
 // A label that shows a tinted symbol in a fixed square of `side` points.
 QLabel *makeSymbolLabel(const QString &name, int side, const QColor &tint,

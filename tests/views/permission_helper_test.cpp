@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QUrl>
 #include <chrono>
-#include <optional>
 #include <vector>
 
 #include "support/scripted_platform.h"
@@ -27,14 +26,26 @@ const QString systemFailed = QStringLiteral("系统目录访问测试失败: ");
 // A scripted platform whose folders can be overridden, e.g. a Downloads lookup with no answer.
 class ProbePlatform : public ScriptedPlatform {
   public:
-    std::optional<QString> tmpOverride;
-    std::optional<QString> downloadsOverride;
+    void overrideTmp(const QString &folder) {
+        tmpOverridden_ = true;
+        tmp_ = folder;
+    }
+    void overrideDownloads(const QString &folder) {
+        downloadsOverridden_ = true;
+        downloads_ = folder;
+    }
     QString temporaryDirectory() override {
-        return tmpOverride ? *tmpOverride : ScriptedPlatform::temporaryDirectory();
+        return tmpOverridden_ ? tmp_ : ScriptedPlatform::temporaryDirectory();
     }
     QString downloadsDirectory() override {
-        return downloadsOverride ? *downloadsOverride : ScriptedPlatform::downloadsDirectory();
+        return downloadsOverridden_ ? downloads_ : ScriptedPlatform::downloadsDirectory();
     }
+
+  private:
+    bool tmpOverridden_ = false;
+    bool downloadsOverridden_ = false;
+    QString tmp_;
+    QString downloads_;
 };
 
 QStringList lines(const std::string &output) {
@@ -103,7 +114,7 @@ void prepareDownloads(ProbeSetup &setup, Place place) {
             writeUserDirs(setup.home, QStringLiteral("$HOME/blocker/Downloads"));
             break;
         case Place::NoPath:
-            setup.platform.downloadsOverride = QString();
+            setup.platform.overrideDownloads(QString());
             break;
         default:
             FAIL() << "not a Downloads setup";
@@ -253,8 +264,8 @@ TEST(PermissionProbe, FolderInTheProbeFilesPlaceFailsTheProbe) {
 TEST(PermissionProbe, UnknownTemporaryFolderNeverWritesIntoTheWorkingDirectory) {
     TempHome home;
     ProbePlatform platform;
-    platform.tmpOverride = QString();
-    platform.downloadsOverride = QString();
+    platform.overrideTmp(QString());
+    platform.overrideDownloads(QString());
     const QString previous = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(home.path()));
 
@@ -304,7 +315,7 @@ TEST(PermissionAlerts, PrivacySettingsOpenTheFolderThatHoldsDownloads) {
         TempHome home;
         ProbePlatform platform;
         if (c.downloads == nullptr) {
-            platform.downloadsOverride = QString();
+            platform.overrideDownloads(QString());
         } else {
             QDir().mkpath(home.file(c.downloads));
             writeUserDirs(home, QStringLiteral("$HOME/") + c.downloads);
@@ -340,9 +351,9 @@ StartOutcome runStart(QMap<QString, bool> &defaults, const Start &start) {
     ProbePlatform platform;
     platform.defaults = defaults;
     if (!start.probesPass) {
-        platform.tmpOverride = home.file("tmpfile");
-        testing::makeFile(*platform.tmpOverride);
-        platform.downloadsOverride = QString();
+        platform.overrideTmp(home.file("tmpfile"));
+        testing::makeFile(home.file("tmpfile"));
+        platform.overrideDownloads(QString());
     }
     for (int answer : start.answers) {
         platform.answerNext(answer);
@@ -418,9 +429,9 @@ TEST(FirstStart, OutcomesAcrossTwoStarts) {
 TEST(FirstStart, WelcomeAlertTexts) {
     TempHome home;
     ProbePlatform platform;
-    platform.tmpOverride = home.file("tmpfile");
-    testing::makeFile(*platform.tmpOverride);
-    platform.downloadsOverride = QString();
+    platform.overrideTmp(home.file("tmpfile"));
+    testing::makeFile(home.file("tmpfile"));
+    platform.overrideDownloads(QString());
     platform.answerNext(firstButtonReturn + 1);
 
     ::testing::internal::CaptureStdout();
