@@ -1,13 +1,46 @@
 #include "app/application.h"
 
+#include <QApplication>
+#include <QIcon>
+#include <QTimer>
 #include <cstdio>
+
+#include "app/app_delegate.h"
+#include "app/qt_platform.h"
+#include "app/single_instance.h"
 
 namespace codalume {
 
-// The tray program is assembled in a later step; until then the command line is the product.
-int runTrayApplication(int, char **) {
-    std::fputs("codalume: the tray program is not built yet; see 'codalume --help'\n", stderr);
-    return 1;
+int runTrayApplication(int argc, char **argv) {
+    // Checked before any window-system connection: a second start must not show a second
+    // tray icon nor compete for the shortcut.
+    SingleInstanceLock lock;
+    if (lock.state() == SingleInstanceLock::State::HeldElsewhere) {
+        std::fputs("Codalume is already running\n", stdout);
+        std::fflush(stdout);
+        return 0;
+    }
+    if (lock.state() == SingleInstanceLock::State::Unavailable) {
+        std::fprintf(stderr,
+                     "codalume: cannot use the lock file %s (%s); not checking for "
+                     "another running instance\n",
+                     qPrintable(lock.path()), qPrintable(lock.error()));
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Codalume"));
+    QApplication::setApplicationName(QStringLiteral("Codalume"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Codalume"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/codalume.svg")));
+    // The program lives in the tray: closing its last dialog must not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QtPlatform platform;
+    AppDelegate delegate(platform);
+    QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
+                     [&delegate] { delegate.applicationWillTerminate(); });
+    return QApplication::exec();
 }
 
 }  // namespace codalume

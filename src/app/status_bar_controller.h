@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "app/platform.h"
+#include "app/status_bar_tray.h"
 #include "render/picture.h"
 #include "render/user_preferences.h"
 
@@ -15,6 +16,20 @@ class StatusBarController : public QObject {
     Q_OBJECT
 public:
     explicit StatusBarController(Platform &platform, QObject *parent = nullptr);
+
+    // The tray program's controller: installs the tray icon with its menu, shows and hides
+    // `popover` (which stays the caller's) and watches the global shortcut.
+    StatusBarController(Platform &platform, Popover *popover,
+                        StatusBarHooks hooks = systemStatusBarHooks(), QObject *parent = nullptr);
+
+    // The tray parts; null for a controller made without a popover.
+    QSystemTrayIcon *statusItem() const { return tray_ ? tray_->statusItem : nullptr; }
+    QMenu *menu() const { return tray_ ? tray_->menu.get() : nullptr; }
+    Popover *popover() const { return tray_ ? tray_->popover.data() : nullptr; }
+    EventMonitor *eventMonitor() const { return tray_ ? tray_->eventMonitor.get() : nullptr; }
+    GlobalHotkeyMonitor *hotkeyMonitor() const {
+        return tray_ ? tray_->hotkeyMonitor.get() : nullptr;
+    }
 
     // The settings in force, loaded at creation; capture and saving read them at each call.
     UserPreferences userPreferences;
@@ -30,8 +45,25 @@ public slots:
     // Writes the picture as PNG into Downloads or where a save panel says, and tells the user.
     void saveImage(const Picture &picture);
 
+    // Opens the settings dialog on `userPreferences`.
+    void showSettings(QObject *sender = nullptr);
+    // Shows the popover when hidden, closes it when shown.
+    void togglePopover(QObject *sender = nullptr);
+    // A plain click on the tray icon toggles the popover; with Ctrl or Alt held it opens the
+    // menu.
+    void statusBarButtonClicked(QObject *sender = nullptr);
+    void showPopover();
+    void setupMenu();
+
+public:
+    // statusBarButtonClicked with the modifier keys that are held.
+    void handleStatusItemClick(Qt::KeyboardModifiers held);
+    // Closes the popover and stops the outside-click monitor.
+    void closePopover();
+
 private:
     Platform &platform_;
+    StatusBarTray *tray_ = nullptr;
 };
 
 }  // namespace codalume

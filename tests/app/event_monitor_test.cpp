@@ -3,39 +3,12 @@
 #include <vector>
 
 #include "app/event_monitor.h"
+#include "fake_hooks.h"
 
 namespace codalume {
 namespace {
 
-// A mouse observer the test drives by hand; it counts registrations still alive.
-class FakeMouseBackend : public MouseBackend {
-  public:
-    struct Log {
-        int starts = 0;
-        int stops = 0;
-        int active = 0;
-        Sink sink;
-    };
-    FakeMouseBackend(Log &log, bool accept) : log_(log), accept_(accept) {}
-    bool start(Sink sink) override {
-        ++log_.starts;
-        if (!accept_) {
-            return false;
-        }
-        ++log_.active;
-        log_.sink = std::move(sink);
-        return true;
-    }
-    void stop() override {
-        ++log_.stops;
-        --log_.active;
-        log_.sink = nullptr;
-    }
-
-  private:
-    Log &log_;
-    bool accept_;
-};
+using testing::FakeMouseBackend;
 
 constexpr uint64_t controllerMask = leftMouseDownMask | rightMouseDownMask;
 

@@ -5,39 +5,15 @@
 #include <vector>
 
 #include "app/global_hotkey_monitor.h"
+#include "fake_hooks.h"
 
 namespace codalume {
 namespace {
 
-constexpr int keyC = 54;
+using testing::FakeHotkeyBackend;
+
+constexpr int keyC = FakeHotkeyBackend::keyC;
 constexpr unsigned superShift = SuperModifier | ShiftModifier;
-
-// A keyboard hook the test drives by hand.
-class FakeHotkeyBackend : public HotkeyBackend {
-  public:
-    struct Log {
-        int installs = 0;
-        int uninstalls = 0;
-    };
-    FakeHotkeyBackend(Log &log, bool accept) : log_(log), accept_(accept) {}
-    bool install(Sink sink) override {
-        ++log_.installs;
-        if (accept_) {
-            sink_ = std::move(sink);
-        }
-        return accept_;
-    }
-    void uninstall() override {
-        ++log_.uninstalls;
-        sink_ = nullptr;
-    }
-    int shortcutKeycode() const override { return keyC; }
-
-  private:
-    Log &log_;
-    bool accept_;
-    Sink sink_;
-};
 
 KeyEvent press(unsigned modifiers, uint32_t time, int keycode = keyC) {
     return {true, keycode, modifiers, time};

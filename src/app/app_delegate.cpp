@@ -1,0 +1,43 @@
+#include "app/app_delegate.h"
+
+#include <QPointer>
+
+#include "settings/launch_at_login.h"
+#include "settings/preferences_file.h"
+#include "views/content_view.h"
+#include "views/permission_helper.h"
+
+namespace codalume {
+
+AppDelegate::AppDelegate(Platform &platform, QObject *parent)
+    : QObject(parent), platform_(platform), popover_(std::make_unique<Popover>()) {}
+
+AppDelegate::~AppDelegate() {
+    // The controller refers to the popover: it goes first.
+    statusBarController_.reset();
+    popover_.reset();
+}
+
+void AppDelegate::applicationDidFinishLaunching(StatusBarHooks hooks) {
+    PermissionHelper::promptForPermissionsIfNeeded(platform_);
+    const UserPreferences preferences = loadPreferences();
+
+    QPointer<AppDelegate> self(this);
+    auto *content = new ContentView(platform_, [self] {
+        if (self && self->statusBarController_) {
+            // The popover gives way to the capture's dialogs, as it does to any other window.
+            self->statusBarController_->closePopover();
+            self->statusBarController_->getClipboardContent(nullptr);
+        }
+    });
+    popover_->setContentWidget(content);
+    connect(content, &ContentView::closeRequested, popover_.get(), &Popover::performClose);
+
+    statusBarController_.reset();
+    statusBarController_ =
+        std::make_unique<StatusBarController>(platform_, popover_.get(), std::move(hooks));
+
+    configureLaunchAtLogin(preferences.startAtLogin);
+}
+
+}  // namespace codalume

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "app/platform.h"
+#include "app/popover.h"
+#include "app/status_bar_controller.h"
+
+namespace codalume {
+
+// Starts the tray program once the event loop runs and owns what lives as long as it: the
+// popover and the one StatusBarController.
+class AppDelegate : public QObject {
+    Q_OBJECT
+  public:
+    explicit AppDelegate(Platform &platform, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // The start-up sequence: first-launch prompt, preferences, popover content, controller,
+    // start at login. `hooks` are the system hooks the controller installs.
+    void applicationDidFinishLaunching(StatusBarHooks hooks = systemStatusBarHooks());
+    // Nothing is saved or undone at exit.
+    void applicationWillTerminate() {}
+
+    StatusBarController *statusBarController() const { return statusBarController_.get(); }
+    Popover *popover() const { return popover_.get(); }
+
+  private:
+    Platform &platform_;
+    std::unique_ptr<StatusBarController> statusBarController_;
+    std::unique_ptr<Popover> popover_;
+};
+
+}  // namespace codalume
