@@ -1,6 +1,5 @@
 #include "app/alert_dialog.h"
 
-#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -16,6 +15,7 @@ namespace {
 
 // Wide enough for a two-line path and the diagnostic lines without a cramped look.
 constexpr int textColumnWidth = 380;
+constexpr int minimumButtonWidth = 88;
 
 QString defaultSymbolFor(AlertStyle style) {
     switch (style) {
@@ -107,6 +107,8 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent) : QDialog(parent) 
     for (int index = 0; index < titles.size(); ++index) {
         auto *button = new QPushButton(titles[index], this);
         button->setAutoDefault(false);
+        // Room around the title, and one width for short titles so a row looks even.
+        button->setMinimumWidth(std::max(minimumButtonWidth, button->sizeHint().width() + 20));
         connect(button, &QPushButton::clicked, this, [this, index] { finishWith(index); });
         buttonRow->addWidget(button);
         buttons_.append(button);
@@ -158,7 +160,12 @@ QLabel *AlertDialog::makeImageView(const QImage &image, const QSize &size) {
         // the screen's density so a Retina-like screen shows every pixel it can.
         const qreal ratio = devicePixelRatioF();
         const QSize pixels = (QSizeF(size) * ratio).toSize();
-        QImage scaled = image.scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QImage source = image;
+        if (source.width() > 4 * pixels.width() || source.height() > 4 * pixels.height()) {
+            // Smoothing a huge clipboard image takes seconds; thin it out first.
+            source = source.scaled(pixels * 2, Qt::KeepAspectRatio, Qt::FastTransformation);
+        }
+        QImage scaled = source.scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         scaled.setDevicePixelRatio(ratio);
         view->setPixmap(QPixmap::fromImage(scaled));
     }

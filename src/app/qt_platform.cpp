@@ -97,7 +97,8 @@ void QtPlatform::beginSavePanel(const SavePanelOptions &options, SavePanelComple
         dialog->setNameFilter(QStringLiteral("PNG (*.png)"));
         dialog->setDefaultSuffix(QStringLiteral("png"));
     }
-    dialog->setDirectory(downloadsDirectory());
+    const QString downloads = downloadsDirectory();
+    dialog->setDirectory(QFileInfo(downloads).isDir() ? downloads : homeDirectory());
     dialog->selectFile(options.proposedFileName);
     addMessageRow(*dialog, options.message);
     dialog->setWindowModality(Qt::NonModal);
