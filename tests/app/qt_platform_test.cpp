@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <QTimer>
 
@@ -92,6 +95,75 @@ TEST(QtPlatform, PathsFollowTheEnvironment) {
     EXPECT_EQ(platform.downloadsDirectory(), home.file("Downloads"));
     EXPECT_EQ(revealFallbackFolder(home.tmp()), home.tmp());
     EXPECT_EQ(revealFallbackFolder(home.file("tmp/missing.png")), home.tmp());
+}
+
+TEST(QtPlatform, SavePanelsDoNotBlockAndAnswerLaterEachWithItsOwnPath) {
+    testing::TempHome home;
+    QDir(home.path()).mkpath(QStringLiteral("Downloads"));
+    QtPlatform platform;
+    struct Answer {
+        int response = -1;
+        QString path;
+    };
+    struct Case {
+        const char *name;
+        bool accept;
+        Answer expected;
+    };
+    const Case cases[] = {
+        {"confirmed", true, {modalResponseOK, home.file("Downloads/code_image_1.png")}},
+        {"cancelled", false, {0, QString()}},
+    };
+    std::vector<Answer> answers(std::size(cases));
+    std::vector<QFileDialog *> dialogs;
+    for (size_t index = 0; index < std::size(cases); ++index) {
+        SavePanelOptions options;
+        options.title = QStringLiteral("保存图片");
+        options.message = QStringLiteral("选择保存位置");
+        options.proposedFileName = QStringLiteral("code_image_1.png");
+        platform.beginSavePanel(options, [&answers, index](int response, const QString &path) {
+            answers[index] = {response, path};
+        });
+        // Returned at once with the panel on screen.
+        QFileDialog *dialog = nullptr;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *candidate = qobject_cast<QFileDialog *>(widget);
+            if (candidate != nullptr && candidate->isVisible() &&
+                std::find(dialogs.begin(), dialogs.end(), candidate) == dialogs.end()) {
+                dialog = candidate;
+            }
+        }
+        ASSERT_NE(dialog, nullptr);
+        dialogs.push_back(dialog);
+        EXPECT_EQ(dialog->windowTitle(), options.title);
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(dialog->nameFilters(), QStringList{QStringLiteral("PNG (*.png)")});
+        EXPECT_EQ(dialog->directory().absolutePath(), home.file("Downloads"));
+        EXPECT_FALSE(dialog->testOption(QFileDialog::ReadOnly));
+        bool messageShown = false;
+        for (const QLabel *label : dialog->findChildren<QLabel *>()) {
+            messageShown = messageShown || label->text() == options.message;
+        }
+        EXPECT_TRUE(messageShown);
+    }
+    ASSERT_EQ(dialogs.size(), std::size(cases));
+    // Answered in reverse order; nothing is called back synchronously.
+    for (size_t index = std::size(cases); index-- > 0;) {
+        if (cases[index].accept) {
+            static_cast<QDialog *>(dialogs[index])->accept();
+        } else {
+            dialogs[index]->reject();
+        }
+        EXPECT_EQ(answers[index].response, -1) << cases[index].name;
+    }
+    for (int round = 0; round < 5; ++round) {
+        QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    for (size_t index = 0; index < std::size(cases); ++index) {
+        EXPECT_EQ(answers[index].response, cases[index].expected.response) << cases[index].name;
+        EXPECT_EQ(answers[index].path, cases[index].expected.path) << cases[index].name;
+    }
 }
 
 }  // namespace
