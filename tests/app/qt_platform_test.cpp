@@ -87,16 +87,6 @@ TEST(QtPlatform, RunLaterRunsOnceOnTheEventLoopAndScaleIsAtLeastTwo) {
     EXPECT_GE(platform.pictureScale(), 2.0);
 }
 
-TEST(QtPlatform, PathsFollowTheEnvironment) {
-    testing::TempHome home;
-    QtPlatform platform;
-    EXPECT_EQ(platform.homeDirectory(), home.path());
-    EXPECT_EQ(platform.temporaryDirectory(), home.tmp());
-    EXPECT_EQ(platform.downloadsDirectory(), home.file("Downloads"));
-    EXPECT_EQ(revealFallbackFolder(home.tmp()), home.tmp());
-    EXPECT_EQ(revealFallbackFolder(home.file("tmp/missing.png")), home.tmp());
-}
-
 TEST(QtPlatform, SavePanelsDoNotBlockAndAnswerLaterEachWithItsOwnPath) {
     testing::TempHome home;
     QDir(home.path()).mkpath(QStringLiteral("Downloads"));
