@@ -221,12 +221,7 @@ int runRender(const QStringList &arguments) {
     const QString language = parser.isSet(languageOption) ? parser.value(languageOption)
                                                           : detectLanguage(input.text);
 
-    const std::optional<CodePicture> picture =
-        generateCodeImage(input.text, language, *preferences, scale, &error);
-    if (!picture) {
-        return fail(QStringLiteral("cannot make the picture: %1").arg(error));
-    }
-
+    // The destination is settled first, so a missing folder fails before any rendering.
     QString output = parser.value(outputOption);
     if (output.isEmpty()) {
         const QString folder = downloadsDirectory();
@@ -235,6 +230,12 @@ int runRender(const QStringList &arguments) {
         }
         output = newPictureName(folder, QDateTime::currentSecsSinceEpoch());
     }
+    const std::optional<CodePicture> picture =
+        generateCodeImage(input.text, language, *preferences, scale, &error);
+    if (!picture) {
+        return fail(QStringLiteral("cannot make the picture: %1").arg(error));
+    }
+
     if (!writePicture(*picture, output, &error)) {
         return fail(QStringLiteral("cannot write %1: %2").arg(output, error));
     }
@@ -288,11 +289,22 @@ QString mainHelp() {
         "Exit status: 0 on success, 1 on failure (with a one-line message), 2 on wrong usage.");
 }
 
+// Standard error carries the trace lines and at most one message of our own; Qt's notes about
+// the environment (XDG_RUNTIME_DIR and the like) would break that, so only its critical
+// messages pass, unless CODALUME_QT_MESSAGES is set for debugging.
+void filterQtMessages(QtMsgType type, const QMessageLogContext &, const QString &message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg ||
+        qEnvironmentVariableIsSet("CODALUME_QT_MESSAGES")) {
+        printLine(stderr, message);
+    }
+}
+
 }  // namespace
 
 int runCommandLine(int argc, char **argv) {
     // The command line never needs a display; fonts and painting work off screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(filterQtMessages);
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("codalume"));
     QGuiApplication::setApplicationVersion(QStringLiteral("1.0.0"));
