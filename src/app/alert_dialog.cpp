@@ -1,8 +1,12 @@
 #include "app/alert_dialog.h"
 
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -16,6 +20,8 @@ namespace {
 // Wide enough for a two-line path and the diagnostic lines without a cramped look.
 constexpr int textColumnWidth = 380;
 constexpr int minimumButtonWidth = 88;
+// Room kept on screen for the message, the buttons and the window frame around a form.
+constexpr int screenReserve = 220;
 
 QString defaultSymbolFor(AlertStyle style) {
     switch (style) {
@@ -95,8 +101,7 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent) : QDialog(parent) 
     if (alert.accessoryWidget != nullptr) {
         accessoryWidget_ = alert.accessoryWidget;
         accessoryWidgetParent_ = alert.accessoryWidget->parentWidget();
-        column->addWidget(alert.accessoryWidget);
-        alert.accessoryWidget->show();
+        addAccessoryWidget(alert.accessoryWidget, column);
     }
     column->addStretch(1);
 
@@ -119,13 +124,47 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent) : QDialog(parent) 
 
     if (alert.windowExtraWidth > 0 || alert.windowExtraHeight > 0) {
         layout()->activate();
-        resize(sizeHint() +
-               QSize(std::max(0, alert.windowExtraWidth), std::max(0, alert.windowExtraHeight)));
+        QSize size = sizeHint() + QSize(std::max(0, alert.windowExtraWidth),
+                                        std::max(0, alert.windowExtraHeight));
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            size = size.boundedTo(screen->availableGeometry().size());
+        }
+        resize(size.expandedTo(minimumSizeHint()));
     }
+}
+
+void AlertDialog::addAccessoryWidget(QWidget *form, QVBoxLayout *column) {
+    accessoryWidget_ = form;
+    accessoryWidgetParent_ = form->parentWidget();
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const int available = screen != nullptr ? screen->availableGeometry().height() : 0;
+    // A tall form (the settings) scrolls on a small screen instead of pushing the buttons off
+    // its bottom edge.
+    const QSize wanted =
+        form->sizeHint().expandedTo(form->minimumSizeHint()).expandedTo(form->minimumSize());
+    if (available > 0 && wanted.height() + screenReserve > available) {
+        accessoryScrollArea_ = new QScrollArea(this);
+        accessoryScrollArea_->setFrameShape(QFrame::NoFrame);
+        accessoryScrollArea_->setWidgetResizable(true);
+        accessoryScrollArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        accessoryScrollArea_->setWidget(form);
+        accessoryScrollArea_->setMinimumWidth(
+            wanted.width() + accessoryScrollArea_->verticalScrollBar()->sizeHint().width());
+        // As tall as the screen allows, so only the part that does not fit scrolls.
+        accessoryScrollArea_->setFixedHeight(
+            std::max(200, std::min(wanted.height(), available - screenReserve)));
+        column->addWidget(accessoryScrollArea_, 1);
+    } else {
+        column->addWidget(form);
+    }
+    form->show();
 }
 
 AlertDialog::~AlertDialog() {
     // The form belongs to the caller: take it out before the dialog deletes its children.
+    if (accessoryScrollArea_ != nullptr) {
+        accessoryScrollArea_->takeWidget();
+    }
     if (accessoryWidget_ != nullptr) {
         accessoryWidget_->hide();
         accessoryWidget_->setParent(accessoryWidgetParent_);

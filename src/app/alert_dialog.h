@@ -8,6 +8,8 @@
 
 class QLabel;
 class QPushButton;
+class QScrollArea;
+class QVBoxLayout;
 
 namespace codalume {
 
@@ -38,6 +40,7 @@ class AlertDialog : public QDialog {
 
   private:
     void addIcon(const Alert &alert);
+    void addAccessoryWidget(QWidget *form, QVBoxLayout *column);
     QLabel *makeImageView(const QImage &image, const QSize &size);
     void finishWith(int index);
 
@@ -50,6 +53,7 @@ class AlertDialog : public QDialog {
     // The caller's form: handed back to its previous parent when the dialog goes away.
     QPointer<QWidget> accessoryWidget_;
     QPointer<QWidget> accessoryWidgetParent_;
+    QScrollArea *accessoryScrollArea_ = nullptr;  // only around a form taller than the screen
 };
 
 }  // namespace codalume

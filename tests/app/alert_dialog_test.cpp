@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <functional>
 
@@ -141,6 +142,20 @@ TEST(AlertDialog, IconsTextsAndTheCallersFormSurviveTheDialog) {
     // The form is the caller's: still alive, handed back.
     EXPECT_EQ(form.parentWidget(), nullptr);
     EXPECT_EQ(field->parentWidget(), &form);
+
+    // Taller than the screen: the form scrolls, the dialog fits, the form still comes back.
+    QWidget tall;
+    tall.setMinimumSize(450, 4000);
+    Alert tallAlert;
+    tallAlert.accessoryWidget = &tall;
+    tallAlert.windowExtraHeight = 500;
+    runAndInspect(tallAlert, [&tall](AlertDialog &dialog) {
+        EXPECT_TRUE(dialog.isAncestorOf(&tall));
+        EXPECT_LE(dialog.height(), dialog.screen()->availableGeometry().height());
+        EXPECT_TRUE(dialog.buttons().front()->isVisible());
+        return 0;
+    });
+    EXPECT_EQ(tall.parentWidget(), nullptr);
 
     Alert withIcon;
     withIcon.iconSymbol = QStringLiteral("photo.fill");
