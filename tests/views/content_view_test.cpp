@@ -9,7 +9,6 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include "support/scripted_platform.h"
 #include "view_test_support.h"
 #include "views/about_view.h"
 #include "views/help_view.h"
@@ -19,117 +18,82 @@
 namespace codalume {
 namespace {
 
-using testing::ScriptedPlatform;
-
 class ContentViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::ensureApplication();
-        view = std::make_unique<ContentView>(platform, [this] { ++captures; });
-        view->show();
+        view.show();
         QApplication::processEvents();
     }
+    QRect area(const QWidget *widget) { return {widget->mapTo(&view, QPoint()), widget->size()}; }
 
-    ScriptedPlatform platform;
+    testing::TestPlatform platform;
     int captures = 0;
-    std::unique_ptr<ContentView> view;
+    ContentView view{platform, [this] { ++captures; }};
 };
 
-TEST_F(ContentViewTest, FixedSizeAndHeaderAtTheEdges) {
-    EXPECT_EQ(view->size(), QSize(300, 400));
-    EXPECT_EQ(view->minimumSize(), view->maximumSize());
-    const auto *title = view->findChild<QLabel *>("title");
-    ASSERT_NE(title, nullptr);
+TEST_F(ContentViewTest, HeaderAtTheEdgesAndTabsFillTheRest) {
+    EXPECT_EQ(view.size(), QSize(300, 400));
+    EXPECT_EQ(view.minimumSize(), view.maximumSize());
+    const auto *title = view.findChild<QLabel *>("title");
     EXPECT_EQ(title->text(), "Codalume");
-    const QRect titleArea(title->mapTo(view.get(), QPoint()), title->size());
-    const QRect closeArea(view->closeButton()->mapTo(view.get(), QPoint()),
-                          view->closeButton()->size());
-    EXPECT_EQ(titleArea.left(), views::standardPadding);
-    EXPECT_EQ(closeArea.right(), 300 - views::standardPadding - 1);
-    // The tabs fill the rest below the header.
-    const QRect tabsArea(view->tabs()->mapTo(view.get(), QPoint()), view->tabs()->size());
-    EXPECT_GT(tabsArea.top(), closeArea.bottom());
-    EXPECT_EQ(tabsArea.bottom(), 400 - views::standardPadding - 1);
+    EXPECT_EQ(area(title).left(), views::standardPadding);
+    EXPECT_EQ(area(view.closeButton()).right(), 300 - views::standardPadding - 1);
+    EXPECT_GT(area(view.tabs()).top(), area(view.closeButton()).bottom());
+    EXPECT_EQ(area(view.tabs()).bottom(), 400 - views::standardPadding - 1);
 }
 
 TEST_F(ContentViewTest, ThreeTabsWithSymbolsStartingOnTheFirst) {
-    const struct {
-        const char *title;
-        const QWidget *page;
-    } tabs[] = {{"最近图片", view->recentImagesView()},
-                {"使用帮助", view->helpView()},
-                {"关于", view->aboutView()}};
-    ASSERT_EQ(view->tabs()->count(), 3);
+    const std::pair<const char *, QWidget *> tabs[] = {{"最近图片", view.recentImagesView()},
+                                                       {"使用帮助", view.helpView()},
+                                                       {"关于", view.aboutView()}};
+    ASSERT_EQ(view.tabs()->count(), 3);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(view->tabs()->tabText(i), tabs[i].title);
-        EXPECT_EQ(view->tabs()->widget(i), tabs[i].page);
-        EXPECT_FALSE(view->tabs()->tabIcon(i).isNull()) << tabs[i].title;
+        EXPECT_EQ(view.tabs()->tabText(i), tabs[i].first);
+        EXPECT_EQ(view.tabs()->widget(i), tabs[i].second);
+        EXPECT_FALSE(view.tabs()->tabIcon(i).isNull());
     }
-    EXPECT_EQ(view->selectedTab(), 0);
-    EXPECT_TRUE(view->recentImagesView()->isVisible());
-}
-
-TEST_F(ContentViewTest, SamplesAreDatedFromThePlatformClock) {
+    EXPECT_EQ(view.selectedTab(), 0);
+    EXPECT_TRUE(view.recentImagesView()->isVisible());
+    // Samples are dated from the platform's clock.
     const QDateTime now = QDateTime::fromSecsSinceEpoch(static_cast<qint64>(platform.now));
-    const QList<RecentImage> &images = view->recentImagesView()->recentImages();
-    ASSERT_EQ(images.size(), 3);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(images[i].date.secsTo(now), (i + 1) * 3600);
-    }
+    EXPECT_EQ(view.recentImagesView()->recentImages()[2].date.secsTo(now), 3 * 3600);
 }
 
-TEST_F(ContentViewTest, CloseButtonOnlyAsksToClose) {
+TEST_F(ContentViewTest, CloseOnlyAsksToCloseAndPagesKeepTheirState) {
     int closeRequests = 0;
-    QObject::connect(view.get(), &ContentView::closeRequested, [&] { ++closeRequests; });
-    view->setSelectedTab(1);
-    view->recentImagesView()->deleteRows({0});
-    view->closeButton()->click();
-    EXPECT_EQ(closeRequests, 1);
-    EXPECT_EQ(view->selectedTab(), 1);
-    EXPECT_TRUE(view->isVisible());
-    EXPECT_EQ(view->recentImagesView()->recentImages().size(), 2);
-    EXPECT_TRUE(platform.alerts.empty());
-}
-
-TEST_F(ContentViewTest, PagesKeepTheirStateAcrossTabsAndReopening) {
-    view->recentImagesView()->deleteRows({1});
-    for (int tab : {1, 2, 0}) {
-        view->tabs()->setCurrentIndex(tab);  // as a click on the tab does
-        EXPECT_EQ(view->selectedTab(), tab);
-        EXPECT_TRUE(view->tabs()->widget(tab)->isVisible());
+    QObject::connect(&view, &ContentView::closeRequested, [&] { ++closeRequests; });
+    view.recentImagesView()->deleteRows({1});
+    for (int tab : {2, 1}) {
+        view.tabs()->setCurrentIndex(tab);  // as a click on the tab does
+        EXPECT_EQ(view.selectedTab(), tab);
+        EXPECT_TRUE(view.tabs()->widget(tab)->isVisible());
     }
-    view->hide();
-    view->show();
-    EXPECT_EQ(view->recentImagesView()->list()->count(), 2);
-}
-
-TEST_F(ContentViewTest, CaptureButtonReachesTheCommand) {
-    view->recentImagesView()->captureButton()->click();
+    view.closeButton()->click();
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_EQ(view.selectedTab(), 1);
+    EXPECT_TRUE(platform.alerts.empty());
+    view.hide();
+    view.show();
+    EXPECT_EQ(view.recentImagesView()->list()->count(), 2);
+    view.recentImagesView()->captureButton()->click();
     EXPECT_EQ(captures, 1);
 }
 
-TEST(Symbols, EverySymbolThePagesNameIsDrawn) {
+TEST(Symbols, EverySymbolThePagesNameIsDrawnInTheTint) {
     testing::ensureApplication();
     for (const char *name : {"xmark.circle.fill", "photo.on.rectangle", "questionmark.circle",
                              "info.circle", "photo", "trash", "scissors"}) {
-        SCOPED_TRACE(name);
-        const QPixmap pixmap = views::tintedSymbol(name, 20, QColor(Qt::blue), 2.0);
-        ASSERT_FALSE(pixmap.isNull());
-        const QImage image = pixmap.toImage();
-        EXPECT_EQ(image.size(), QSize(40, 40));
-        // Drawn, and drawn entirely in the tint.
-        int painted = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor pixel = image.pixelColor(x, y);
-                if (pixel.alpha() == 255) {
-                    ++painted;
-                    EXPECT_EQ(pixel.rgb() & 0xFFFFFF, QColor(Qt::blue).rgb() & 0xFFFFFF);
-                }
-            }
+        const QImage image = views::tintedSymbol(name, 20, Qt::blue, 2.0).toImage();
+        ASSERT_EQ(image.size(), QSize(40, 40)) << name;
+        int opaque = 0, blue = 0;
+        for (int i = 0; i < 40 * 40; ++i) {
+            const QColor pixel = image.pixelColor(i % 40, i / 40);
+            opaque += pixel.alpha() == 255;
+            blue += pixel == QColor(Qt::blue);
         }
-        EXPECT_GT(painted, 60);
-        EXPECT_LT(painted, 40 * 40);
+        EXPECT_GT(opaque, 60) << name;
+        EXPECT_EQ(blue, opaque) << name;
     }
     EXPECT_TRUE(views::tintedSymbol("no.such.symbol", 10, Qt::blue).isNull());
 }

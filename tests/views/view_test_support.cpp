@@ -10,11 +10,19 @@
 
 namespace codalume::testing {
 
+QString TestPlatform::temporaryDirectory() {
+    return tmpOverride.value_or(ScriptedPlatform::temporaryDirectory());
+}
+
+QString TestPlatform::downloadsDirectory() {
+    return downloadsOverride.value_or(ScriptedPlatform::downloadsDirectory());
+}
+
 void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "views_tests";
+    static char *argv[] = {name, nullptr};
     if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "views_tests";
-        static char *argv[] = {name, nullptr};
         new QApplication(argc, argv);
     }
 }
@@ -27,33 +35,29 @@ QStringList alertMessages(const ScriptedPlatform &platform) {
     return messages;
 }
 
+QStringList lines(const std::string &output) {
+    return QString::fromStdString(output).split(u'\n', Qt::SkipEmptyParts);
+}
+
 QStringList visibleTexts(QWidget *root) {
-    struct Entry {
-        QPoint position;
-        QString text;
-    };
-    std::vector<Entry> entries;
+    std::vector<std::pair<QPoint, QString>> entries;
     for (QWidget *child : root->findChildren<QWidget *>()) {
-        if (!child->isVisibleTo(root)) {
-            continue;
-        }
         QString text;
         if (const auto *label = qobject_cast<QLabel *>(child)) {
             text = label->text();
         } else if (const auto *button = qobject_cast<QAbstractButton *>(child)) {
             text = button->text();
         }
-        if (!text.isEmpty()) {
-            entries.push_back({child->mapTo(root, QPoint(0, 0)), text});
+        if (!text.isEmpty() && child->isVisibleTo(root)) {
+            entries.emplace_back(child->mapTo(root, QPoint(0, 0)), text);
         }
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
-        return a.position.y() != b.position.y() ? a.position.y() < b.position.y()
-                                                : a.position.x() < b.position.x();
+    std::stable_sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) {
+        return std::pair(a.first.y(), a.first.x()) < std::pair(b.first.y(), b.first.x());
     });
     QStringList texts;
-    for (const Entry &entry : entries) {
-        texts << entry.text;
+    for (const auto &entry : entries) {
+        texts << entry.second;
     }
     return texts;
 }

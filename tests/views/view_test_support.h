@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <vector>
 
 #include "support/scripted_platform.h"
 
@@ -10,17 +9,24 @@ class QWidget;
 
 namespace codalume::testing {
 
+// A scripted platform whose folders can be pinned, e.g. to a Downloads lookup with no answer.
+class TestPlatform : public ScriptedPlatform {
+  public:
+    std::optional<QString> tmpOverride, downloadsOverride;
+    QString temporaryDirectory() override;
+    QString downloadsDirectory() override;
+};
+
 // Widget tests need one application object; made on first use and kept for the process.
 void ensureApplication();
 
-// The message texts of the alerts the platform has shown, in order.
 QStringList alertMessages(const ScriptedPlatform &platform);
+QStringList lines(const std::string &output);
 
-// Texts of the visible labels and buttons inside `root`, top to bottom in screen order.
+// Texts of the visible labels and buttons inside `root`, in reading order.
 QStringList visibleTexts(QWidget *root);
 
-// Creates `path` as a regular file (a file where a folder is expected makes writes fail for
-// every user, root included).
+// A regular file where a folder is expected makes writes fail for every user, root included.
 void makeFile(const QString &path, const QByteArray &content = "x");
 
 }  // namespace codalume::testing
