@@ -21,7 +21,7 @@ namespace {
 
 // Rows are produced band by band; a band holds about this many bytes whatever the picture, so
 // memory stays bounded by a few bands in flight.
-constexpr qsizetype kBandBytes = 4 * 1024 * 1024;
+constexpr qsizetype kBandBytes = 1024 * 1024;
 // Mostly flat backgrounds compress well at a low level; higher levels cost far more time than
 // they save bytes on this kind of picture.
 constexpr int kCompressionLevel = 2;

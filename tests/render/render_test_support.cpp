@@ -7,6 +7,19 @@
 
 namespace codalume::testing {
 
+namespace {
+
+// Deletes the application after the last test, so leak checkers see a clean exit.
+class GuiApplicationEnvironment : public ::testing::Environment {
+  public:
+    void TearDown() override { delete qGuiApp; }
+};
+
+::testing::Environment *const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new GuiApplicationEnvironment);
+
+}  // namespace
+
 void ensureGuiApplication() {
     if (qGuiApp) {
         return;
@@ -17,7 +30,7 @@ void ensureGuiApplication() {
     static int argc = 1;
     static char name[] = "render_tests";
     static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);  // lives as long as the test program
+    new QGuiApplication(argc, argv);
 }
 
 QString capturedStdout(const std::function<void()> &action) {
