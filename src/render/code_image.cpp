@@ -1,5 +1,6 @@
 #include "render/code_image.h"
 
+#include <unicode/uchar.h>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
@@ -52,16 +53,6 @@ QString familyFor(const QString &fontStyle) {
     return QStringLiteral("Menlo");
 }
 
-// Emoji that an ordinary font also covers (DejaVu has black-and-white faces) are taken from the
-// colour emoji font first, as the platforms with a system emoji font do.
-// The first family is the one that really resolved, since an alias such as "monospace" in a
-// family list is not resolved and would let the emoji font take every character.
-QFont withColourEmoji(QFont font) {
-    font.setFamilies({QFontInfo(font).family(), QStringLiteral("Noto Color Emoji"),
-                      QStringLiteral("Apple Color Emoji"), QStringLiteral("Segoe UI Emoji")});
-    return font;
-}
-
 // Qt quietly substitutes another family for a missing one, so ask which family actually
 // resolved; when it is not the one requested, use the system's monospaced font instead.
 QFont codeFontFor(const QString &fontStyle, double pointSize) {
@@ -74,14 +65,14 @@ QFont codeFontFor(const QString &fontStyle, double pointSize) {
         font.setWeight(QFont::Normal);
     }
     font.setStyleHint(QFont::Monospace);
-    return QFont(withColourEmoji(font), pointDevice());
+    return QFont(font, pointDevice());
 }
 
 QFont decorationFont(double pointSize, bool bold) {
     QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
-    return QFont(withColourEmoji(font), pointDevice());
+    return QFont(font, pointDevice());
 }
 
 // Splits at \n, \r\n, \r, U+2028 and U+2029. A terminator at the very end adds no empty line,
@@ -217,6 +208,90 @@ void setPointResolution(QImage &image) {
     image.setDotsPerMeterY(2835);
 }
 
+QList<QTextLayout::FormatRange> emojiRanges(QStringView text) {
+    // Text fonts such as DejaVu carry black-and-white faces for some emoji; sequences that are
+    // shown as emoji by default (or asked for with U+FE0F) take the colour emoji font first,
+    // as on systems with a system emoji font.
+    QTextLayout::FormatRange range;
+    range.format.setFontFamilies({QStringLiteral("Noto Color Emoji"),
+                                  QStringLiteral("Apple Color Emoji"),
+                                  QStringLiteral("Segoe UI Emoji")});
+    QList<QTextLayout::FormatRange> ranges;
+    const auto codePointAt = [&](qsizetype i, qsizetype &length) -> char32_t {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            length = 2;
+            return QChar::surrogateToUcs4(c, text[i + 1]);
+        }
+        length = 1;
+        return c.unicode();
+    };
+    const auto isPresentation = [](char32_t cp) {
+        return u_hasBinaryProperty(static_cast<UChar32>(cp), UCHAR_EMOJI_PRESENTATION) != 0;
+    };
+    const auto continues = [&](char32_t cp) {
+        return cp == 0xFE0F || cp == 0x20E3 || (cp >= 0x1F3FB && cp <= 0x1F3FF) ||
+               (cp >= 0xE0020 && cp <= 0xE007F) || isPresentation(cp);
+    };
+    qsizetype i = 0;
+    while (i < text.size()) {
+        qsizetype length = 0;
+        const char32_t cp = codePointAt(i, length);
+        qsizetype next = 0;
+        const bool asksForEmoji = i + length < text.size() &&
+                                  codePointAt(i + length, next) == 0xFE0F &&
+                                  u_hasBinaryProperty(static_cast<UChar32>(cp), UCHAR_EMOJI);
+        if (!isPresentation(cp) && !asksForEmoji) {
+            i += length;
+            continue;
+        }
+        const qsizetype start = i;
+        i += length;
+        while (i < text.size()) {
+            const char32_t following = codePointAt(i, length);
+            if (following == 0x200D && i + 1 < text.size()) {
+                i += 1;
+                codePointAt(i, length);
+                i += length;
+            } else if (continues(following)) {
+                i += length;
+            } else {
+                break;
+            }
+        }
+        range.start = static_cast<int>(start);
+        range.length = static_cast<int>(i - start);
+        ranges.append(range);
+    }
+    return ranges;
+}
+
+void layoutTextLine(QTextLayout &layout, const QString &text, const QFont &font,
+                    QList<QTextLayout::FormatRange> formats) {
+    layout.setText(text);
+    layout.setFont(font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTextDirection(Qt::LeftToRight);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout.setTextOption(option);
+    formats.append(emojiRanges(text));
+    layout.setFormats(formats);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid()) {
+        line.setLeadingIncluded(false);
+        line.setPosition(QPointF(0, 0));
+    }
+    layout.endLayout();
+}
+
+double textLineWidth(const QString &text, const QFont &font) {
+    QTextLayout layout(QString(), font, pointDevice());
+    layoutTextLine(layout, text, font, {});
+    return layout.lineCount() > 0 ? layout.lineAt(0).naturalTextWidth() : 0;
+}
+
 void layoutCodeLine(const CodePicture::Data &data, const CodeLine &line, QTextLayout &layout,
                     bool colored) {
     // Tabs become blanks up to the next stop of four columns here, instead of Qt's tab stops,
@@ -254,21 +329,7 @@ void layoutCodeLine(const CodePicture::Data &data, const CodeLine &line, QTextLa
     if (colors && !source.isEmpty()) {
         addRange(runStart, text.size(), colors[source.size() - 1]);
     }
-    layout.setText(text);
-    layout.setFont(data.codeFont);
-    QTextOption option;
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setTextDirection(Qt::LeftToRight);
-    option.setFlags(QTextOption::IncludeTrailingSpaces);
-    layout.setTextOption(option);
-    layout.setFormats(ranges);
-    layout.beginLayout();
-    QTextLine textLine = layout.createLine();
-    if (textLine.isValid()) {
-        textLine.setLeadingIncluded(false);
-        textLine.setPosition(QPointF(0, 0));
-    }
-    layout.endLayout();
+    layoutTextLine(layout, text, data.codeFont, std::move(ranges));
 }
 
 QColor contrastColor(double red, double green, double blue) {
@@ -354,7 +415,7 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
     data->authorFont = decorationFont(kDecorationScale * fontSize, false);
     const QFontMetricsF authorMetrics(data->authorFont, pointDevice());
     const double authorTextWidth =
-        data->authorLine.isEmpty() ? 0 : authorMetrics.horizontalAdvance(data->authorLine);
+        data->authorLine.isEmpty() ? 0 : textLineWidth(data->authorLine, data->authorFont);
     data->authorWidth = data->authorLine.isEmpty() ? 0 : authorTextWidth + 2 * kSideRoom;
     data->codeWidth = data->textWidth + 2 * kSideRoom;
     const double width = std::max({data->codeWidth, data->authorWidth, kMinimumWidth});
@@ -379,7 +440,7 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
     data->label = QStringLiteral("Language: ") + language;
     data->labelFont = decorationFont(kDecorationScale * fontSize, true);
     const QFontMetricsF labelMetrics(data->labelFont, pointDevice());
-    const double labelWidth = labelMetrics.horizontalAdvance(data->label);
+    const double labelWidth = textLineWidth(data->label, data->labelFont);
     data->labelDescent = labelMetrics.descent();
     data->labelBox = QRectF(width - kSideRoom - labelWidth, kLabelTopRoom - labelMetrics.height(),
                             labelWidth, labelMetrics.height());

@@ -72,9 +72,14 @@ void paintText(QPainter &painter, const QRectF &visible, const QString &text, co
     if (text.isEmpty() || !box.adjusted(-margin, -margin, margin, margin).intersects(visible)) {
         return;
     }
-    painter.setFont(font);
+    QTextLayout layout(QString(), font, pointDevice());
+    layoutTextLine(layout, text, font, {});
+    if (layout.lineCount() == 0) {
+        return;
+    }
     painter.setPen(color);
-    painter.drawText(QPointF(box.left(), box.bottom() - descent), text);
+    const double baseline = box.bottom() - descent;
+    layout.draw(&painter, QPointF(box.left(), baseline - layout.lineAt(0).ascent()));
 }
 
 void paintRule(const CodePicture::Data &data, QPainter &painter, const QRectF &visible,

@@ -6,6 +6,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <QTextLayout>
 #include <vector>
 
 #include "render/code_image.h"
@@ -58,7 +59,6 @@ struct CodePicture::Data {
 }  // namespace codalume
 
 class QPaintDevice;
-class QTextLayout;
 
 namespace codalume {
 
@@ -66,6 +66,11 @@ namespace codalume {
 // painter's scale alone decides the pixel density.
 QPaintDevice *pointDevice();
 void setPointResolution(QImage &image);
+
+// Lays out `text` as one unwrapped left-to-right line in `font` with `formats`, emoji in the
+// colour emoji font.
+void layoutTextLine(QTextLayout &layout, const QString &text, const QFont &font,
+                    QList<QTextLayout::FormatRange> formats);
 
 // Lays out one code line as a single unwrapped line with the code font, tabs expanded and (when
 // `colored`) the highlight colours.
