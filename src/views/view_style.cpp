@@ -1,12 +1,12 @@
 #include "views/view_style.h"
 
-#include "app/icons.h"
-
 #include <QApplication>
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <cmath>
+#include <algorithm>
+
+#include "app/icons.h"
 
 namespace codalume::views {
 
