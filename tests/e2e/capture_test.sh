@@ -1,0 +1,102 @@
+#!/bin/bash
+# The shortcut captures the clipboard: code text is previewed, saved as a PNG in Downloads and
+# announced; with showPreview off it is saved straight away; an image is saved unchanged.
+source "$(dirname "$0")/lib.sh"
+
+start_session
+start_app
+check "starts and prints the hotkey line" wait_until 20 output_has "Global hotkey monitor initialized"
+wait_until 20 tray_icon_placed || abort "no tray icon"
+
+code=$'def greet(name):\n    return f"Hello, {name}!"\n\nprint(greet("Codalume"))'
+printf '%s' "$code" >"$E2E_ROOT/code.py"
+renders() { output_count "图片生成完成，尺寸: "; }
+png_count() { downloads_pngs | wc -l; }
+png_count_is() { test "$(png_count)" -eq "$1"; }
+
+# Text: preview, save, saved alert.
+put_text_on_clipboard "$code" || abort "xclip did not take the clipboard"
+xdotool key super+shift+c
+check "Super+Shift+C shows the preview" wait_until 15 shown dialog
+screenshot 01-preview
+check "the preview rendered once" test "$(renders)" -eq 1
+xdotool key super+shift+c # again while the preview is open: ignored
+sleep 1
+check "a second press while the preview is open opens nothing more" \
+    test "$(app_windows dialog | wc -l)" -eq 1 -a "$(renders)" -eq 1
+keys_to_dialog Return
+check "Return saves a PNG into Downloads" wait_until 15 png_count_is 1
+saved=$(downloads_pngs | head -n1)
+check "the file is named code_image_<seconds>.png" \
+    bash -c "[[ '$saved' =~ ^code_image_[0-9]{10}\.png$ ]]"
+"$E2E_BIN" render --scale 2 -o "$E2E_ROOT/expected.png" "$E2E_ROOT/code.py" >/dev/null 2>&1 ||
+    abort "codalume render failed"
+check "the picture has the size the renderer gives the same code" \
+    test "$(png_size "$HOME/Downloads/$saved")" = "$(png_size "$E2E_ROOT/expected.png")"
+check "the saved alert appears" wait_until 10 shown dialog
+screenshot 02-saved
+check "the trace shows two renders (preview and save)" test "$(renders)" -eq 2
+keys_to_dialog Escape
+check "the saved alert is dismissed" wait_until 10 not_shown dialog
+sleep 1.2 # the next picture gets a name of its own second
+
+# An image: offered, then saved unchanged.
+"$E2E_PYTHON" - "$E2E_ROOT/clip.png" <<'PY'
+import sys
+from PIL import Image
+image = Image.new('RGBA', (37, 23))
+for y in range(23):
+    for x in range(37):
+        image.putpixel((x, y), (0, 0, 0, 0) if (x + y) % 7 == 0 else
+                       (x * 7 % 256, y * 11 % 256, (x * y) % 256, 255))
+image.save(sys.argv[1])
+PY
+put_png_on_clipboard "$E2E_ROOT/clip.png" || abort "xclip did not take the image"
+xdotool key super+shift+c
+check "an image on the clipboard is offered" wait_until 15 shown dialog
+screenshot 03-clipboard-image
+keys_to_dialog Return
+check "the image is saved" wait_until 15 png_count_is 2
+newest=$(ls -t "$HOME/Downloads" | head -n1)
+check "the saved image is the clipboard's, unchanged" "$E2E_PYTHON" - "$E2E_ROOT/clip.png" \
+    "$HOME/Downloads/$newest" <<'PY'
+import sys
+from PIL import Image
+a, b = (Image.open(p).convert('RGBA') for p in sys.argv[1:3])
+same = a.size == b.size and all(
+    pa == pb or (pa[3] == 0 and pb[3] == 0) for pa, pb in zip(a.getdata(), b.getdata()))
+sys.exit(0 if same else 1)
+PY
+check "nothing was rendered for the image" test "$(renders)" -eq 2
+check "the saved alert appears" wait_until 10 shown dialog
+keys_to_dialog Escape
+wait_until 10 not_shown dialog
+
+# showPreview false: restart with that preference; the file is written without a preview.
+kill "$APP_PID"
+wait "$APP_PID" 2>/dev/null
+"$E2E_PYTHON" - "$HOME/.codalume_prefs.json" <<'PY'
+import json, sys
+prefs = {
+    "showPreview": False, "fontSize": 14, "fontStyle": "VSCode", "fontColor": "#FFFFFF",
+    "backgroundColor": "#1E1E1E", "authorName": "", "email": "", "wechat": "", "blog": "",
+    "startAtLogin": False, "saveToDownloads": True, "showAuthorName": True, "showEmail": True,
+    "showWechat": True, "showBlog": True, "backgroundColorR": 0.12, "backgroundColorG": 0.12,
+    "backgroundColorB": 0.12, "useGradientBackground": False, "gradientEndColorR": 0.2,
+    "gradientEndColorG": 0.2, "gradientEndColorB": 0.3, "gradientDirection": "vertical",
+}
+with open(sys.argv[1], 'w') as f:
+    json.dump(prefs, f, separators=(',', ':'))
+PY
+sleep 1.2
+start_app
+check "restarts" wait_until 20 output_has "Global hotkey monitor initialized"
+put_text_on_clipboard "$code" || abort "xclip did not take the clipboard"
+xdotool key super+shift+c
+check "without preview the PNG is written at once" wait_until 15 png_count_is 3
+check "... after one render only" test "$(renders)" -eq 1
+check "the saved alert appears" wait_until 10 shown dialog
+screenshot 04-saved-without-preview
+keys_to_dialog Escape
+check "the saved alert is dismissed" wait_until 10 not_shown dialog
+finish

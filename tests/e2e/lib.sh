@@ -1,0 +1,267 @@
+# Shared harness of the end-to-end tests: sourced by every *_test.sh.
+#
+# Each test gets its own X server (a free display picked by Xvfb itself), a window manager
+# (openbox), a tray host (trayer), a fresh HOME with XDG folders, TMPDIR and a mode-700
+# XDG_RUNTIME_DIR, and cleans all of it up on exit. Screenshots of every step are kept in
+# $E2E_SHOTS (under the build folder) so that a person can look at them.
+
+set -u
+
+E2E_BIN=${1:?usage: $0 /path/to/codalume}
+E2E_NAME=$(basename "$0" .sh)
+E2E_SHOTS=${E2E_SHOTS:-$(cd "$(dirname "$E2E_BIN")/.." && pwd)/e2e-screenshots/$E2E_NAME}
+E2E_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/codalume-e2e.XXXXXX")
+E2E_PIDS=()
+E2E_FAILURES=0
+E2E_CHECKS=0
+APP_PID=
+APP_LOG=$E2E_ROOT/app.log
+# The system's Python, which has python3-pil (a python3 earlier in PATH may not).
+E2E_PYTHON=/usr/bin/python3
+
+mkdir -p "$E2E_SHOTS"
+rm -f "$E2E_SHOTS"/*.png
+
+e2e_cleanup() {
+    local pid
+    for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${E2E_PIDS[i]}
+        kill "$pid" 2>/dev/null
+    done
+    for pid in "${E2E_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null
+    done
+    rm -rf "$E2E_ROOT"
+}
+trap e2e_cleanup EXIT
+
+e2e_log() { printf '[%s] %s\n' "$E2E_NAME" "$*"; }
+
+# check DESCRIPTION COMMAND...: runs the command and records a pass or a failure.
+check() {
+    local description=$1
+    shift
+    E2E_CHECKS=$((E2E_CHECKS + 1))
+    if "$@"; then
+        e2e_log "ok: $description"
+    else
+        e2e_log "FAILED: $description"
+        E2E_FAILURES=$((E2E_FAILURES + 1))
+    fi
+}
+
+# Ends the test with its verdict; the app's output is shown when something failed.
+finish() {
+    if ((E2E_FAILURES > 0)); then
+        e2e_log "--- program output ---"
+        cat "$APP_LOG" 2>/dev/null
+        e2e_log "FAIL: $E2E_FAILURES of $E2E_CHECKS checks failed (screenshots: $E2E_SHOTS)"
+        exit 1
+    fi
+    e2e_log "PASS: $E2E_CHECKS checks (screenshots: $E2E_SHOTS)"
+    exit 0
+}
+
+# A fatal problem of the harness itself.
+abort() {
+    e2e_log "FAIL: $*"
+    cat "$APP_LOG" 2>/dev/null
+    exit 1
+}
+
+# wait_until SECONDS COMMAND...: polls the command until it succeeds or the time is up.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS >= deadline)) && return 1
+        sleep 0.2
+    done
+    return 0
+}
+
+e2e_environment() {
+    export HOME=$E2E_ROOT/home
+    export XDG_CONFIG_HOME=$HOME/.config XDG_DATA_HOME=$HOME/.local/share
+    export XDG_CACHE_HOME=$HOME/.cache XDG_STATE_HOME=$HOME/.local/state
+    export TMPDIR=$E2E_ROOT/tmp XDG_RUNTIME_DIR=$E2E_ROOT/runtime
+    mkdir -p "$HOME/Downloads" "$XDG_CONFIG_HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
+    chmod 700 "$XDG_RUNTIME_DIR"
+    # WORKAROUND: without a session bus Qt would try to autolaunch one (leaving a daemon
+    # behind) and the tray icon would go through a StatusNotifier host when one answers; the
+    # tests use the XEmbed tray of trayer, so D-Bus is switched off.
+    export DBUS_SESSION_BUS_ADDRESS=disabled:
+    unset WAYLAND_DISPLAY SESSION_MANAGER XDG_SESSION_TYPE
+    export QT_QPA_PLATFORM=xcb
+    export LANG=C.UTF-8
+}
+
+start_display() {
+    local fdfile=$E2E_ROOT/display
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 15 test -s "$fdfile" || abort "Xvfb did not start"
+    export DISPLAY=:$(head -n1 "$fdfile")
+    e2e_log "display $DISPLAY"
+}
+
+start_window_manager() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 window_manager_running || abort "openbox did not start"
+}
+
+window_manager_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+start_tray() {
+    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+        --SetPartialStrut true --transparent false --tint 0x303030 >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 10 tray_running || abort "trayer did not start"
+}
+
+tray_running() { xdotool search --onlyvisible --classname '^panel$' >/dev/null 2>&1; }
+
+# The harness every test starts with.
+start_session() {
+    command -v Xvfb trayer openbox xclip xdotool xprop import >/dev/null ||
+        abort "missing tools (xvfb, trayer, openbox, xclip, xdotool, x11-utils, imagemagick)"
+    e2e_environment
+    start_display
+    start_window_manager
+    start_tray
+}
+
+start_app() {
+    "$E2E_BIN" >"$APP_LOG" 2>&1 &
+    APP_PID=$!
+    E2E_PIDS+=($APP_PID)
+}
+
+app_running() { kill -0 "$APP_PID" 2>/dev/null; }
+
+# output_has TEXT: the program printed a line with TEXT.
+output_has() { grep -qF -- "$1" "$APP_LOG"; }
+output_count() { grep -cF -- "$1" "$APP_LOG"; }
+
+screenshot() { import -window root "$E2E_SHOTS/$1.png" 2>/dev/null; }
+
+# The program's windows: the tray icon is the one inside the tray host's panel, the menu is an
+# override-redirect popup, the popover is 300 x 400, and any other visible window is a dialog.
+is_tray_icon() {
+    local panel
+    for panel in $(xdotool search --classname '^panel$' 2>/dev/null); do
+        xwininfo -tree -id "$panel" 2>/dev/null | grep -qi "$(printf '0x%x ' "$1")" && return 0
+    done
+    return 1
+}
+is_override_redirect() { xwininfo -id "$1" 2>/dev/null | grep -q 'Override Redirect State: yes'; }
+window_size() {
+    xwininfo -id "$1" 2>/dev/null |
+        awk '/^ *Width:/ {w = $2} /^ *Height:/ {h = $2} END {print w "x" h}'
+}
+# app_windows KIND: the visible windows of KIND (icon, menu, popover, dialog), one a line.
+app_windows() {
+    local window kind
+    for window in $(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null); do
+        if is_tray_icon "$window"; then
+            kind=icon
+        elif is_override_redirect "$window"; then
+            kind=menu
+        elif [ "$(window_size "$window")" = 300x400 ]; then
+            kind=popover
+        else
+            kind=dialog
+        fi
+        [ "$kind" = "$1" ] && echo "$window"
+    done
+}
+shown() { [ -n "$(app_windows "$1")" ]; }
+not_shown() { [ -z "$(app_windows "$1")" ]; }
+menu_window() { app_windows menu | head -n1; }
+menu_shown() { shown menu; }
+
+tray_icon_window() { app_windows icon | head -n1; }
+tray_icon_placed() {
+    local icon
+    icon=$(tray_icon_window)
+    [ -n "$icon" ] && xwininfo -id "$icon" | grep -q 'Map State: IsViewable'
+}
+
+# Clicks BUTTON in the middle of the tray icon.
+click_tray_icon() {
+    local icon
+    icon=$(tray_icon_window)
+    [ -n "$icon" ] || return 1
+    eval "$(xdotool getwindowgeometry --shell "$icon")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click "$1"
+}
+
+# Clipboard owners run in the foreground until the next one takes over; keep their PIDs.
+CLIP_PID=
+clipboard_clear_owner() {
+    if [ -n "$CLIP_PID" ]; then
+        kill "$CLIP_PID" 2>/dev/null
+        wait "$CLIP_PID" 2>/dev/null
+        CLIP_PID=
+    fi
+}
+put_text_on_clipboard() {
+    clipboard_clear_owner
+    printf '%s' "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
+    CLIP_PID=$!
+    E2E_PIDS+=($CLIP_PID)
+    wait_until 5 clipboard_holds_text "$1"
+}
+clipboard_holds_text() { [ "$(xclip -o -selection clipboard 2>/dev/null)" = "$1" ]; }
+put_png_on_clipboard() {
+    clipboard_clear_owner
+    xclip -quiet -selection clipboard -t image/png -i "$1" >/dev/null 2>&1 &
+    CLIP_PID=$!
+    E2E_PIDS+=($CLIP_PID)
+    wait_until 5 clipboard_holds_png
+}
+clipboard_holds_png() {
+    xclip -o -selection clipboard -t TARGETS 2>/dev/null | grep -qx 'image/png'
+}
+
+# Types KEYS into the program's dialog (it has the focus when it opens).
+keys_to_dialog() {
+    local window
+    window=$(app_windows dialog | tail -n1)
+    [ -n "$window" ] || return 1
+    xdotool windowactivate --sync "$window" >/dev/null 2>&1
+    xdotool key --clearmodifiers "$1"
+}
+
+# The PNG files in Downloads, one per line.
+downloads_pngs() { find "$HOME/Downloads" -maxdepth 1 -name '*.png' -printf '%f\n' | sort; }
+
+# png_size FILE: "WIDTHxHEIGHT" read from the PNG header.
+png_size() {
+    "$E2E_PYTHON" - "$1" <<'PY'
+import struct, sys
+with open(sys.argv[1], 'rb') as f:
+    head = f.read(24)
+assert head[:8] == b'\x89PNG\r\n\x1a\n', 'not a PNG'
+print('%dx%d' % struct.unpack('>II', head[16:24]))
+PY
+}
+
+# click_menu_entry INDEX COUNT: clicks the INDEX-th of COUNT rows (separators count half).
+click_menu_entry() {
+    local window
+    window=$(menu_window) || return 1
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    # Rows share the height but for the separator, which is about a third of a row.
+    local row=$(((HEIGHT - 8) * 3 / (3 * $2 - 2)))
+    local y
+    if (($1 == $2)); then
+        y=$((Y + HEIGHT - 4 - row / 2))
+    else
+        y=$((Y + 4 + row * ($1 - 1) + row / 2))
+    fi
+    xdotool mousemove $((X + WIDTH / 2)) "$y" click 1
+}

@@ -1,0 +1,62 @@
+#!/bin/bash
+# The tray program starts, shows its icon, keeps to one instance, leaves other shortcuts
+# alone, answers clicks on its icon (popover, outside click, menu) and quits from its menu.
+source "$(dirname "$0")/lib.sh"
+
+start_session
+start_app
+check "starts and prints the hotkey line" wait_until 20 output_has "Global hotkey monitor initialized"
+check "shows its tray icon" wait_until 20 tray_icon_placed
+sleep 1 # the icon's geometry reaches Qt a moment after the tray host placed it
+screenshot 01-started
+
+# A second start leaves the first untouched.
+second_out=$E2E_ROOT/second.log
+timeout 20 "$E2E_BIN" >"$second_out" 2>&1
+second_status=$?
+check "a second instance exits with status 0" test "$second_status" -eq 0
+check "a second instance says Codalume is already running" grep -q "already running" "$second_out"
+check "a second instance prints that one line only" test "$(wc -l <"$second_out")" -eq 1
+check "the first instance keeps running" app_running
+check "the first instance keeps its one icon" test "$(app_windows icon | wc -l)" -eq 1
+check "no grab was refused" test "$(output_count 'Failed to create event tap')" -eq 0
+
+# Shortcuts that are not ours go to whoever has the focus.
+put_text_on_clipboard 'print("hello")' || abort "xclip did not take the clipboard"
+xdotool key ctrl+shift+c super+c shift+c
+sleep 2
+check "Ctrl+Shift+C, Super+C and Shift+C are not taken" not_shown dialog
+check "nothing was rendered" test "$(output_count '图片生成完成')" -eq 0
+
+# Left click: the popover, below the icon; a click elsewhere closes it.
+click_tray_icon 1
+check "a left click opens the popover" wait_until 10 shown popover
+screenshot 02-popover
+popover=$(app_windows popover)
+eval "$(xdotool getwindowgeometry --shell "$popover")"
+check "the popover opens below the icon, on screen" test "$Y" -ge 20 -a $((X + WIDTH)) -le 1024
+xdotool mousemove 200 600 click 1
+check "a click elsewhere closes the popover" wait_until 10 not_shown popover
+screenshot 03-popover-closed
+
+click_tray_icon 1
+check "a second left click opens it again" wait_until 10 shown popover
+click_tray_icon 1
+check "a left click on the icon closes it" wait_until 10 not_shown popover
+
+# Right click: the menu; its last entry quits.
+click_tray_icon 3
+check "a right click opens the menu" wait_until 10 menu_shown
+check "the right click left the popover closed" not_shown popover
+screenshot 04-menu
+click_menu_entry 4 4
+check "退出 quits the program" wait_until 10 bash -c "! kill -0 $APP_PID 2>/dev/null"
+status=1
+if ! app_running; then
+    wait "$APP_PID"
+    status=$?
+fi
+check "the program exited with status 0" test "$status" -eq 0
+check "nothing was saved: no preferences file, no picture" \
+    test ! -e "$HOME/.codalume_prefs.json" -a -z "$(downloads_pngs)"
+finish
