@@ -21,12 +21,12 @@ namespace {
 class ContentViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        testing::ensureApplication();
         view.show();
         QApplication::processEvents();
     }
     QRect area(const QWidget *widget) { return {widget->mapTo(&view, QPoint()), widget->size()}; }
 
+    const bool appReady = (testing::ensureApplication(), true);  // before any widget
     testing::TestPlatform platform;
     int captures = 0;
     ContentView view{platform, [this] { ++captures; }};
