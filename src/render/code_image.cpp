@@ -32,6 +32,8 @@ constexpr double kDefaultFontSize = 12;
 // line is judged too wide before it is laid out (monospaced fonts use about 0.6).
 constexpr double kNarrowestAdvance = 0.2;
 constexpr qsizetype kTabColumns = 4;
+constexpr double kMinimumScale = 0.01;
+constexpr double kMaximumScale = 100;
 
 double clampComponent(double value) {
     return std::isnan(value) ? 0.0 : std::clamp(value, 0.0, 1.0);
@@ -348,10 +350,11 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
         return refuse(failure, QStringLiteral("fonts are not available without a running "
                                               "QGuiApplication"));
     }
-    if (!std::isfinite(scale) || scale <= 0) {
-        return refuse(
-            failure,
-            QStringLiteral("the scale %1 is not a positive number").arg(formatNumber(scale)));
+    // Below a hundredth of a pixel per point even the smallest card has no pixel left.
+    if (!std::isfinite(scale) || scale < kMinimumScale || scale > kMaximumScale) {
+        return refuse(failure, QStringLiteral("the scale %1 is outside %2 to %3 pixels per point")
+                                   .arg(formatNumber(scale), formatNumber(kMinimumScale),
+                                        formatNumber(kMaximumScale)));
     }
     const double fontSize =
         preferences.fontSize > 0 ? static_cast<double>(preferences.fontSize) : kDefaultFontSize;
@@ -372,13 +375,16 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
     data->scale = scale;
     data->codeFont = codeFontFor(preferences.fontStyle, fontSize);
     const QFontMetricsF codeMetrics(data->codeFont, pointDevice());
-    data->lineHeight = codeMetrics.lineSpacing();
+    // A broken font could report no line spacing; lines must still take room.
+    data->lineHeight = codeMetrics.lineSpacing() > 0 ? codeMetrics.lineSpacing() : 1.2 * fontSize;
     data->codeAscent = codeMetrics.ascent();
 
     // Height first: it needs only the number of lines.
     const double maxHeightPoints = static_cast<double>(PictureLimits::maxHeightPixels) / scale;
+    // More lines than characters cannot occur; the bound also keeps the conversion in range.
     const auto maxLines = static_cast<qsizetype>(
-        std::max(0.0, (maxHeightPoints - kRoomBelowCode - kRoomAboveCode) / data->lineHeight));
+        std::clamp((maxHeightPoints - kRoomBelowCode - kRoomAboveCode) / data->lineHeight, 0.0,
+                   static_cast<double>(code.size()) + 1));
     if (!splitLines(code, maxLines, data->lines)) {
         return refuse(failure, QStringLiteral("the text has more lines than the %1 a picture "
                                               "may be tall enough for at this font size")

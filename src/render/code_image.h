@@ -65,7 +65,8 @@ class CodePicture {
 
 // Renders the code as the finished picture with the preferences' font, colours and author
 // line, and prints its trace lines. Nothing when the picture would exceed PictureLimits at
-// `scale`; `failure` then receives a one-line English reason.
+// `scale` (0.01 to 100 device pixels per point); `failure` then receives a one-line English
+// reason.
 std::optional<CodePicture> generateCodeImage(const QString &code, const QString &language,
                                              const UserPreferences &preferences, double scale = 2.0,
                                              QString *failure = nullptr);
