@@ -143,8 +143,8 @@ start_app() {
 app_running() { kill -0 "$APP_PID" 2>/dev/null; }
 
 # output_has TEXT: the program printed a line with TEXT.
-output_has() { grep -qF -- "$1" "$APP_LOG"; }
-output_count() { grep -cF -- "$1" "$APP_LOG"; }
+output_has() { grep -qF -- "$1" "$APP_LOG" 2>/dev/null; }
+output_count() { grep -cF -- "$1" "$APP_LOG" 2>/dev/null; }
 
 screenshot() { import -window root "$E2E_SHOTS/$1.png" 2>/dev/null; }
 

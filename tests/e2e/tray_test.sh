@@ -27,6 +27,26 @@ xdotool key ctrl+shift+c super+c shift+c
 sleep 2
 check "Ctrl+Shift+C, Super+C and Shift+C are not taken" not_shown dialog
 check "nothing was rendered" test "$(output_count '图片生成完成')" -eq 0
+sleep 1
+
+# Extra modifiers do not stop the shortcut.
+xdotool key super+shift+alt+c
+check "Super+Shift+Alt+C is the shortcut too" wait_until 15 shown dialog
+keys_to_dialog Escape
+check "cancelling the preview closes it" wait_until 10 not_shown dialog
+
+# Another program holding the shortcut: the grab is refused, the program runs on. (A second
+# runtime folder lets a second copy past the one-instance lock to play that program.)
+mkdir -m 700 "$E2E_ROOT/runtime2"
+XDG_RUNTIME_DIR=$E2E_ROOT/runtime2 "$E2E_BIN" >"$E2E_ROOT/rival.log" 2>&1 &
+rival=$!
+E2E_PIDS+=($rival)
+check "a copy that cannot grab the shortcut says so" \
+    wait_until 20 grep -qx "Failed to create event tap" "$E2E_ROOT/rival.log"
+sleep 1
+check "... and keeps running" kill -0 "$rival"
+kill "$rival"
+wait "$rival" 2>/dev/null
 
 # Left click: the popover, below the icon; a click elsewhere closes it.
 click_tray_icon 1
@@ -35,6 +55,9 @@ screenshot 02-popover
 popover=$(app_windows popover)
 eval "$(xdotool getwindowgeometry --shell "$popover")"
 check "the popover opens below the icon, on screen" test "$Y" -ge 20 -a $((X + WIDTH)) -le 1024
+xdotool mousemove $((X + WIDTH / 2)) $((Y + 20)) click 1
+sleep 1
+check "a click inside the popover leaves it open" shown popover
 xdotool mousemove 200 600 click 1
 check "a click elsewhere closes the popover" wait_until 10 not_shown popover
 screenshot 03-popover-closed
@@ -44,9 +67,25 @@ check "a second left click opens it again" wait_until 10 shown popover
 click_tray_icon 1
 check "a left click on the icon closes it" wait_until 10 not_shown popover
 
-# Right click: the menu; its last entry quits.
+# Right click: the menu; its entries capture, open the settings and quit.
 click_tray_icon 3
 check "a right click opens the menu" wait_until 10 menu_shown
+click_menu_entry 1 4
+check "获取剪贴板 captures" wait_until 15 shown dialog
+screenshot 05-menu-capture
+keys_to_dialog Escape
+wait_until 10 not_shown dialog
+click_tray_icon 3
+wait_until 10 menu_shown
+click_menu_entry 2 4
+check "设置 opens the settings" wait_until 15 shown dialog
+screenshot 06-settings
+keys_to_dialog Escape
+check "the settings close" wait_until 10 not_shown dialog
+
+
+click_tray_icon 3
+check "the menu opens again" wait_until 10 menu_shown
 check "the right click left the popover closed" not_shown popover
 screenshot 04-menu
 click_menu_entry 4 4
