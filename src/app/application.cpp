@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 
@@ -34,6 +35,13 @@ int runTrayApplication(int argc, char **argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/codalume.svg")));
     // The program lives in the tray: closing its last dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        std::fputs(
+            "codalume: no system tray is running yet; the icon appears when one starts "
+            "(the shortcut works meanwhile)\n",
+            stderr);
+    }
 
     QtPlatform platform;
     AppDelegate delegate(platform);

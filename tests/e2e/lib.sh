@@ -124,14 +124,17 @@ start_tray() {
 
 tray_running() { xdotool search --onlyvisible --classname '^panel$' >/dev/null 2>&1; }
 
-# The harness every test starts with.
+# The harness every test starts with; "start_session without-tray" leaves the tray out.
 start_session() {
-    command -v Xvfb trayer openbox xclip xdotool xprop import >/dev/null ||
-        abort "missing tools (xvfb, trayer, openbox, xclip, xdotool, x11-utils, imagemagick)"
+    local tool
+    for tool in Xvfb trayer openbox xclip xdotool xprop xwininfo import "$E2E_PYTHON"; do
+        command -v "$tool" >/dev/null || abort "missing tool $tool (packages: xvfb trayer" \
+            "openbox xclip xdotool x11-utils imagemagick python3-pil)"
+    done
     e2e_environment
     start_display
     start_window_manager
-    start_tray
+    [ "${1:-}" = without-tray ] || start_tray
 }
 
 start_app() {
