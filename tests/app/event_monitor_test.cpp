@@ -12,12 +12,6 @@ using testing::FakeMouseBackend;
 
 constexpr uint64_t controllerMask = leftMouseDownMask | rightMouseDownMask;
 
-TEST(EventMonitorTest, MaskValuesMatchTheEventNumbering) {
-    EXPECT_EQ(leftMouseDownMask, 2u);
-    EXPECT_EQ(rightMouseDownMask, 8u);
-    EXPECT_EQ(controllerMask, 10u);
-}
-
 TEST(EventMonitorTest, ReportsOnlyPressesOfTheMaskedKinds) {
     struct Case {
         int button;

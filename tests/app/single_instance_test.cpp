@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <memory>
 
 #include "app/single_instance.h"
-#include "support/temp_home.h"
 
 namespace codalume {
 namespace {
@@ -50,31 +48,6 @@ TEST(SingleInstanceLockTest, UnusableLockFilesAreReportedNotFatal) {
         EXPECT_FALSE(lock.error().isEmpty()) << c.name;
     }
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("target"))));
-}
-
-TEST(SingleInstanceLockTest, DefaultPathFollowsTheRuntimeFolder) {
-    testing::TempHome home;
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    const bool wasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
-    const QString fallback = QStringLiteral("/tmp/codalume-%1.lock").arg(::getuid());
-    struct Case {
-        QByteArray runtime;
-        QString expected;
-    };
-    const std::vector<Case> cases = {
-        {home.path().toUtf8(), home.path() + QStringLiteral("/codalume.lock")},
-        {home.file(QStringLiteral("missing")).toUtf8(), fallback},
-        {QByteArray(), fallback},
-    };
-    for (const Case &c : cases) {
-        if (c.runtime.isEmpty()) {
-            qunsetenv("XDG_RUNTIME_DIR");
-        } else {
-            qputenv("XDG_RUNTIME_DIR", c.runtime);
-        }
-        EXPECT_EQ(SingleInstanceLock::defaultPath(), c.expected) << c.runtime.constData();
-    }
-    wasSet ? qputenv("XDG_RUNTIME_DIR", saved) : qunsetenv("XDG_RUNTIME_DIR");
 }
 
 }  // namespace

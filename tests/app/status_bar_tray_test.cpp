@@ -160,18 +160,6 @@ TEST_F(StatusBarTrayTest, SettingsEntryOpensTheSettingsOnTheLivePreferences) {
     EXPECT_EQ(controller->userPreferences.fontSize, 23);
 }
 
-TEST(StatusBarTrayLifetimeTest, ControllerWithoutTrayHasNoTrayParts) {
-    testing::TempHome home;
-    testing::ScriptedPlatform platform;
-    StatusBarController controller(platform);
-    EXPECT_EQ(controller.statusItem(), nullptr);
-    EXPECT_EQ(controller.menu(), nullptr);
-    controller.togglePopover();
-    controller.showPopover();
-    controller.handleStatusItemClick(Qt::ControlModifier);
-    controller.closePopover();
-}
-
 TEST(StatusBarTrayLifetimeTest, ReleasedControllerStopsItsHooksAndOutlivesNoPopover) {
     testing::TempHome home;
     testing::ScriptedPlatform platform;

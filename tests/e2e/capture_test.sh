@@ -99,4 +99,15 @@ check "the saved alert appears" wait_until 10 shown dialog
 screenshot 04-saved-without-preview
 keys_to_dialog Escape
 check "the saved alert is dismissed" wait_until 10 not_shown dialog
+
+# A held shortcut repeats; it still captures once.
+sleep 1.2
+xdotool keydown super+shift+c
+sleep 2
+xdotool keyup c shift super
+check "a held shortcut saves one picture" wait_until 15 png_count_is 4
+check "... and opens one alert" wait_until 10 test "$(app_windows dialog | wc -l)" -eq 1
+keys_to_dialog Escape
+sleep 2
+check "... and nothing follows" test "$(png_count)" -eq 4 -a "$(renders)" -eq 2
 finish
