@@ -18,7 +18,17 @@ QString downloadsDirectory() {
                               : QDir::cleanPath(location);
 }
 
-QString temporaryDirectory() { return QDir::cleanPath(QDir::tempPath()); }
+QString temporaryDirectory() {
+    // QDir::tempPath() answers "" for a TMPDIR that does not exist, and an empty folder would
+    // turn later writes into writes relative to the working directory: keep the named path so
+    // they fail with a clear error instead.
+    const QString resolved = QDir::tempPath();
+    if (!resolved.isEmpty()) {
+        return QDir::cleanPath(resolved);
+    }
+    const QString named = qEnvironmentVariable("TMPDIR");
+    return named.isEmpty() ? QStringLiteral("/tmp") : QDir::cleanPath(QDir(named).absolutePath());
+}
 
 QString applicationPath() {
     if (QCoreApplication::instance() != nullptr) {
