@@ -19,9 +19,10 @@ QColor contrastColor(const QColor &color);
 // Hard limits of one picture. Beyond them generateCodeImage yields nothing instead of
 // exhausting memory or time; they are checked from cheap measurements before anything is
 // highlighted or painted.
-// - Width and height: PNG rows are painted and written in bands, so memory stays bounded by
-//   one band of about 32 MB whatever the height; the widest row (1 MB at 262,144 pixels) sets
-//   how thin a band gets. 1,048,576 rows keep 300,000 points at 2 pixels per point with room.
+// - Width and height: PNG rows are painted and compressed in bands of 512 KiB (8 rows at
+//   least, 8 MiB at the widest 262,144 pixels), a few at a time, so memory stays bounded by a
+//   few bands whatever the height. 1,048,576 rows keep 300,000 points at 2 pixels per point
+//   with room.
 // - Area: 2^31 pixels (8 GiB before compression) takes roughly a minute to paint and encode;
 //   past it a picture stops being a picture of code anyone can view.
 // - Characters: the highlighted text keeps 6 bytes per UTF-16 unit, and highlighting costs

@@ -19,9 +19,12 @@ namespace codalume {
 
 namespace {
 
-// Rows are produced band by band; a band holds about this many bytes whatever the picture, so
-// memory stays bounded by a few bands in flight.
-constexpr qsizetype kBandBytes = 1024 * 1024;
+// Rows are produced band by band; a band holds about this many bytes, small enough to stay in
+// the processor's cache between painting, copying and compressing, and to be reused instead of
+// touching fresh memory. Very wide pictures get a few rows at least, so a band does not lay out
+// the same long line for every single row.
+constexpr qsizetype kBandBytes = 512 * 1024;
+constexpr int kMinimumBandRows = 8;
 // Mostly flat backgrounds compress well at a low level; higher levels cost far more time than
 // they save bytes on this kind of picture.
 constexpr int kCompressionLevel = 2;
@@ -41,8 +44,9 @@ class RowSource {
 
     qsizetype rowBytes() const { return static_cast<qsizetype>(width) * channels * (bitDepth / 8); }
     int bandRows() const {
-        return static_cast<int>(std::clamp<qsizetype>(
-            kBandBytes / std::max<qsizetype>(rowBytes(), 1), 1, std::max(height, 1)));
+        const qsizetype rows = kBandBytes / std::max<qsizetype>(rowBytes(), 1);
+        return static_cast<int>(
+            std::clamp<qsizetype>(rows, kMinimumBandRows, std::max(height, kMinimumBandRows)));
     }
     // Fills `out` with rows [top, top + count), each as a filter byte and rowBytes() bytes.
     virtual bool produce(int top, int count, uchar *out) = 0;
