@@ -10,6 +10,8 @@
 #include <QStringDecoder>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <optional>
 
 #include "app/paths.h"
@@ -27,8 +29,9 @@ constexpr int exitSuccess = 0;
 constexpr int exitFailure = 1;
 constexpr int exitUsage = 2;
 
-// Larger inputs cannot fit in a picture anyway; refusing them early keeps memory bounded.
-constexpr qint64 maxInputBytes = 64 * 1024 * 1024;
+// A picture holds at most PictureLimits::maxCharacters UTF-16 units, and no UTF-8 text of more
+// than four bytes per unit fits; refusing larger inputs early keeps memory bounded.
+constexpr qint64 maxInputBytes = 4 * PictureLimits::maxCharacters;
 
 void printLine(std::FILE *stream, const QString &text) {
     const QByteArray bytes = text.toUtf8() + '\n';
@@ -85,8 +88,8 @@ Input readInput(const QString &path) {
             break;
         }
         if (bytes.size() + n > maxInputBytes) {
-            return {{}, QStringLiteral("%1 is larger than %2 MiB").arg(describe(path))
-                            .arg(maxInputBytes / (1024 * 1024))};
+            return {{}, QStringLiteral("%1 is larger than %2 bytes").arg(describe(path))
+                            .arg(maxInputBytes)};
         }
         bytes.append(chunk, n);
     }
@@ -109,11 +112,24 @@ std::optional<UserPreferences> preferencesFrom(const QString &path, QString *err
     if (path.isEmpty()) {
         return loadPreferences();
     }
-    QFile file(path);
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+    // Looked at before it is opened: opening a FIFO would wait for a writer forever, and a
+    // file larger than any preferences file is refused without reading it.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
         *error = QStringLiteral("cannot read preferences file %1: %2")
-                     .arg(path, QFileInfo(path).isDir() ? QStringLiteral("it is a directory")
-                                                        : file.errorString());
+                     .arg(path, info.isDir() ? QStringLiteral("it is a directory")
+                                             : QStringLiteral("it is not a regular file"));
+        return std::nullopt;
+    }
+    if (info.size() > maxPreferencesFileSize) {
+        *error = QStringLiteral("%1 is larger than %2 bytes; it is not a preferences file")
+                     .arg(path)
+                     .arg(maxPreferencesFileSize);
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("cannot read preferences file %1: %2").arg(path, file.errorString());
         return std::nullopt;
     }
     const QByteArray bytes = file.read(maxPreferencesFileSize + 1);
@@ -305,9 +321,13 @@ int runCommandLine(int argc, char **argv) {
     // The command line never needs a display; fonts and painting work off screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(filterQtMessages);
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("codalume"));
-    QGuiApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    // Only rendering needs fonts; the other commands skip loading the font database.
+    const bool rendering = argc > 1 && std::strcmp(argv[1], "render") == 0;
+    std::unique_ptr<QCoreApplication> app =
+        rendering ? std::make_unique<QGuiApplication>(argc, argv)
+                  : std::make_unique<QCoreApplication>(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("codalume"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
     setTraceToStandardError(true);
 
     const QStringList arguments = QCoreApplication::arguments();
