@@ -52,8 +52,16 @@ void writeFileAtomically(const QString &path, const QByteArray &content) {
     if (!QFileInfo::exists(folder)) {
         QDir().mkpath(folder);
     }
+    const bool existed = QFileInfo::exists(path);
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size()) {
+    if (!file.open(QIODevice::WriteOnly)) {
+        return;
+    }
+    if (!existed) {
+        // Private like the preferences file; a file the user already has keeps its mode.
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+    if (file.write(content) == content.size()) {
         file.commit();
     }
 }

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QXmlStreamReader>
+#include <sys/stat.h>
 
 #include "app/paths.h"
 #include "support/temp_home.h"
@@ -96,6 +97,21 @@ TEST(ConfigureLaunchAtLogin, WritesIdempotentlyReplacesAndRemovesLeavingFolders)
         EXPECT_TRUE(QFileInfo(home.file("Library/LaunchAgents")).isDir());
         EXPECT_TRUE(QFileInfo(home.file(".config/autostart")).isDir());
     }
+}
+
+TEST(ConfigureLaunchAtLogin, NewFilesArePrivateExistingOnesKeepTheirMode) {
+    testing::TempHome home;
+    const auto mode = [](const QString &path) {
+        struct stat info {};
+        return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777
+                                                                      : 0u;
+    };
+    configureLaunchAtLogin(true);
+    EXPECT_EQ(mode(launchAgentPath()), 0600u);
+    EXPECT_EQ(mode(autostartEntryPath()), 0600u);
+    ASSERT_EQ(::chmod(QFile::encodeName(autostartEntryPath()).constData(), 0644), 0);
+    configureLaunchAtLogin(true);
+    EXPECT_EQ(mode(autostartEntryPath()), 0644u);
 }
 
 TEST(ConfigureLaunchAtLogin, OneBlockedPlaceNeitherFailsLoudlyNorStopsTheOther) {
