@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Renders the pictures of docs/gallery/ from docs/samples/ with `codalume render`, one per look:
+# every rule set, solid and gradient (three directions), light and dark, with an author line.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+codalume=${1:-build/src/codalume}
+out=docs/gallery
+mkdir -p "$out"
+prefs=$(mktemp -d)
+trap 'rm -rf "$prefs"' EXIT
+
+# name, sample, then the JSON members that differ from the defaults
+looks=(
+  'swift-dark|hello.swift|'
+  'javascript-gradient-diagonal|server.js|"useGradientBackground":true,"backgroundColorR":0.16,"backgroundColorG":0.11,"backgroundColorB":0.36,"gradientEndColorR":0.05,"gradientEndColorG":0.42,"gradientEndColorB":0.55,"gradientDirection":"diagonal","authorName":"Lin Wei","email":"lin@example.org","blog":"lin.dev"'
+  'python-light-author|fetch.py|"backgroundColorR":0.97,"backgroundColorG":0.96,"backgroundColorB":0.93,"authorName":"张伟","wechat":"zhangwei_dev","fontStyle":"JetBrains","fontSize":15'
+  'html-gradient-horizontal|card.html|"useGradientBackground":true,"backgroundColorR":0.98,"backgroundColorG":0.85,"backgroundColorB":0.7,"gradientEndColorR":0.72,"gradientEndColorG":0.85,"gradientEndColorB":0.98,"gradientDirection":"horizontal"'
+  'json-gradient-vertical|package.json|"useGradientBackground":true,"backgroundColorR":0.1,"backgroundColorG":0.1,"backgroundColorB":0.14,"gradientEndColorR":0.24,"gradientEndColorG":0.2,"gradientEndColorB":0.36,"gradientDirection":"vertical"'
+  'text-light|notes.txt|"backgroundColorR":1,"backgroundColorG":1,"backgroundColorB":1,"authorName":"Ops team","showAuthorName":true'
+)
+defaults='"showPreview":true,"fontSize":14,"fontStyle":"VSCode","fontColor":"#FFFFFF","backgroundColor":"#1E1E1E","authorName":"","email":"","wechat":"","blog":"","startAtLogin":false,"saveToDownloads":true,"showAuthorName":true,"showEmail":true,"showWechat":true,"showBlog":true,"backgroundColorR":0.12,"backgroundColorG":0.12,"backgroundColorB":0.12,"useGradientBackground":false,"gradientEndColorR":0.2,"gradientEndColorG":0.2,"gradientEndColorB":0.3,"gradientDirection":"vertical"'
+
+for look in "${looks[@]}"; do
+    IFS='|' read -r name sample members <<<"$look"
+    python3 - "$defaults" "$members" >"$prefs/$name.json" <<'PY'
+import json, sys
+record = json.loads("{" + sys.argv[1] + "}")
+record.update(json.loads("{" + sys.argv[2] + "}") if sys.argv[2] else {})
+print(json.dumps(record, ensure_ascii=False, separators=(",", ":")))
+PY
+    "$codalume" render "docs/samples/$sample" --preferences "$prefs/$name.json" -o "$out/$name.png" 2>/dev/null
+done
