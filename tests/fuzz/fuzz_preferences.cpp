@@ -1,0 +1,24 @@
+#include "fuzz_support.h"
+#include "settings/preferences_file.h"
+
+// Any bytes decode either to a record that encodes and decodes back to itself exactly, or to
+// nothing (the caller then uses the full defaults); never a crash.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const std::optional<codalume::UserPreferences> decoded = codalume::decodePreferences(bytes);
+    if (!decoded) {
+        return 0;
+    }
+    const std::optional<QByteArray> encoded = codalume::encodePreferences(*decoded);
+    if (!encoded) {
+        codalume::fuzz::fail("a decoded record does not encode");
+    }
+    const std::optional<codalume::UserPreferences> again = codalume::decodePreferences(*encoded);
+    if (!again || !(*again == *decoded)) {
+        codalume::fuzz::fail("a decoded record does not survive a round trip");
+    }
+    if (codalume::encodePreferences(*again) != encoded) {
+        codalume::fuzz::fail("encoding is not stable");
+    }
+    return 0;
+}
