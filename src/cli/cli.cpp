@@ -175,6 +175,32 @@ bool writePicture(const Picture &picture, const QString &path, QString *error) {
     return true;
 }
 
+// Parses a command's arguments: the command word, then at most one input (default "-").
+// Returns an exit status when the run ends here (help shown, wrong usage).
+std::optional<int> parseCommand(QCommandLineParser &parser, const QStringList &arguments,
+                                QString *inputPath) {
+    const QString command = arguments.value(1);
+    parser.addPositionalArgument(command, parser.applicationDescription());
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("The code; - or nothing reads standard input."),
+                                 QStringLiteral("[FILE|-]"));
+    if (!parser.parse(arguments)) {
+        return usageError(parser.errorText());
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        printLine(stdout, parser.helpText().trimmed());
+        return exitSuccess;
+    }
+    const QStringList positional = parser.positionalArguments().mid(1);
+    if (positional.size() > 1) {
+        return usageError(QStringLiteral("%1 takes one input file, not %2")
+                              .arg(command)
+                              .arg(positional.size()));
+    }
+    *inputPath = positional.value(0, QStringLiteral("-"));
+    return std::nullopt;
+}
+
 int runRender(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -197,22 +223,9 @@ int runRender(const QStringList &arguments) {
         QStringLiteral("Use the settings in <file> instead of ~/.codalume_prefs.json."),
         QStringLiteral("file"));
     parser.addOptions({outputOption, languageOption, scaleOption, preferencesOption});
-    parser.addPositionalArgument(QStringLiteral("render"), QStringLiteral("Render a picture."));
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("The code to render; - or nothing reads "
-                                                "standard input."),
-                                 QStringLiteral("[FILE|-]"));
-    if (!parser.parse(arguments)) {
-        return usageError(parser.errorText());
-    }
-    if (parser.isSet(QStringLiteral("help"))) {
-        printLine(stdout, parser.helpText().trimmed());
-        return exitSuccess;
-    }
-    const QStringList positional = parser.positionalArguments().mid(1);
-    if (positional.size() > 1) {
-        return usageError(QStringLiteral("render takes one input file, not %1")
-                              .arg(positional.size()));
+    QString inputPath;
+    if (const std::optional<int> done = parseCommand(parser, arguments, &inputPath)) {
+        return *done;
     }
     bool scaleOk = false;
     const double scale = parser.value(scaleOption).toDouble(&scaleOk);
@@ -224,7 +237,7 @@ int runRender(const QStringList &arguments) {
         return usageError(QStringLiteral("--output wants a file name"));
     }
 
-    const Input input = readInput(positional.value(0, QStringLiteral("-")));
+    const Input input = readInput(inputPath);
     if (!input.error.isEmpty()) {
         return fail(input.error);
     }
@@ -263,23 +276,11 @@ int runDetect(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Print the language name of the code."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("detect"), QStringLiteral("Name the language."));
-    parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("The code; - or nothing reads standard input."),
-                                 QStringLiteral("[FILE|-]"));
-    if (!parser.parse(arguments)) {
-        return usageError(parser.errorText());
+    QString inputPath;
+    if (const std::optional<int> done = parseCommand(parser, arguments, &inputPath)) {
+        return *done;
     }
-    if (parser.isSet(QStringLiteral("help"))) {
-        printLine(stdout, parser.helpText().trimmed());
-        return exitSuccess;
-    }
-    const QStringList positional = parser.positionalArguments().mid(1);
-    if (positional.size() > 1) {
-        return usageError(QStringLiteral("detect takes one input file, not %1")
-                              .arg(positional.size()));
-    }
-    const Input input = readInput(positional.value(0, QStringLiteral("-")));
+    const Input input = readInput(inputPath);
     if (!input.error.isEmpty()) {
         return fail(input.error);
     }
