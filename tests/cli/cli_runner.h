@@ -1,0 +1,41 @@
+#pragma once
+
+// Runs the real executable the way a shell would and collects what the user sees.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+namespace codalume::testing {
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// The environment is the test's own (TempHome points HOME and TMPDIR at fresh folders).
+inline Outcome run(const QStringList &arguments, const QByteArray &input = {}) {
+    QProcess process;
+    process.setProgram(QStringLiteral(CODALUME_BINARY));
+    process.setArguments(arguments);
+    process.start();
+    process.write(input);
+    process.closeWriteChannel();
+    process.waitForFinished(120'000);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit)
+        << "crashed: " << arguments.join(' ').toStdString();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+inline void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+}  // namespace codalume::testing
