@@ -5,7 +5,6 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QImage>
-#include <QTemporaryDir>
 #include <functional>
 #include <map>
 
@@ -32,22 +31,6 @@ using testing::writeFile;
 const QByteArray snippet = "let total = 1;\nconsole.log(total);\n";
 const QByteArray keepBytes = "an earlier picture";
 
-class BadInputMatrix : public ::testing::Test {
-  protected:
-    // One gigabyte of spaces, written once and hard-linked where a row needs it.
-    static void SetUpTestSuite() {
-        shared_ = new QTemporaryDir;
-        ASSERT_TRUE(testing::writeSpaces(hugeFile(), qint64(1) << 30));
-    }
-    static void TearDownTestSuite() {
-        delete shared_;
-        shared_ = nullptr;
-    }
-    static QString hugeFile() { return shared_->filePath(QStringLiteral("spaces.json")); }
-
-    static inline QTemporaryDir *shared_ = nullptr;
-};
-
 // The folders a run may write to, with an earlier picture in each that must survive.
 struct Scene {
     TempHome home;
@@ -73,20 +56,6 @@ struct Row {
     const char *message;  // failures: contained in the one message line
     Look look;
 };
-
-// Settings that draw like the defaults except for the font size and background components.
-QByteArray plainPreferences(qint64 fontSize, double component) {
-    nlohmann::ordered_json json = testing::distinctivePreferences();
-    json["fontSize"] = fontSize;
-    json["fontStyle"] = "VSCode";
-    for (const char *key : {"authorName", "email", "wechat", "blog"}) {
-        json[key] = "";
-    }
-    for (const char *key : {"backgroundColorR", "backgroundColorG", "backgroundColorB"}) {
-        json[key] = component;
-    }
-    return testing::dump(json);
-}
 
 std::pair<QStringList, QByteArray> fileInput(Scene &scene, const QByteArray &bytes) {
     const QString path = scene.home.file(QStringLiteral("input.txt"));
@@ -162,7 +131,7 @@ Picture defaultPicture() {
     return picture;
 }
 
-TEST_F(BadInputMatrix, TextFilesAndFolders) {
+TEST(BadInputMatrix, TextFilesAndFolders) {
     const Picture defaults = defaultPicture();
     const auto text = [](QByteArray bytes) {
         return [bytes](Scene &scene) { return fileInput(scene, bytes); };
@@ -230,7 +199,7 @@ TEST_F(BadInputMatrix, TextFilesAndFolders) {
     }
 }
 
-TEST_F(BadInputMatrix, PreferencesFiles) {
+TEST(BadInputMatrix, PreferencesFiles) {
     const Picture defaults = defaultPicture();
     const auto home = [](QByteArray prefs) {
         return [prefs](Scene &scene) { return withHomePrefs(scene, prefs); };
@@ -242,13 +211,15 @@ TEST_F(BadInputMatrix, PreferencesFiles) {
          0, "", Look::defaults},
         {"1e999 (beyond a double)",
          home(prefsWith("backgroundColorR", 0.25).replace("0.25", "1e999")), 0, "", Look::defaults},
-        {"fontSize 0", home(plainPreferences(0, 0.12)), 0, "", Look::smallerFont},
-        {"fontSize -5", home(plainPreferences(-5, 0.12)), 0, "", Look::smallerFont},
-        {"fontSize 100000", home(plainPreferences(100000, 0.12)), 1,
+        {"fontSize 0", home(testing::plainPreferences(0, 0.12)), 0, "", Look::smallerFont},
+        {"fontSize -5", home(testing::plainPreferences(-5, 0.12)), 0, "", Look::smallerFont},
+        {"fontSize 100000", home(testing::plainPreferences(100000, 0.12)), 1,
          "cannot make the picture: the font size 100000 is too large", Look::none},
-        {"colour components negative", home(plainPreferences(14, -0.5)), 0, "", Look::black},
-        {"colour components far below 0", home(plainPreferences(14, -1e300)), 0, "", Look::black},
-        {"colour components above 1", home(plainPreferences(14, 7.5)), 0, "", Look::white},
+        {"colour components negative", home(testing::plainPreferences(14, -0.5)), 0, "",
+         Look::black},
+        {"colour components far below 0", home(testing::plainPreferences(14, -1e300)), 0, "",
+         Look::black},
+        {"colour components above 1", home(testing::plainPreferences(14, 7.5)), 0, "", Look::white},
         {"preferences file is a directory",
          [](Scene &scene) {
              QDir().mkpath(scene.prefs());
@@ -309,7 +280,7 @@ TEST_F(BadInputMatrix, PreferencesFiles) {
 }
 
 // A gigabyte of blanks as the preferences file: refused by its size, never opened.
-TEST_F(BadInputMatrix, AGigabytePreferencesFileIsNeverRead) {
+TEST(BadInputMatrix, AGigabytePreferencesFileIsNeverRead) {
     const Picture defaults = defaultPicture();
     struct Case {
         const char *input;
@@ -325,10 +296,7 @@ TEST_F(BadInputMatrix, AGigabytePreferencesFileIsNeverRead) {
                       [&c](Scene &scene) {
                           const QString path =
                               c.explicitOption ? scene.home.file("huge.json") : scene.prefs();
-                          // A hard link: the same gigabyte, not a symbolic link to it.
-                          EXPECT_EQ(::link(QFile::encodeName(hugeFile()).constData(),
-                                           QFile::encodeName(path).constData()),
-                                    0);
+                          EXPECT_TRUE(testing::hardLink(testing::gigabyteOfSpaces(), path));
                           QStringList arguments = scene.render("-");
                           if (c.explicitOption) {
                               arguments << "--preferences" << path;
@@ -336,12 +304,12 @@ TEST_F(BadInputMatrix, AGigabytePreferencesFileIsNeverRead) {
                           return std::pair{arguments, snippet};
                       },
                       c.exitCode, c.message, c.look};
-        AccessWatch watch(hugeFile());
+        AccessWatch watch(testing::gigabyteOfSpaces());
         ASSERT_TRUE(watch.watching());
         check(row, defaults);
         EXPECT_FALSE(watch.touched()) << c.input;
     }
-    EXPECT_EQ(QFileInfo(hugeFile()).size(), qint64(1) << 30);
+    EXPECT_EQ(QFileInfo(testing::gigabyteOfSpaces()).size(), qint64(1) << 30);
 }
 
 }  // namespace

@@ -15,7 +15,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QString>
+#include <QTemporaryDir>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -109,6 +111,36 @@ inline bool writeSpaces(const QString &path, qint64 bytes) {
     return true;
 }
 
+// One gigabyte of spaces, written once per test program (in a few large writes) and removed
+// at exit; cases hard-link it where they need it. Empty when it could not be written.
+inline QString gigabyteOfSpaces() {
+    static QTemporaryDir folder;
+    static const QString path = folder.filePath(QStringLiteral("spaces.json"));
+    static const bool written = folder.isValid() && writeSpaces(path, qint64(1) << 30);
+    return written ? path : QString();
+}
+
+// A second name for the same file (not a symbolic link).
+inline bool hardLink(const QString &existing, const QString &newName) {
+    return ::link(QFile::encodeName(existing).constData(),
+                  QFile::encodeName(newName).constData()) == 0;
+}
+
+// The distinctive settings drawn like the defaults except for the font size and the
+// background components: default font, no author line, no preview.
+inline QByteArray plainPreferences(qint64 fontSize, double component) {
+    nlohmann::ordered_json json = distinctivePreferences();
+    json["fontSize"] = fontSize;
+    json["fontStyle"] = "VSCode";
+    for (const char *key : {"authorName", "email", "wechat", "blog"}) {
+        json[key] = "";
+    }
+    for (const char *key : {"backgroundColorR", "backgroundColorG", "backgroundColorB"}) {
+        json[key] = component;
+    }
+    return dump(json);
+}
+
 inline bool makeFifo(const QString &path) {
     return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
 }
@@ -157,8 +189,18 @@ struct Picture {
     QRgb background = 0;
 };
 
+// Reads a PNG of any size: the pictures under test may pass Qt's default reading limit.
+inline QImage readPng(const QString &path) {
+    const int limit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(0);
+    QImageReader reader(path, "PNG");
+    const QImage image = reader.read();
+    QImageReader::setAllocationLimit(limit);
+    return image;
+}
+
 inline Picture measure(const QString &path) {
-    const QImage image(path, "PNG");
+    const QImage image = readPng(path);
     if (image.isNull()) {
         return {};
     }
