@@ -230,6 +230,12 @@ TEST(CaptureBadInputMatrix, ClipboardAndFolders) {
          huge},
         {"Downloads is a regular file", [](Scene &s) { Scene::makeFile(s.downloads); }, retried,
          Where::temporary, Look::defaults, "Downloads目录已存在\n检查目录权限: 不可写"},
+        {"Downloads a dangling symbolic link",
+         [](Scene &s) {
+             QDir(s.downloads).removeRecursively();
+             EXPECT_TRUE(QFile::link(s.home.file(QStringLiteral("nowhere")), s.downloads));
+         },
+         retried, Where::temporary, Look::defaults, "Downloads目录已存在"},
         {"Downloads under /proc",
          [](Scene &s) { s.platform.downloads = QStringLiteral("/proc/codalume/Downloads"); },
          retried, Where::temporary, Look::defaults, "Downloads目录: /proc/codalume/Downloads"},

@@ -172,6 +172,13 @@ TEST(BadInputMatrix, TextFilesAndFolders) {
              return std::pair{QStringList{"render"}, snippet};
          },
          1, "cannot create the folder", Look::none},
+        {"Downloads a dangling symbolic link",
+         [](Scene &scene) {
+             QDir(scene.downloads).removeRecursively();
+             EXPECT_TRUE(QFile::link(scene.home.file("nowhere"), scene.downloads));
+             return std::pair{QStringList{"render"}, snippet};
+         },
+         1, "cannot create the folder", Look::none},
         {"Downloads under /proc",
          [](Scene &scene) {
              QDir().mkpath(scene.home.file(QStringLiteral(".config")));
