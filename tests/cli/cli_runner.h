@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,13 @@ struct Outcome {
 // The environment is the test's own (TempHome points HOME and TMPDIR at fresh folders).
 inline Outcome run(const QStringList &arguments, const QByteArray &input = {}) {
     QProcess process;
+    // In the sanitizer build every run of the command line is also a leak check: a leak makes
+    // the run fail. Other builds ignore the variable.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":detect_leaks=1"));
+    process.setProcessEnvironment(environment);
     process.setProgram(QStringLiteral(CODALUME_BINARY));
     process.setArguments(arguments);
     process.start();
