@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs every test: unit and end-to-end tests on the normal build, then the unit tests again
-# under AddressSanitizer + UndefinedBehaviorSanitizer. Installs its Debian packages when missing.
+# Runs every test: unit and end-to-end tests on the normal build, the unit tests again under
+# AddressSanitizer + UndefinedBehaviorSanitizer, then 60 s of each fuzz target
+# (CODALUME_FUZZ_SECONDS=0 skips it). Installs its Debian packages when missing.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/deps.sh test
@@ -19,3 +20,9 @@ configure build-asan -DCMAKE_BUILD_TYPE=Debug -DCODALUME_SANITIZE=ON
 cmake --build build-asan -- -j"$jobs"
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j"$jobs" -L unit
+
+# A short libFuzzer run of every target (tools/fuzz.sh 600 for the long one).
+seconds=${CODALUME_FUZZ_SECONDS:-60}
+if [ "$seconds" -gt 0 ]; then
+    tools/fuzz.sh "$seconds"
+fi
