@@ -28,14 +28,16 @@ QColor contrastColor(const QColor &color);
 // - Characters: the highlighted text keeps 6 bytes per UTF-16 unit, and highlighting costs
 //   about 0.1 s per million units per pattern, so 4 million units stay near 25 MB and a few
 //   seconds.
-// - Font pixels: a glyph taller than this cannot be rasterised within the painter's range
-//   of coordinates (fontSize x scale, in device pixels).
+// - Font pixels (fontSize x scale, in device pixels): colour emoji are bitmaps that Qt scales
+//   into one cached image per glyph, P x P x 4 bytes at P pixels, so 8192 pixels cost 256 MB
+//   per emoji and a handful exhausted memory. 1024 pixels (fontSize 512 at 2x) keeps a glyph
+//   at 4 MB, far above any readable code size.
 struct PictureLimits {
     static constexpr qint64 maxWidthPixels = 262'144;
     static constexpr qint64 maxHeightPixels = 1'048'576;
     static constexpr qint64 maxAreaPixels = 2'147'483'648;
     static constexpr qint64 maxCharacters = 4'000'000;
-    static constexpr double maxFontPixels = 8'192;
+    static constexpr double maxFontPixels = 1'024;
 };
 
 // A finished code picture: laid out and measured in points, painted on demand at `scale`

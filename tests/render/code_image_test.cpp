@@ -322,6 +322,15 @@ TEST_F(CodeImage, RefusesPicturesBeyondTheLimitsBeforeWorkingOnThem) {
         {"NaN scale", [](QString &, UserPreferences &, double &s) { s = std::nan(""); }, true},
         {"vanishing scale", [](QString &, UserPreferences &, double &s) { s = 1e-300; }, true},
         {"smallest scale", [](QString &, UserPreferences &, double &s) { s = 0.01; }, false},
+        // Colour emoji glyphs are cached as one image each: huge sizes would take gigabytes.
+        {"emoji at font size 600",
+         [](QString &c, UserPreferences &p, double &) {
+             c = QStringLiteral("x 😀");
+             p.fontSize = 600;
+         },
+         true},
+        {"font size 512 at 2x is the largest drawn",
+         [](QString &, UserPreferences &p, double &) { p.fontSize = 512; }, false},
         {"font size zero uses the default",
          [](QString &, UserPreferences &p, double &) { p.fontSize = 0; }, false},
         {"negative font size", [](QString &, UserPreferences &p, double &) { p.fontSize = -5; },
