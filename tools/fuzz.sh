@@ -2,6 +2,7 @@
 # Builds the libFuzzer targets with clang and runs each for the given time, starting from the
 # seed corpus in tests/fuzz/corpus (new inputs go to build-fuzz/corpus, never into the repo).
 # Usage: tools/fuzz.sh [seconds per target, default 60] [target ...]
+# CODALUME_FUZZ_SEED fixes libFuzzer's random seed, so a run can be repeated exactly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
@@ -23,6 +24,7 @@ for target in "${targets[@]}"; do
     log=build-fuzz/fuzz_$target.log
     if ASAN_OPTIONS=detect_leaks=0 QT_QPA_PLATFORM=offscreen "build-fuzz/tests/fuzz/fuzz_$target" \
         -max_total_time="$seconds" -rss_limit_mb=4096 -timeout=30 -print_final_stats=1 \
+        ${CODALUME_FUZZ_SEED:+-seed="$CODALUME_FUZZ_SEED"} \
         -artifact_prefix="build-fuzz/crashes/$target/" "$corpus" "tests/fuzz/corpus/$target" \
         >"$log" 2>&1; then
         result=ok
