@@ -3,8 +3,10 @@
 
 namespace {
 
-// One QApplication for the whole run (dialogs, clipboard, icons); without a display the
-// offscreen platform serves (ctest sets it; a direct run gets it here).
+// One QApplication for the whole run of a widget suite (dialogs, clipboard, icons); without a
+// display the offscreen platform serves (ctest sets it; a direct run gets it here). It is
+// compiled into each suite that needs it rather than into the support library, where nothing
+// would reference the registration and the linker would drop it.
 class AppEnvironment : public ::testing::Environment {
   public:
     void SetUp() override {
@@ -13,7 +15,7 @@ class AppEnvironment : public ::testing::Environment {
         }
         if (QCoreApplication::instance() == nullptr) {
             static int argc = 1;
-            static char name[] = "app_tests";
+            static char name[] = "codalume_tests";
             static char *argv[] = {name, nullptr};
             application_ = std::make_unique<QApplication>(argc, argv);
         }
