@@ -24,7 +24,8 @@ for group in "$@"; do
 done
 
 # One dpkg-query for all of them keeps the no-op case fast.
-installed=$(dpkg-query -W -f='${Package} ${Status}\n' "${wanted[@]}" 2>/dev/null |
+# dpkg-query exits 1 when any of them is unknown, which on a fresh machine is the normal case.
+installed=$({ dpkg-query -W -f='${Package} ${Status}\n' "${wanted[@]}" 2>/dev/null || true; } |
             awk '$NF == "installed" {print $1}' | sed 's/:.*//' | sort -u)
 missing=()
 for pkg in $(printf '%s\n' "${wanted[@]}" | sort -u); do
