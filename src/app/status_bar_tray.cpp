@@ -43,9 +43,10 @@ StatusBarController::StatusBarController(Platform &platform, Popover *popover, S
     QPointer<StatusBarController> self(this);
     connect(tray_->statusItem, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                // Right clicks open the context menu by themselves; double clicks already
-                // toggled on their first press.
-                if (reason == QSystemTrayIcon::Trigger) {
+                // Right clicks open the context menu by themselves. A quick second click
+                // arrives as DoubleClick: it is a click like any other (it closes what the
+                // first one opened), as a status item behaves.
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
                     statusBarButtonClicked(tray_->statusItem);
                 }
             });

@@ -5,8 +5,8 @@ source "$(dirname "$0")/lib.sh"
 
 start_session
 start_app
-check "starts and prints the hotkey line" wait_until 20 output_has "Global hotkey monitor initialized"
-wait_until 20 tray_icon_placed || abort "no tray icon"
+check "starts and prints the hotkey line" wait_until 40 output_has "Global hotkey monitor initialized"
+wait_until 40 tray_icon_placed || abort "no tray icon"
 
 code=$'def greet(name):\n    return f"Hello, {name}!"\n\nprint(greet("Codalume"))'
 printf '%s' "$code" >"$E2E_ROOT/code.py"
@@ -17,7 +17,7 @@ png_count_is() { test "$(png_count)" -eq "$1"; }
 # Text: preview, save, saved alert.
 put_text_on_clipboard "$code" || abort "xclip did not take the clipboard"
 xdotool key super+shift+c
-check "Super+Shift+C shows the preview" wait_until 15 shown dialog
+check "Super+Shift+C shows the preview" wait_until 30 shown dialog
 screenshot 01-preview
 check "the preview rendered once" test "$(renders)" -eq 1
 xdotool key super+shift+c # again while the preview is open: ignored
@@ -25,7 +25,7 @@ sleep 1
 check "a second press while the preview is open opens nothing more" \
     test "$(app_windows dialog | wc -l)" -eq 1 -a "$(renders)" -eq 1
 keys_to_dialog Return
-check "Return saves a PNG into Downloads" wait_until 15 png_count_is 1
+check "Return saves a PNG into Downloads" wait_until 30 png_count_is 1
 saved=$(downloads_pngs | head -n1)
 check "the file is named code_image_<seconds>.png" \
     bash -c "[[ '$saved' =~ ^code_image_[0-9]{10}\.png$ ]]"
@@ -33,11 +33,11 @@ check "the file is named code_image_<seconds>.png" \
     abort "codalume render failed"
 check "the picture has the size the renderer gives the same code" \
     test "$(png_size "$HOME/Downloads/$saved")" = "$(png_size "$E2E_ROOT/expected.png")"
-check "the saved alert appears" wait_until 10 shown dialog
+check "the saved alert appears" wait_until 30 shown dialog
 screenshot 02-saved
 check "the trace shows two renders (preview and save)" test "$(renders)" -eq 2
 keys_to_dialog Escape
-check "the saved alert is dismissed" wait_until 10 not_shown dialog
+check "the saved alert is dismissed" wait_until 30 not_shown dialog
 sleep 1.2 # the next picture gets a name of its own second
 
 # An image: offered, then saved unchanged.
@@ -53,10 +53,10 @@ image.save(sys.argv[1])
 PY
 put_png_on_clipboard "$E2E_ROOT/clip.png" || abort "xclip did not take the image"
 xdotool key super+shift+c
-check "an image on the clipboard is offered" wait_until 15 shown dialog
+check "an image on the clipboard is offered" wait_until 30 shown dialog
 screenshot 03-clipboard-image
 keys_to_dialog Return
-check "the image is saved" wait_until 15 png_count_is 2
+check "the image is saved" wait_until 30 png_count_is 2
 newest=$(ls -t "$HOME/Downloads" | head -n1)
 check "the saved image is the clipboard's, unchanged" "$E2E_PYTHON" - "$E2E_ROOT/clip.png" \
     "$HOME/Downloads/$newest" <<'PY'
@@ -68,9 +68,9 @@ same = a.size == b.size and all(
 sys.exit(0 if same else 1)
 PY
 check "nothing was rendered for the image" test "$(renders)" -eq 2
-check "the saved alert appears" wait_until 10 shown dialog
+check "the saved alert appears" wait_until 30 shown dialog
 keys_to_dialog Escape
-wait_until 10 not_shown dialog
+wait_until 30 not_shown dialog
 
 # showPreview false: restart with that preference; the file is written without a preview.
 kill "$APP_PID"
@@ -90,23 +90,23 @@ with open(sys.argv[1], 'w') as f:
 PY
 sleep 1.2
 start_app
-check "restarts" wait_until 20 output_has "Global hotkey monitor initialized"
+check "restarts" wait_until 40 output_has "Global hotkey monitor initialized"
 put_text_on_clipboard "$code" || abort "xclip did not take the clipboard"
 xdotool key super+shift+c
-check "without preview the PNG is written at once" wait_until 15 png_count_is 3
+check "without preview the PNG is written at once" wait_until 30 png_count_is 3
 check "... after one render only" test "$(renders)" -eq 1
-check "the saved alert appears" wait_until 10 shown dialog
+check "the saved alert appears" wait_until 30 shown dialog
 screenshot 04-saved-without-preview
 keys_to_dialog Escape
-check "the saved alert is dismissed" wait_until 10 not_shown dialog
+check "the saved alert is dismissed" wait_until 30 not_shown dialog
 
 # A held shortcut repeats; it still captures once.
 sleep 1.2
 xdotool keydown super+shift+c
 sleep 2
 xdotool keyup c shift super
-check "a held shortcut saves one picture" wait_until 15 png_count_is 4
-check "... and opens one alert" wait_until 10 test "$(app_windows dialog | wc -l)" -eq 1
+check "a held shortcut saves one picture" wait_until 30 png_count_is 4
+check "... and opens one alert" wait_until 30 test "$(app_windows dialog | wc -l)" -eq 1
 keys_to_dialog Escape
 sleep 2
 check "... and nothing follows" test "$(png_count)" -eq 4 -a "$(renders)" -eq 2

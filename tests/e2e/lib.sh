@@ -100,7 +100,7 @@ start_display() {
     local fdfile=$E2E_ROOT/display
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" >/dev/null 2>&1 &
     E2E_PIDS+=($!)
-    wait_until 15 test -s "$fdfile" || abort "Xvfb did not start"
+    wait_until 30 test -s "$fdfile" || abort "Xvfb did not start"
     export DISPLAY=:$(head -n1 "$fdfile")
     e2e_log "display $DISPLAY"
 }
@@ -108,7 +108,7 @@ start_display() {
 start_window_manager() {
     openbox --sm-disable >/dev/null 2>&1 &
     E2E_PIDS+=($!)
-    wait_until 10 window_manager_running || abort "openbox did not start"
+    wait_until 30 window_manager_running || abort "openbox did not start"
 }
 
 window_manager_running() {
@@ -119,7 +119,7 @@ start_tray() {
     trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
         --SetPartialStrut true --transparent false --tint 0x303030 >/dev/null 2>&1 &
     E2E_PIDS+=($!)
-    wait_until 10 tray_running || abort "trayer did not start"
+    wait_until 30 tray_running || abort "trayer did not start"
 }
 
 tray_running() { xdotool search --onlyvisible --classname '^panel$' >/dev/null 2>&1; }
@@ -193,14 +193,43 @@ tray_icon_placed() {
     [ -n "$icon" ] && xwininfo -id "$icon" | grep -q 'Map State: IsViewable'
 }
 
-# Clicks BUTTON in the middle of the tray icon.
+# The tray host has placed the icon and stopped moving it (it lays out its icons in steps).
+tray_icon_settled() {
+    local icon first second
+    icon=$(tray_icon_window)
+    [ -n "$icon" ] || return 1
+    first=$(xdotool getwindowgeometry "$icon" 2>/dev/null) || return 1
+    sleep 0.5
+    second=$(xdotool getwindowgeometry "$icon" 2>/dev/null) || return 1
+    [ "$first" = "$second" ] && ! grep -q 'Position: 0,0 ' <<<"$first"
+}
+
+# Clicks BUTTON in the middle of the tray icon; "click_tray_icon 1 2" clicks twice, quickly.
 click_tray_icon() {
     local icon
     icon=$(tray_icon_window)
     [ -n "$icon" ] || return 1
     eval "$(xdotool getwindowgeometry --shell "$icon")"
-    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click "$1"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click --repeat "${2:-1}" --delay 100 "$1"
 }
+
+# watch_window WINDOW LOG: records the window's map and unmap events in LOG from now on, so
+# that a test can wait for a window that opens and closes again faster than it can look.
+watch_window() {
+    xev -id "$1" -event structure >"$2" 2>&1 &
+    E2E_PIDS+=($!)
+    # A move it reports proves the watcher listens (the window's owner places it anew anyway).
+    # The place changes each time: the server reports no move to where the window already is.
+    local deadline=$((SECONDS + 30)) step=0
+    until grep -q ConfigureNotify "$2"; do
+        ((SECONDS >= deadline)) && return 1
+        step=$((step + 1))
+        xdotool windowmove "$1" "$step" "$step" 2>/dev/null
+        sleep 0.2
+    done
+}
+# event_count LOG EVENT: how many EVENTs (MapNotify, UnmapNotify) the watcher saw.
+event_count() { grep -c "^$2 event" "$1"; }
 
 # Clipboard owners run in the foreground until the next one takes over; keep their PIDs.
 CLIP_PID=
@@ -216,7 +245,7 @@ put_text_on_clipboard() {
     printf '%s' "$1" | xclip -quiet -selection clipboard -i >/dev/null 2>&1 &
     CLIP_PID=$!
     E2E_PIDS+=($CLIP_PID)
-    wait_until 5 clipboard_holds_text "$1"
+    wait_until 30 clipboard_holds_text "$1"
 }
 clipboard_holds_text() { [ "$(xclip -o -selection clipboard 2>/dev/null)" = "$1" ]; }
 put_png_on_clipboard() {
@@ -224,7 +253,7 @@ put_png_on_clipboard() {
     xclip -quiet -selection clipboard -t image/png -i "$1" >/dev/null 2>&1 &
     CLIP_PID=$!
     E2E_PIDS+=($CLIP_PID)
-    wait_until 5 clipboard_holds_png
+    wait_until 30 clipboard_holds_png
 }
 clipboard_holds_png() {
     xclip -o -selection clipboard -t TARGETS 2>/dev/null | grep -qx 'image/png'

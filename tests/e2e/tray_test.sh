@@ -5,9 +5,9 @@ source "$(dirname "$0")/lib.sh"
 
 start_session
 start_app
-check "starts and prints the hotkey line" wait_until 20 output_has "Global hotkey monitor initialized"
-check "shows its tray icon" wait_until 20 tray_icon_placed
-sleep 1 # the icon's geometry reaches Qt a moment after the tray host placed it
+check "starts and prints the hotkey line" wait_until 40 output_has "Global hotkey monitor initialized"
+check "shows its tray icon" wait_until 40 tray_icon_placed
+wait_until 30 tray_icon_settled || abort "the tray host keeps moving the icon"
 screenshot 01-started
 
 # A second start leaves the first untouched.
@@ -31,9 +31,9 @@ sleep 1
 
 # Extra modifiers do not stop the shortcut.
 xdotool key super+shift+alt+c
-check "Super+Shift+Alt+C is the shortcut too" wait_until 15 shown dialog
+check "Super+Shift+Alt+C is the shortcut too" wait_until 30 shown dialog
 keys_to_dialog Escape
-check "cancelling the preview closes it" wait_until 10 not_shown dialog
+check "cancelling the preview closes it" wait_until 30 not_shown dialog
 
 # Another program holding the shortcut: the grab is refused, the program runs on. (A second
 # runtime folder lets a second copy past the one-instance lock to play that program.)
@@ -42,7 +42,7 @@ XDG_RUNTIME_DIR=$E2E_ROOT/runtime2 "$E2E_BIN" >"$E2E_ROOT/rival.log" 2>&1 &
 rival=$!
 E2E_PIDS+=($rival)
 check "a copy that cannot grab the shortcut says so" \
-    wait_until 20 grep -qx "Failed to create event tap" "$E2E_ROOT/rival.log"
+    wait_until 40 grep -qx "Failed to create event tap" "$E2E_ROOT/rival.log"
 sleep 1
 check "... and keeps running" kill -0 "$rival"
 kill "$rival"
@@ -50,7 +50,7 @@ wait "$rival" 2>/dev/null
 
 # Left click: the popover, below the icon; a click elsewhere closes it.
 click_tray_icon 1
-check "a left click opens the popover" wait_until 10 shown popover
+check "a left click opens the popover" wait_until 30 shown popover
 screenshot 02-popover
 popover=$(app_windows popover)
 eval "$(xdotool getwindowgeometry --shell "$popover")"
@@ -59,37 +59,44 @@ xdotool mousemove $((X + WIDTH / 2)) $((Y + 20)) click 1
 sleep 1
 check "a click inside the popover leaves it open" shown popover
 xdotool mousemove 200 600 click 1
-check "a click elsewhere closes the popover" wait_until 10 not_shown popover
+check "a click elsewhere closes the popover" wait_until 30 not_shown popover
 screenshot 03-popover-closed
 
 click_tray_icon 1
-check "a second left click opens it again" wait_until 10 shown popover
+check "a second left click opens it again" wait_until 30 shown popover
 click_tray_icon 1
-check "a left click on the icon closes it" wait_until 10 not_shown popover
+check "a left click on the icon closes it" wait_until 30 not_shown popover
+# Each click of a double click toggles: the quick second click closes what the first opened.
+watch_window "$popover" "$E2E_ROOT/popover-events" || abort "xev does not watch the popover"
+click_tray_icon 1 2
+check "a double click opens the popover and closes it again" wait_until 30 \
+    test "$(event_count "$E2E_ROOT/popover-events" UnmapNotify)" -ge 1
+check "... and leaves it closed" test "$(event_count "$E2E_ROOT/popover-events" MapNotify)" -eq 1 \
+    -a "$(event_count "$E2E_ROOT/popover-events" UnmapNotify)" -eq 1
 
 # Right click: the menu; its entries capture, open the settings and quit.
 click_tray_icon 3
-check "a right click opens the menu" wait_until 10 menu_shown
+check "a right click opens the menu" wait_until 30 menu_shown
 click_menu_entry 1 4
-check "获取剪贴板 captures" wait_until 15 shown dialog
+check "获取剪贴板 captures" wait_until 30 shown dialog
 screenshot 05-menu-capture
 keys_to_dialog Escape
-wait_until 10 not_shown dialog
+wait_until 30 not_shown dialog
 click_tray_icon 3
-wait_until 10 menu_shown
+wait_until 30 menu_shown
 click_menu_entry 2 4
-check "设置 opens the settings" wait_until 15 shown dialog
+check "设置 opens the settings" wait_until 30 shown dialog
 screenshot 06-settings
 keys_to_dialog Escape
-check "the settings close" wait_until 10 not_shown dialog
+check "the settings close" wait_until 30 not_shown dialog
 
 
 click_tray_icon 3
-check "the menu opens again" wait_until 10 menu_shown
+check "the menu opens again" wait_until 30 menu_shown
 check "the right click left the popover closed" not_shown popover
 screenshot 04-menu
 click_menu_entry 4 4
-check "退出 quits the program" wait_until 10 bash -c "! kill -0 $APP_PID 2>/dev/null"
+check "退出 quits the program" wait_until 30 bash -c "! kill -0 $APP_PID 2>/dev/null"
 status=1
 if ! app_running; then
     wait "$APP_PID"
