@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages a task needs, and nothing when they are all there already.
-# Usage: tools/deps.sh build|test|bench|package ...   (groups accumulate)
+# Usage: tools/deps.sh build|test|bench|package|fresh ...   (groups accumulate)
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libicu-dev
@@ -8,9 +8,10 @@ build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libicu-dev
        libxkbcommon-x11-dev fonts-jetbrains-mono fonts-dejavu-core fonts-noto-cjk
        fonts-noto-color-emoji)
 test=(libgtest-dev libgmock-dev xvfb xauth x11-utils trayer openbox xclip xdotool imagemagick
-      dbus-x11 clang-14 libclang-rt-14-dev)
+      dbus-x11 python3-pil clang-14 libclang-rt-14-dev)
 bench=(python3-pygments python3-pil time)
 package=(dpkg-dev file)
+fresh=(debootstrap git)
 
 wanted=()
 for group in "$@"; do
@@ -19,6 +20,7 @@ for group in "$@"; do
         test) wanted+=("${build[@]}" "${test[@]}") ;;
         bench) wanted+=("${build[@]}" "${bench[@]}") ;;
         package) wanted+=("${build[@]}" "${package[@]}") ;;
+        fresh) wanted+=("${fresh[@]}") ;;
         *) echo "deps.sh: unknown group '$group'" >&2; exit 2 ;;
     esac
 done

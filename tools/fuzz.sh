@@ -15,7 +15,9 @@ if [ ! -f build-fuzz/build.ninja ]; then
     CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCODALUME_FUZZ=ON -DCODALUME_BUILD_TESTS=OFF >/dev/null
 fi
-cmake --build build-fuzz --target "${targets[@]/#/fuzz_}" -- -j"$(nproc)" >/dev/null
+echo "fuzz: building ${targets[*]} with clang-14 (build-fuzz/)"
+cmake --build build-fuzz --target "${targets[@]/#/fuzz_}" -- -j"$(nproc)"
+echo "fuzz: running each target for $seconds s"
 
 status=0
 for target in "${targets[@]}"; do

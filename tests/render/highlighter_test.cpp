@@ -2,6 +2,7 @@
 
 #include "render/highlighter.h"
 #include "render_test_support.h"
+#include "support/param_names.h"
 
 namespace codalume {
 namespace {
@@ -45,6 +46,8 @@ struct HighlightCase {
     const char *mask;
 };
 
+CODALUME_PRINT_CASE_AS(HighlightCase, why)
+
 class HighlightSyntax : public ::testing::TestWithParam<HighlightCase> {};
 
 TEST_P(HighlightSyntax, PaintsEveryUnit) {
@@ -65,7 +68,8 @@ const HighlightCase kBase[] = {
     {"unknown name is dark gray", "swift", u"let x = 1", "ddddddddd"},
     {"empty text", "Swift", u"", ""},
 };
-INSTANTIATE_TEST_SUITE_P(Base, HighlightSyntax, ::testing::ValuesIn(kBase));
+INSTANTIATE_TEST_SUITE_P(Base, HighlightSyntax, ::testing::ValuesIn(kBase),
+                         testing::NamedBy<&HighlightCase::why>());
 
 const HighlightCase kBrace[] = {
     {"every keyword list applies", "Swift", u"go map this new range", "kkdkkkdkkkkdkkkdkkkkk"},
@@ -81,7 +85,8 @@ const HighlightCase kBrace[] = {
      "nnnnddddnnddn"},
     {"non-BMP, tab and CRLF", "Swift", u"😀\tif\r\nx // 😀\r\nlet", "dddkkddddcccccddkkk"},
 };
-INSTANTIATE_TEST_SUITE_P(Brace, HighlightSyntax, ::testing::ValuesIn(kBrace));
+INSTANTIATE_TEST_SUITE_P(Brace, HighlightSyntax, ::testing::ValuesIn(kBrace),
+                         testing::NamedBy<&HighlightCase::why>());
 
 const HighlightCase kOthers[] = {
     {"python keywords and strings", "Python", u"def f(): return 'x'", "kkkddddddkkkkkkdsss"},
@@ -93,7 +98,8 @@ const HighlightCase kOthers[] = {
      u"{\"k\": \"v\", \"n\": -1.5e3, \"t\": true, \"a\": [1, \"x\"]}",
      "daaasssssddaaakkkkkkkkddaaakkkkkkddaaaadddddddddd"},
 };
-INSTANTIATE_TEST_SUITE_P(Others, HighlightSyntax, ::testing::ValuesIn(kOthers));
+INSTANTIATE_TEST_SUITE_P(Others, HighlightSyntax, ::testing::ValuesIn(kOthers),
+                         testing::NamedBy<&HighlightCase::why>());
 
 TEST(ApplyHighlightRule, TracesAPatternThatDoesNotCompileAndGoesOn) {
     AttributedText text{QStringLiteral("abcb"), std::vector<QRgb>(4, QColor(Qt::black).rgba())};

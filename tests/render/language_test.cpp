@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "render/language.h"
+#include "support/param_names.h"
 
 namespace codalume {
 namespace {
@@ -10,6 +11,8 @@ struct DetectionCase {
     const char *code;
     const char *language;
 };
+
+CODALUME_PRINT_CASE_AS(DetectionCase, why)
 
 class DetectLanguage : public ::testing::TestWithParam<DetectionCase> {};
 
@@ -47,7 +50,8 @@ const DetectionCase kSteps[] = {
     {"25 <?php", "<?php echo 1; ?>", "PHP"},
     {"26 nothing", "hello world;", "Text"},
 };
-INSTANTIATE_TEST_SUITE_P(Steps, DetectLanguage, ::testing::ValuesIn(kSteps));
+INSTANTIATE_TEST_SUITE_P(Steps, DetectLanguage, ::testing::ValuesIn(kSteps),
+                         testing::NamedBy<&DetectionCase::why>());
 
 const DetectionCase kOrder[] = {
     {"empty text", "", "Text"},
@@ -68,7 +72,8 @@ const DetectionCase kOrder[] = {
     {"var  with blank inside a word counts", "invar x", "Swift"},
     {"CJK and emoji around a key", "名字 😀 def f():", "Python"},
 };
-INSTANTIATE_TEST_SUITE_P(Order, DetectLanguage, ::testing::ValuesIn(kOrder));
+INSTANTIATE_TEST_SUITE_P(Order, DetectLanguage, ::testing::ValuesIn(kOrder),
+                         testing::NamedBy<&DetectionCase::why>());
 
 }  // namespace
 }  // namespace codalume

@@ -3,11 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/param_names.h"
 #include "support/temp_home.h"
 
 namespace codalume {
@@ -139,11 +139,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"array", "[" + base + "]", false}, DecodeCase{"empty", "", false},
         DecodeCase{"truncated", base.left(base.size() / 2), false},
         DecodeCase{"trailing garbage", base + "x", false}),
-    [](const auto &info) {
-        QString name = QString::fromLatin1(info.param.name);
-        name.replace(QRegularExpression("[^A-Za-z0-9]"), "_");
-        return name.toStdString();
-    });
+    testing::NamedBy<&DecodeCase::name>());
 
 TEST(PreferencesFile, MissingOrUnusableFilesGiveDefaultsAndAreLeftAlone) {
     TempHome home;

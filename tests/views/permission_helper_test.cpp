@@ -24,6 +24,8 @@ struct ProbeCase {
     QStringList traces;  // "{tmp}", "{downloads}" and "{system}" stand for the folders
 };
 
+void PrintTo(const ProbeCase &c, std::ostream *os) { *os << c.name; }
+
 class ProbeTest : public ::testing::TestWithParam<ProbeCase> {
   protected:
     void userDirs(const QByteArray &downloads) {
