@@ -2,8 +2,8 @@
 #include <cmath>
 #include <optional>
 
-#include "app/save_file.h"
 #include "app/status_bar_controller.h"
+#include "platform/save_file.h"
 
 namespace codalume {
 

@@ -14,7 +14,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "render/code_image.h"
 #include "render/language.h"
 #include "render/picture.h"

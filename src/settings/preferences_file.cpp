@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 
 namespace codalume {
 

@@ -1,4 +1,4 @@
-#include "app/save_file.h"
+#include "platform/save_file.h"
 
 #include <fcntl.h>
 #include <stdio.h>
