@@ -108,41 +108,6 @@ Input readInput(const QString &path) {
     return {text, {}};
 }
 
-std::optional<UserPreferences> preferencesFrom(const QString &path, QString *error) {
-    if (path.isEmpty()) {
-        return loadPreferences();
-    }
-    // Looked at before it is opened: opening a FIFO would wait for a writer forever, and a
-    // file larger than any preferences file is refused without reading it.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        *error = QStringLiteral("cannot read preferences file %1: %2")
-                     .arg(path, info.isDir() ? QStringLiteral("it is a directory")
-                                             : QStringLiteral("it is not a regular file"));
-        return std::nullopt;
-    }
-    if (info.size() > maxPreferencesFileSize) {
-        *error = QStringLiteral("%1 is larger than %2 bytes; it is not a preferences file")
-                     .arg(path)
-                     .arg(maxPreferencesFileSize);
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read preferences file %1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.read(maxPreferencesFileSize + 1);
-    std::optional<UserPreferences> decoded;
-    if (bytes.size() <= maxPreferencesFileSize) {
-        decoded = decodePreferences(bytes);
-    }
-    if (!decoded) {
-        *error = QStringLiteral("%1 is not a valid preferences file").arg(path);
-    }
-    return decoded;
-}
-
 // The first free "code_image_<seconds>[_N].png" in the folder: a picture is never replaced.
 QString newPictureName(const QString &folder, qint64 seconds) {
     const QString stem = QStringLiteral("code_image_%1").arg(seconds);
@@ -242,8 +207,10 @@ int runRender(const QStringList &arguments) {
         return fail(input.error);
     }
     QString error;
+    const QString preferencesPath = parser.value(preferencesOption);
     const std::optional<UserPreferences> preferences =
-        preferencesFrom(parser.value(preferencesOption), &error);
+        preferencesPath.isEmpty() ? loadPreferences()
+                                  : readPreferencesFile(preferencesPath, &error);
     if (!preferences) {
         return fail(error);
     }
