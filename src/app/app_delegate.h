@@ -3,9 +3,9 @@
 #include <QObject>
 #include <memory>
 
-#include "app/platform.h"
 #include "app/popover.h"
 #include "app/status_bar_controller.h"
+#include "platform/platform.h"
 
 namespace codalume {
 

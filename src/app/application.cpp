@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "app/app_delegate.h"
-#include "app/qt_platform.h"
-#include "app/single_instance.h"
+#include "platform/qt_platform.h"
+#include "platform/single_instance.h"
 
 namespace codalume {
 

@@ -1,19 +1,8 @@
 #include "app/event_monitor.h"
 
-#include "app/x11/x11_raw_button_backend.h"
-#include "app/x11/x11_session.h"
+#include "platform/null_backends.h"
 
 namespace codalume {
-
-namespace {
-
-class NullMouseBackend : public MouseBackend {
-  public:
-    bool start(Sink) override { return false; }
-    void stop() override {}
-};
-
-}  // namespace
 
 std::optional<EventType> eventTypeForButton(int button) {
     if (button == 1) {
@@ -28,15 +17,8 @@ std::optional<EventType> eventTypeForButton(int button) {
     return std::nullopt;  // the wheel, or no button at all
 }
 
-std::unique_ptr<MouseBackend> makeMouseBackend() {
-    if (isX11Session()) {
-        return std::make_unique<X11RawButtonBackend>();
-    }
-    return std::make_unique<NullMouseBackend>();
-}
-
 EventMonitor::EventMonitor(uint64_t mask, Handler handler, std::unique_ptr<MouseBackend> backend)
-    : backend_(backend ? std::move(backend) : std::make_unique<NullMouseBackend>()),
+    : backend_(backend ? std::move(backend) : makeNullMouseBackend()),
       mask_(mask),
       handler_(std::move(handler)) {}
 

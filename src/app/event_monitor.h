@@ -5,6 +5,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/backend_loader.h"
+
 namespace codalume {
 
 // Kinds of events an EventMonitor reports, as bits of a 64-bit mask (bit n = event type n).
@@ -24,20 +26,6 @@ struct GlobalEvent {
 
 // The event kind of a pressed button, or nothing for the wheel's buttons (4 to 7).
 std::optional<EventType> eventTypeForButton(int button);
-
-// A system-wide observer of mouse-button presses that go to other programs (presses over this
-// program's own windows are not reported). Presses are delivered on the main thread.
-class MouseBackend {
-  public:
-    using Sink = std::function<void(int button)>;
-    virtual ~MouseBackend() = default;
-    // False when the system gave no observer; nothing is delivered then.
-    virtual bool start(Sink sink) = 0;
-    virtual void stop() = 0;
-};
-
-// XInput2 raw button presses when Qt runs on X11; otherwise an observer that never starts.
-std::unique_ptr<MouseBackend> makeMouseBackend();
 
 // Reports mouse presses of the kinds in `mask` to `handler` between start and stop.
 class EventMonitor {

@@ -3,8 +3,7 @@
 #include <QGuiApplication>
 #include <QMetaObject>
 
-#include "app/x11/x11_hotkey_backend.h"
-#include "app/x11/x11_session.h"
+#include "platform/null_backends.h"
 #include "render/trace.h"
 
 namespace codalume {
@@ -15,25 +14,7 @@ namespace {
 // key still counts as held means its release was lost, and it is taken as a new press.
 constexpr uint32_t repeatWindowMs = 1000;
 
-class NullHotkeyBackend : public HotkeyBackend {
-  public:
-    bool install(Sink) override { return false; }
-    void uninstall() override {}
-    int shortcutKeycode() const override { return -1; }
-};
-
 }  // namespace
-
-std::unique_ptr<HotkeyBackend> makeNullHotkeyBackend() {
-    return std::make_unique<NullHotkeyBackend>();
-}
-
-std::unique_ptr<HotkeyBackend> makeHotkeyBackend() {
-    if (isX11Session()) {
-        return std::make_unique<X11HotkeyBackend>();
-    }
-    return makeNullHotkeyBackend();
-}
 
 GlobalHotkeyMonitor::GlobalHotkeyMonitor(std::function<void()> callback,
                                          std::unique_ptr<HotkeyBackend> backend, QObject *parent)

@@ -1,9 +1,8 @@
 #include <QPointer>
-#include <cmath>
 #include <optional>
 
-#include "app/save_file.h"
 #include "app/status_bar_controller.h"
+#include "platform/save_file.h"
 
 namespace codalume {
 
@@ -13,13 +12,6 @@ const QString revealButton = QStringLiteral("在Finder中显示");
 const QString okButton = QStringLiteral("确定");
 const QString savedPrefix = QStringLiteral("图片已成功保存到 ");
 const QString diagnosticsPrefix = QStringLiteral("详细诊断信息:\n\n");
-
-// "code_image_" + whole seconds since 1970 + ".png"; fixed once per save.
-QString pictureFileName(double secondsSince1970) {
-    const double seconds = std::isfinite(secondsSince1970) ? std::trunc(secondsSince1970) : 0.0;
-    return QStringLiteral("code_image_") + QString::number(static_cast<qint64>(seconds)) +
-           QStringLiteral(".png");
-}
 
 // The lines shown only when a save fails, each ended by a line feed.
 class Diagnostics {

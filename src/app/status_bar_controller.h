@@ -3,8 +3,8 @@
 #include <QObject>
 #include <QString>
 
-#include "app/platform.h"
 #include "app/status_bar_tray.h"
+#include "platform/platform.h"
 #include "render/picture.h"
 #include "render/user_preferences.h"
 

@@ -8,10 +8,10 @@
 
 #include "app/event_monitor.h"
 #include "app/global_hotkey_monitor.h"
-#include "app/paths.h"
 #include "app/popover.h"
 #include "app/status_bar_controller.h"
-#include "app/tray_icon.h"
+#include "platform/paths.h"
+#include "platform/tray_icon.h"
 #include "settings/settings_window.h"
 
 namespace codalume {

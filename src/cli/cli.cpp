@@ -2,11 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <cmath>
 #include <cstdio>
@@ -14,7 +12,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/paths.h"
+#include "platform/paths.h"
+#include "platform/save_file.h"
 #include "render/code_image.h"
 #include "render/language.h"
 #include "render/picture.h"
@@ -108,71 +107,9 @@ Input readInput(const QString &path) {
     return {text, {}};
 }
 
-std::optional<UserPreferences> preferencesFrom(const QString &path, QString *error) {
-    if (path.isEmpty()) {
-        return loadPreferences();
-    }
-    // Looked at before it is opened: opening a FIFO would wait for a writer forever, and a
-    // file larger than any preferences file is refused without reading it.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        *error = QStringLiteral("cannot read preferences file %1: %2")
-                     .arg(path, info.isDir() ? QStringLiteral("it is a directory")
-                                             : QStringLiteral("it is not a regular file"));
-        return std::nullopt;
-    }
-    if (info.size() > maxPreferencesFileSize) {
-        *error = QStringLiteral("%1 is larger than %2 bytes; it is not a preferences file")
-                     .arg(path)
-                     .arg(maxPreferencesFileSize);
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("cannot read preferences file %1: %2").arg(path, file.errorString());
-        return std::nullopt;
-    }
-    const QByteArray bytes = file.read(maxPreferencesFileSize + 1);
-    std::optional<UserPreferences> decoded;
-    if (bytes.size() <= maxPreferencesFileSize) {
-        decoded = decodePreferences(bytes);
-    }
-    if (!decoded) {
-        *error = QStringLiteral("%1 is not a valid preferences file").arg(path);
-    }
-    return decoded;
-}
-
-// The first free "code_image_<seconds>[_N].png" in the folder: a picture is never replaced.
-QString newPictureName(const QString &folder, qint64 seconds) {
-    const QString stem = QStringLiteral("code_image_%1").arg(seconds);
-    QString path = folder + u'/' + stem + QStringLiteral(".png");
-    for (int n = 2; QFileInfo::exists(path) || QFileInfo(path).isSymLink(); ++n) {
-        path = folder + u'/' + stem + QStringLiteral("_%1.png").arg(n);
-    }
-    return path;
-}
-
-// Writes the PNG next to the target and renames it into place, so a failure never leaves a
-// partial file behind.
-bool writePicture(const Picture &picture, const QString &path, QString *error) {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    QString reason;
-    if (!writePng(picture, file, &reason)) {
-        file.cancelWriting();
-        *error = reason.isEmpty() ? file.errorString() : reason;
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+// The PNG streamed into the file as it is painted, band by band.
+FileContent pngOf(const Picture &picture) {
+    return [&picture](QIODevice &out, QString *reason) { return writePng(picture, out, reason); };
 }
 
 // Parses a command's arguments: the command word, then at most one input (default "-").
@@ -242,31 +179,42 @@ int runRender(const QStringList &arguments) {
         return fail(input.error);
     }
     QString error;
+    const QString preferencesPath = parser.value(preferencesOption);
     const std::optional<UserPreferences> preferences =
-        preferencesFrom(parser.value(preferencesOption), &error);
+        preferencesPath.isEmpty() ? loadPreferences()
+                                  : readPreferencesFile(preferencesPath, &error);
     if (!preferences) {
         return fail(error);
     }
     const QString language = parser.isSet(languageOption) ? parser.value(languageOption)
                                                           : detectLanguage(input.text);
 
-    // The destination is settled first, so a missing folder fails before any rendering.
+    // The folder is settled first, so a missing folder fails before any rendering.
     QString output = parser.value(outputOption);
-    if (output.isEmpty()) {
-        const QString folder = downloadsDirectory();
-        if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
-            return fail(QStringLiteral("cannot create the folder %1").arg(folder));
-        }
-        output = newPictureName(folder, QDateTime::currentSecsSinceEpoch());
+    const QString folder = output.isEmpty() ? downloadsDirectory() : QString();
+    if (output.isEmpty() && makeDirectories(folder)) {
+        return fail(QStringLiteral("cannot create the folder %1").arg(folder));
     }
-    const std::optional<CodePicture> picture =
+    const QString fileName = pictureFileName(QDateTime::currentSecsSinceEpoch());
+    const std::optional<CodePicture> code =
         generateCodeImage(input.text, language, *preferences, scale, &error);
-    if (!picture) {
+    if (!code) {
         return fail(QStringLiteral("cannot make the picture: %1").arg(error));
     }
 
-    if (!writePicture(*picture, output, &error)) {
-        return fail(QStringLiteral("cannot write %1: %2").arg(output, error));
+    // A default name is claimed only as the finished file is put in place, so a file that
+    // appeared there meanwhile is kept; --output names a file to replace.
+    const Picture picture(*code);
+    std::optional<FileError> failure;
+    if (output.isEmpty()) {
+        const WriteResult written = writeNewFile(folder, fileName, pngOf(picture));
+        output = written.error ? folder + u'/' + fileName : written.path;
+        failure = written.error;
+    } else {
+        failure = replaceFile(output, pngOf(picture));
+    }
+    if (failure) {
+        return fail(QStringLiteral("cannot write %1: %2").arg(output, failure->description));
     }
     printLine(stdout, QFileInfo(output).absoluteFilePath());
     return exitSuccess;

@@ -72,6 +72,9 @@ void setPointResolution(QImage &image);
 void layoutTextLine(QTextLayout &layout, const QString &text, const QFont &font,
                     QList<QTextLayout::FormatRange> formats);
 
+// The width of `text` laid out that way without formats, in points.
+double textLineWidth(const QString &text, const QFont &font);
+
 // Lays out one code line as a single unwrapped line with the code font, tabs expanded and (when
 // `colored`) the highlight colours.
 void layoutCodeLine(const CodePicture::Data &data, const CodeLine &line, QTextLayout &layout,

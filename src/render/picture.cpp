@@ -348,4 +348,10 @@ std::optional<QByteArray> encodePng(const Picture &picture) {
     return bytes;
 }
 
+QString pictureFileName(double secondsSince1970) {
+    const double seconds = std::isfinite(secondsSince1970) ? std::trunc(secondsSince1970) : 0.0;
+    return QStringLiteral("code_image_") + QString::number(static_cast<qint64>(seconds)) +
+           QStringLiteral(".png");
+}
+
 }  // namespace codalume

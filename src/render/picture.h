@@ -33,4 +33,7 @@ bool writePng(const Picture &picture, QIODevice &out, QString *error = nullptr);
 // The PNG bytes of the picture, or nothing when it cannot be converted.
 std::optional<QByteArray> encodePng(const Picture &picture);
 
+// The name a saved picture gets: "code_image_" + whole seconds since 1970 + ".png".
+QString pictureFileName(double secondsSince1970);
+
 }  // namespace codalume

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 
 namespace codalume {
 

@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 
 namespace codalume {
 
@@ -192,23 +192,47 @@ std::optional<UserPreferences> decodePreferences(const QByteArray &bytes) {
 }
 
 UserPreferences loadPreferences() {
-    const QByteArray path = QFile::encodeName(preferencesFilePath());
+    return readPreferencesFile(preferencesFilePath()).value_or(UserPreferences{});
+}
+
+std::optional<UserPreferences> readPreferencesFile(const QString &path, QString *error) {
+    const auto refuse = [error](const QString &reason) -> std::optional<UserPreferences> {
+        if (error != nullptr) {
+            *error = reason;
+        }
+        return std::nullopt;
+    };
+    // Looked at before it is opened: a directory or a FIFO put there by hand must not block
+    // (opening a FIFO waits for a writer forever), and a gigabyte of blanks is refused by its
+    // size without being read.
     struct stat info {};
-    // Only a regular file of sane size is read: a directory, a FIFO or a gigabyte of blanks
-    // put there by hand must not block or exhaust memory.
-    if (::stat(path.constData(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        info.st_size > maxPreferencesFileSize) {
-        return {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
+        if (!S_ISREG(info.st_mode)) {
+            return refuse(QStringLiteral("cannot read preferences file %1: %2")
+                              .arg(path, S_ISDIR(info.st_mode)
+                                             ? QStringLiteral("it is a directory")
+                                             : QStringLiteral("it is not a regular file")));
+        }
+        if (info.st_size > maxPreferencesFileSize) {
+            return refuse(QStringLiteral("%1 is larger than %2 bytes; it is not a preferences file")
+                              .arg(path)
+                              .arg(maxPreferencesFileSize));
+        }
     }
-    QFile file(QString::fromLocal8Bit(path));
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        return {};
+        return refuse(
+            QStringLiteral("cannot read preferences file %1: %2").arg(path, file.errorString()));
     }
     const QByteArray bytes = file.read(maxPreferencesFileSize + 1);
-    if (bytes.size() > maxPreferencesFileSize) {
-        return {};
+    std::optional<UserPreferences> decoded;
+    if (bytes.size() <= maxPreferencesFileSize) {
+        decoded = decodePreferences(bytes);
     }
-    return decodePreferences(bytes).value_or(UserPreferences{});
+    if (!decoded) {
+        return refuse(QStringLiteral("%1 is not a valid preferences file").arg(path));
+    }
+    return decoded;
 }
 
 bool savePreferences(const UserPreferences &preferences, QString *error) {

@@ -15,6 +15,10 @@ QString preferencesFilePath();
 // regular file, larger than maxPreferencesFileSize, or fails to decode in any way.
 UserPreferences loadPreferences();
 
+// The decoded preferences file at `path`, or nothing for the files loadPreferences passes
+// over; `error` then receives a one-line reason that names the file.
+std::optional<UserPreferences> readPreferencesFile(const QString &path, QString *error = nullptr);
+
 // Replaces the file atomically (a symlink stays a symlink and its target is replaced). Returns
 // whether the write succeeded; `error` then receives the reason. Prints nothing.
 bool savePreferences(const UserPreferences &preferences, QString *error = nullptr);

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "render/user_preferences.h"
 
 namespace codalume {

@@ -8,8 +8,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/icons.h"
-#include "app/platform.h"
+#include "platform/icons.h"
+#include "platform/platform.h"
 #include "views/about_view.h"
 #include "views/help_view.h"
 #include "views/recent_images_view.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "views/permission_helper.h"
 #include "views/view_style.h"
 

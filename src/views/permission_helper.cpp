@@ -10,7 +10,7 @@
 #include <optional>
 #include <system_error>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "render/trace.h"
 
 namespace codalume {

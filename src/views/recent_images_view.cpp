@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/icons.h"
-#include "app/platform.h"
+#include "platform/icons.h"
+#include "platform/platform.h"
 #include "views/view_style.h"
 
 namespace codalume {

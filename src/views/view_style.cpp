@@ -6,7 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 
-#include "app/icons.h"
+#include "platform/icons.h"
 
 namespace codalume::views {
 

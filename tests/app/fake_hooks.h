@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/event_monitor.h"
-#include "app/global_hotkey_monitor.h"
+#include "platform/hotkey_backend.h"
+#include "platform/mouse_backend.h"
 
 namespace codalume::testing {
 

@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-#include <QFile>
 #include <QImage>
 #include <QStringList>
 #include <optional>
 
 #include "app/status_bar_controller.h"
+#include "support/file_test.h"
 #include "support/scripted_platform.h"
-#include "support/temp_home.h"
 
 namespace codalume::testing {
 
@@ -28,30 +26,12 @@ class FlowPlatform : public ScriptedPlatform {
 };
 
 // A fresh HOME, the scripted platform and a controller with the default settings.
-class FlowTest : public ::testing::Test {
+class FlowTest : public FileTest {
   protected:
-    TempHome home;
     FlowPlatform platform;
     StatusBarController controller{platform};
 
     QString downloadsPath() const { return home.file(QStringLiteral("Downloads")); }
-
-    // Names in a folder, hidden ones included, sorted.
-    static QStringList entries(const QString &folder) {
-        return QDir(folder).entryList(
-            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    }
-
-    static void writeFile(const QString &path, const QByteArray &bytes) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-        file.write(bytes);
-    }
-
-    static QByteArray readFile(const QString &path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     QStringList alertMessages() const {
         QStringList messages;

@@ -18,9 +18,9 @@ struct Outcome {
     QString err;
 };
 
-// The environment is the test's own (TempHome points HOME and TMPDIR at fresh folders).
-inline Outcome run(const QStringList &arguments, const QByteArray &input = {}) {
-    QProcess process;
+// Starts the executable in the test's own environment (TempHome points HOME and TMPDIR at
+// fresh folders).
+inline void start(QProcess &process, const QStringList &arguments) {
     // In the sanitizer build every run of the command line is also a leak check: a leak makes
     // the run fail. Other builds ignore the variable.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -31,6 +31,11 @@ inline Outcome run(const QStringList &arguments, const QByteArray &input = {}) {
     process.setProgram(QStringLiteral(CODALUME_BINARY));
     process.setArguments(arguments);
     process.start();
+}
+
+inline Outcome run(const QStringList &arguments, const QByteArray &input = {}) {
+    QProcess process;
+    start(process, arguments);
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(120'000);

@@ -1,11 +1,12 @@
 // Drives the real executable: exit codes, messages, and what is (not) left on disk.
+#include <gtest/gtest.h>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QProcess>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
 
 #include "cli/cli_runner.h"
 #include "support/temp_home.h"
@@ -142,6 +143,51 @@ TEST(CommandLine, RenderWritesANewPictureIntoDownloadsAndTracesToStderr) {
     const Outcome scaled = run({"render", "-o", home.file("one.png"), "--scale", "1"}, "x");
     ASSERT_EQ(scaled.exitCode, 0);
     EXPECT_EQ(QImage(home.file("one.png")).width(), 500);
+}
+
+// Another writer that takes the default name while the picture is painted keeps its file: the
+// name is claimed when the finished picture is put in place, not checked beforehand.
+TEST(CommandLine, AnotherWriterTakingTheDefaultNameMeanwhileLosesNothing) {
+    TempHome home;
+    QByteArray code;  // enough lines that painting takes a while
+    for (int i = 0; i < 1000; ++i) {
+        code += "let value = compute(1234567890, \"some text\");\n";
+    }
+    writeFile(home.file("code.js"), code);
+    const qint64 first = QDateTime::currentSecsSinceEpoch();
+    QProcess render;
+    testing::start(render, {"render", home.file("code.js")});
+    // This trace line comes once the picture is laid out, before it is painted and written.
+    render.setReadChannel(QProcess::StandardError);
+    QByteArray traces;
+    while (!traces.contains("图片生成完成") && render.waitForReadyRead(120'000)) {
+        traces += render.readAll();
+    }
+    ASSERT_TRUE(traces.contains("图片生成完成")) << traces.toStdString();
+
+    // Every name the run may have chosen, taken by the other writer.
+    const QByteArray theirs = "the other writer's file";
+    QStringList taken;
+    for (qint64 s = first; s <= QDateTime::currentSecsSinceEpoch(); ++s) {
+        QFile file(QStringLiteral("%1/code_image_%2.png").arg(home.file("Downloads")).arg(s));
+        if (file.open(QIODevice::NewOnly)) {
+            file.write(theirs);
+            taken << file.fileName();
+        }
+    }
+    ASSERT_EQ(render.state(), QProcess::Running) << "finished before the other writer came";
+    ASSERT_FALSE(taken.isEmpty());
+
+    ASSERT_TRUE(render.waitForFinished(120'000));
+    EXPECT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+    const QString written = QString::fromUtf8(render.readAllStandardOutput()).trimmed();
+    EXPECT_FALSE(taken.contains(written)) << written.toStdString();
+    for (const QString &path : taken) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), theirs) << path.toStdString();
+    }
+    EXPECT_FALSE(QImage(written).isNull()) << written.toStdString();
 }
 
 TEST(CommandLine, DownloadsThatIsAFileFailsCleanly) {

@@ -6,7 +6,7 @@
 #include <QXmlStreamReader>
 #include <sys/stat.h>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "support/temp_home.h"
 
 namespace codalume {

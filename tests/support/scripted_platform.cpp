@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 
 namespace codalume::testing {
 

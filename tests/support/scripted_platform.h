@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 namespace codalume::testing {
 

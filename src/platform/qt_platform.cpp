@@ -1,4 +1,4 @@
-#include "app/qt_platform.h"
+#include "platform/qt_platform.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,8 +19,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/alert_dialog.h"
-#include "app/paths.h"
+#include "platform/alert_dialog.h"
+#include "platform/paths.h"
 
 namespace codalume {
 

@@ -1,4 +1,4 @@
-#include "app/alert_dialog.h"
+#include "platform/alert_dialog.h"
 
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/icons.h"
+#include "platform/icons.h"
 
 namespace codalume {
 

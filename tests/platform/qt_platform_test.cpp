@@ -1,4 +1,4 @@
-#include "app/qt_platform.h"
+#include "platform/qt_platform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/save_file.h"
+#include "platform/save_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,14 +7,14 @@
 #include <QFile>
 #include <cerrno>
 
-#include "flow_fixture.h"
+#include "support/file_test.h"
 
 namespace codalume {
 namespace {
 
-using testing::FlowTest;
+using testing::FileTest;
 
-class SaveFileTest : public FlowTest {};
+class SaveFileTest : public FileTest {};
 
 TEST_F(SaveFileTest, TakenNamesOfAnyKindAreSkipped) {
     const QString folder = home.path();

@@ -1,4 +1,4 @@
-#include "app/x11/x11_session.h"
+#include "platform/x11/x11_session.h"
 
 #include <QGuiApplication>
 #include <QSet>

@@ -1,4 +1,4 @@
-#include "app/alert_dialog.h"
+#include "platform/alert_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/icons.h"
-#include "app/qt_platform.h"
+#include "platform/icons.h"
+#include "platform/qt_platform.h"
 
 namespace codalume {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/paths.h"
+#include "platform/paths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,6 +40,8 @@ QString applicationPath() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
 
-QString applicationDirectory() { return QFileInfo(applicationPath()).absolutePath(); }
+QString applicationDirectory() {
+    return QFileInfo(applicationPath()).absolutePath();
+}
 
 }  // namespace codalume

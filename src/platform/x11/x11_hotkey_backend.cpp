@@ -1,4 +1,4 @@
-#include "app/x11/x11_hotkey_backend.h"
+#include "platform/x11/x11_hotkey_backend.h"
 
 #include <xkbcommon/xkbcommon-keysyms.h>
 #include <xkbcommon/xkbcommon-x11.h>
@@ -7,7 +7,7 @@
 #include <memory>
 #include <set>
 
-#include "app/x11/x11_session.h"
+#include "platform/x11/x11_session.h"
 
 namespace codalume {
 

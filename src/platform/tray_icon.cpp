@@ -1,4 +1,4 @@
-#include "app/tray_icon.h"
+#include "platform/tray_icon.h"
 
 #include <QFileInfo>
 #include <QImage>

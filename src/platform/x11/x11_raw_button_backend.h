@@ -1,8 +1,9 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
+#include <cstdint>
 
-#include "app/event_monitor.h"
+#include "platform/mouse_backend.h"
 
 namespace codalume {
 

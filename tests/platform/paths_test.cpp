@@ -1,8 +1,8 @@
-#include "app/paths.h"
+#include "platform/paths.h"
 
+#include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
-#include <gtest/gtest.h>
 
 #include "support/temp_home.h"
 

@@ -24,9 +24,9 @@ inline constexpr int modalResponseOK = 1;
 struct Alert {
     AlertStyle style = AlertStyle::Warning;
     QString messageText;
-    QString informativeText;    // empty: none
-    QString iconSymbol;         // e.g. "photo.fill"; empty or unknown: the default icon
-    QString iconDescription;    // accessible name of the icon
+    QString informativeText;  // empty: none
+    QString iconSymbol;       // e.g. "photo.fill"; empty or unknown: the default icon
+    QString iconDescription;  // accessible name of the icon
     // Accessory image view: `accessoryImage` shown scaled proportionally into a view of
     // `accessoryImageSize` points. Used when accessoryImageSize is not empty.
     QImage accessoryImage;
@@ -36,7 +36,7 @@ struct Alert {
     // Window growth beyond the natural size (the settings form asks for a wider, taller window).
     int windowExtraWidth = 0;
     int windowExtraHeight = 0;
-    QStringList buttons;        // in order; the first is the default. None: one "OK" button
+    QStringList buttons;  // in order; the first is the default. None: one "OK" button
 };
 
 struct SavePanelOptions {
@@ -51,7 +51,7 @@ struct SavePanelOptions {
 // that records alerts and answers from a script. All calls and callbacks happen on the main
 // thread.
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // Runs the alert modally; returns firstButtonReturn + index of the button pressed.
@@ -85,7 +85,7 @@ public:
     // Device pixels per point of the saved pictures: 2, or the screen's ratio when higher.
     virtual double pictureScale() = 0;
 
-    // Paths (see app/paths.h for what the real ones are).
+    // Paths (see platform/paths.h for what the real ones are).
     virtual QString homeDirectory() = 0;
     virtual QString temporaryDirectory() = 0;
     virtual QString downloadsDirectory() = 0;

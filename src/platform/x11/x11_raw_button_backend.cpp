@@ -1,11 +1,11 @@
-#include "app/x11/x11_raw_button_backend.h"
+#include "platform/x11/x11_raw_button_backend.h"
 
 #include <xcb/xinput.h>
 #include <QCoreApplication>
 #include <cstdlib>
 #include <memory>
 
-#include "app/x11/x11_session.h"
+#include "platform/x11/x11_session.h"
 
 namespace codalume {
 

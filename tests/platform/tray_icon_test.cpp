@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <vector>
 
-#include "app/tray_icon.h"
+#include "platform/tray_icon.h"
 
 namespace codalume {
 namespace {

@@ -4,7 +4,7 @@
 #include <QAbstractNativeEventFilter>
 #include <QList>
 
-#include "app/global_hotkey_monitor.h"
+#include "platform/hotkey_backend.h"
 
 namespace codalume {
 

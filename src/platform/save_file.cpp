@@ -1,4 +1,4 @@
-#include "app/save_file.h"
+#include "platform/save_file.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -65,41 +66,82 @@ int makeDirectoriesNative(const QByteArray &path, int depth) {
     return errno;
 }
 
-// A private file beside the target, filled and flushed to disk. Returns errno on failure and
-// leaves nothing behind.
-int writeTemporary(const QString &directory, const QByteArray &bytes, mode_t mode,
-                   QByteArray *temporaryPath) {
+// Writes straight to a file descriptor and keeps the errno of a failed write, so an error
+// reaches the user with its number.
+class DescriptorDevice : public QIODevice {
+  public:
+    explicit DescriptorDevice(int fd) : fd_(fd) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    int errorNumber() const { return errorNumber_; }
+
+  protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override {
+        qint64 written = 0;
+        while (written < size) {
+            const ssize_t step = ::write(fd_, data + written, static_cast<size_t>(size - written));
+            if (step < 0 && errno != EINTR) {
+                errorNumber_ = errno;
+                setErrorString(posixError(errorNumber_).description);
+                return -1;
+            }
+            written += std::max<ssize_t>(step, 0);
+        }
+        return written;
+    }
+
+  private:
+    int fd_;
+    int errorNumber_ = 0;
+};
+
+FileContent contentOf(const QByteArray &bytes) {
+    return [&bytes](QIODevice &out, QString *) { return out.write(bytes) == bytes.size(); };
+}
+
+// Content that could not be produced: errno's error when a write failed, with the content's
+// own reason as the description when it gives one.
+FileError contentFailure(int errorNumber, const QString &reason) {
+    FileError error = errorNumber != 0 ? posixError(errorNumber) : conversionError();
+    if (!reason.isEmpty()) {
+        error.description = reason;
+    }
+    return error;
+}
+
+// A private file beside the target, filled and flushed to disk. Leaves nothing behind on
+// failure.
+std::optional<FileError> writeTemporary(const QString &directory, const FileContent &content,
+                                        mode_t mode, QByteArray *temporaryPath) {
     QByteArray pattern = nativePath(directory + QStringLiteral("/.codalume-XXXXXX"));
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0) {
-        return errno;
+        return posixError(errno);
     }
-    int error = 0;
-    qsizetype written = 0;
-    while (error == 0 && written < bytes.size()) {
-        const ssize_t step =
-            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
-        if (step < 0 && errno != EINTR) {
-            error = errno;
-        } else if (step > 0) {
-            written += step;
+    std::optional<FileError> error;
+    {
+        DescriptorDevice device(fd);
+        QString reason;
+        if (!content(device, &reason)) {
+            error = contentFailure(device.errorNumber(), reason);
         }
     }
-    if (error == 0 && ::fchmod(fd, mode) != 0) {
-        error = errno;
+    if (!error && ::fchmod(fd, mode) != 0) {
+        error = posixError(errno);
     }
-    if (error == 0 && ::fsync(fd) != 0) {
-        error = errno;
+    if (!error && ::fsync(fd) != 0) {
+        error = posixError(errno);
     }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
+    if (::close(fd) != 0 && !error) {
+        error = posixError(errno);
     }
-    if (error != 0) {
+    if (error) {
         ::unlink(pattern.constData());
         return error;
     }
     *temporaryPath = pattern;
-    return 0;
+    return std::nullopt;
 }
 
 // Gives the finished temporary file its name unless that name is taken (EEXIST then).
@@ -172,11 +214,11 @@ QString numberedFileName(const QString &fileName, int attempt) {
 }
 
 WriteResult writeNewFile(const QString &directory, const QString &fileName,
-                         const QByteArray &bytes) {
+                         const FileContent &content) {
     QByteArray temporary;
-    if (const int error = writeTemporary(directory, bytes, 0666 & ~currentUmask(), &temporary);
-        error != 0) {
-        return {QString(), posixError(error)};
+    if (std::optional<FileError> error =
+            writeTemporary(directory, content, 0666 & ~currentUmask(), &temporary)) {
+        return {QString(), std::move(error)};
     }
     for (int attempt = 1; attempt <= maxNumberedAttempts; ++attempt) {
         const QString path = directory + u'/' + numberedFileName(fileName, attempt);
@@ -193,7 +235,12 @@ WriteResult writeNewFile(const QString &directory, const QString &fileName,
     return {QString(), posixError(EEXIST)};
 }
 
-std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes) {
+WriteResult writeNewFile(const QString &directory, const QString &fileName,
+                         const QByteArray &bytes) {
+    return writeNewFile(directory, fileName, contentOf(bytes));
+}
+
+std::optional<FileError> replaceFile(const QString &path, const FileContent &content) {
     QString target = path;
     const QFileInfo link(path);
     if (link.isSymLink()) {
@@ -205,9 +252,9 @@ std::optional<FileError> replaceFile(const QString &path, const QByteArray &byte
         mode = existing.st_mode & 07777;
     }
     QByteArray temporary;
-    if (const int error = writeTemporary(QFileInfo(target).path(), bytes, mode, &temporary);
-        error != 0) {
-        return posixError(error);
+    if (std::optional<FileError> error =
+            writeTemporary(QFileInfo(target).path(), content, mode, &temporary)) {
+        return error;
     }
     if (::rename(temporary.constData(), nativePath(target).constData()) != 0) {
         const int error = errno;
@@ -215,6 +262,10 @@ std::optional<FileError> replaceFile(const QString &path, const QByteArray &byte
         return posixError(error);
     }
     return std::nullopt;
+}
+
+std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes) {
+    return replaceFile(path, contentOf(bytes));
 }
 
 std::optional<FileError> removeFile(const QString &path) {

@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/single_instance.h"
+#include "platform/single_instance.h"
 
 namespace codalume {
 namespace {

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QPointer>
 
-#include "app/platform.h"
+#include "platform/platform.h"
 
 class QLabel;
 class QPushButton;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace codalume {
@@ -34,19 +36,28 @@ bool isWritableDirectory(const QString &path);
 // "name.png", "name_2.png", "name_3.png", ... for attempt 1, 2, 3, ...
 QString numberedFileName(const QString &fileName, int attempt);
 
-// Writes the bytes to a new file in `directory` under `fileName`, or under the first numbered
-// variant that is free: an existing file is never replaced. The bytes go to a temporary file
-// in the same directory first and appear under their name in one step, so no half-written
-// file is ever visible or left behind. Returns the path written, or the error.
+// Produces a file's content into `out` (unbuffered, straight to the file), so content larger
+// than memory can be streamed. False when it cannot, with a one-line reason when it has one.
+using FileContent = std::function<bool(QIODevice &out, QString *reason)>;
+
+// Writes the content to a new file in `directory` under `fileName`, or under the first
+// numbered variant that is free: an existing file is never replaced, even one that another
+// process creates meanwhile. The content goes to a temporary file in the same directory first
+// and appears under its name in one step, so no half-written file is ever visible or left
+// behind. Returns the path written, or the error: errno's when the system refused, else the
+// content's reason under the conversion error's code and domain.
 struct WriteResult {
     QString path;
     std::optional<FileError> error;
 };
 WriteResult writeNewFile(const QString &directory, const QString &fileName,
+                         const FileContent &content);
+WriteResult writeNewFile(const QString &directory, const QString &fileName,
                          const QByteArray &bytes);
 
-// Writes the bytes to `path`, replacing what is there in one step (through a temporary file in
-// the same directory; a symbolic link is followed and its target replaced).
+// Writes the content to `path`, replacing what is there in one step (through a temporary file
+// in the same directory; a symbolic link is followed and its target replaced).
+std::optional<FileError> replaceFile(const QString &path, const FileContent &content);
 std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes);
 
 std::optional<FileError> removeFile(const QString &path);

@@ -1,0 +1,30 @@
+#include "platform/null_backends.h"
+
+namespace codalume {
+
+namespace {
+
+class NullHotkeyBackend : public HotkeyBackend {
+  public:
+    bool install(Sink) override { return false; }
+    void uninstall() override {}
+    int shortcutKeycode() const override { return -1; }
+};
+
+class NullMouseBackend : public MouseBackend {
+  public:
+    bool start(Sink) override { return false; }
+    void stop() override {}
+};
+
+}  // namespace
+
+std::unique_ptr<HotkeyBackend> makeNullHotkeyBackend() {
+    return std::make_unique<NullHotkeyBackend>();
+}
+
+std::unique_ptr<MouseBackend> makeNullMouseBackend() {
+    return std::make_unique<NullMouseBackend>();
+}
+
+}  // namespace codalume

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/hotkey_backend.h"
+#include "platform/mouse_backend.h"
+
+namespace codalume {
+
+// Backends of a session that offers neither hook: the hotkey is refused and the mouse observer
+// never starts, so the shortcut does nothing and the menu still captures.
+std::unique_ptr<HotkeyBackend> makeNullHotkeyBackend();
+std::unique_ptr<MouseBackend> makeNullMouseBackend();
+
+}  // namespace codalume

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringView>
+#include <array>
+#include <utility>
+
+#include "render/user_preferences.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QWidget;
+
+namespace codalume {
+
+class ColorPreviewView;
+class ColorWell;
+
+// The form of the settings dialog: its controls, filled from the preferences and read back.
+// runSettingsWindow (settings_window.cpp) shows it and runs the save sequence.
+
+// Stored direction value and popup title, in popup order.
+inline const std::array<std::pair<QStringView, QStringView>, 3> directionPairs = {{
+    {u"vertical", u"垂直"},
+    {u"horizontal", u"水平"},
+    {u"diagonal", u"对角线"},
+}};
+
+// One line of the author section: its controls' texts and the record's fields it edits.
+struct AuthorItem {
+    const char *name;  // object name stem, also the record's field name
+    const char *label;
+    const char *placeholder;
+    const char *checkbox;
+    const char *summaryPrefix;
+    QString UserPreferences::*text;
+    bool UserPreferences::*shown;
+};
+
+extern const std::array<AuthorItem, 4> authorItems;
+
+struct AuthorControls {
+    QLineEdit *field = nullptr;
+    QCheckBox *checkbox = nullptr;
+};
+
+// The controls the save sequence reads; the panel owns them all.
+struct Form {
+    QWidget *panel = nullptr;
+    QCheckBox *showPreview = nullptr;
+    QCheckBox *saveToDownloads = nullptr;
+    QCheckBox *startAtLogin = nullptr;
+    QLineEdit *fontSize = nullptr;
+    QComboBox *fontStyle = nullptr;
+    ColorWell *background = nullptr;
+    QCheckBox *useGradient = nullptr;
+    ColorWell *gradientEnd = nullptr;
+    QComboBox *direction = nullptr;
+    ColorPreviewView *preview = nullptr;
+    std::array<AuthorControls, 4> authors;
+};
+
+// A new panel (owned by the caller) with every control set from `p`.
+Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &directionMap,
+                       const QMap<QString, QString> &directionMapReverse);
+
+// The controls' values written into `p`; numbers that do not parse fall back to the defaults.
+void writeSettingsForm(const Form &form, const QMap<QString, QString> &directionMapReverse,
+                       UserPreferences &p);
+
+}  // namespace codalume
