@@ -92,7 +92,6 @@ TEST(AppDelegateTest, StartUpSequence) {
 
         // Start at login follows the file at every start.
         EXPECT_EQ(QFile::exists(autostartEntryPath()), c.startAtLogin) << c.name;
-        EXPECT_EQ(QFile::exists(launchAgentPath()), c.startAtLogin) << c.name;
         destroyQuietly(delegate);
     }
 }
