@@ -8,7 +8,7 @@ namespace codalume {
 
 namespace {
 
-const QString revealButton = QStringLiteral("在Finder中显示");
+const QString revealButton = QStringLiteral("在文件管理器中显示");
 const QString okButton = QStringLiteral("确定");
 const QString savedPrefix = QStringLiteral("图片已成功保存到 ");
 const QString diagnosticsPrefix = QStringLiteral("详细诊断信息:\n\n");

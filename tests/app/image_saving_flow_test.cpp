@@ -14,7 +14,7 @@ namespace {
 
 using testing::FlowTest;
 
-const QString reveal = QStringLiteral("在Finder中显示");
+const QString reveal = QStringLiteral("在文件管理器中显示");
 const QString ok = QStringLiteral("确定");
 const QString everyAttemptFailedText = QStringLiteral(
     "无法保存到任何位置。这可能是因为应用没有获得足够的权限或沙盒限制。\n\n"
