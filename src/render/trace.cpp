@@ -8,13 +8,21 @@ namespace codalume {
 
 namespace {
 bool toStandardError = false;
+bool traceOn = true;
 }  // namespace
 
 void setTraceToStandardError(bool enabled) {
     toStandardError = enabled;
 }
 
+void setTraceEnabled(bool enabled) {
+    traceOn = enabled;
+}
+
 void trace(const QString &line) {
+    if (!traceOn) {
+        return;
+    }
     std::FILE *stream = toStandardError ? stderr : stdout;
     const QByteArray bytes = line.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);

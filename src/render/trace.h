@@ -12,6 +12,9 @@ void trace(const QString &line);
 // carries its result.
 void setTraceToStandardError(bool enabled);
 
+// Drops trace lines altogether while off (the command line is quiet unless asked).
+void setTraceEnabled(bool enabled);
+
 // Shortest plain decimal text that reads back to the same double, always with a fractional
 // part and never in exponent form: 40 -> "40.0", 0.1 -> "0.1", 100000 -> "100000.0".
 QString formatNumber(double value);
