@@ -240,7 +240,36 @@ WriteResult writeNewFile(const QString &directory, const QString &fileName,
     return writeNewFile(directory, fileName, contentOf(bytes));
 }
 
+std::optional<FileError> writeToDescriptor(int fd, const FileContent &content) {
+    DescriptorDevice device(fd);
+    QString reason;
+    if (!content(device, &reason)) {
+        return contentFailure(device.errorNumber(), reason);
+    }
+    return std::nullopt;
+}
+
 std::optional<FileError> replaceFile(const QString &path, const FileContent &content) {
+    // A device node or a pipe is a place to write into: renaming a file over it would destroy
+    // it (as root, /dev/full or /dev/null itself).
+    struct stat node {};
+    if (::stat(nativePath(path).constData(), &node) == 0 && !S_ISREG(node.st_mode) &&
+        !S_ISDIR(node.st_mode)) {
+        if (!S_ISCHR(node.st_mode) && !S_ISFIFO(node.st_mode)) {
+            FileError refused = posixError(EINVAL);
+            refused.description = QStringLiteral("it is a block device or socket, not a file");
+            return refused;
+        }
+        const int fd = ::open(nativePath(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            return posixError(errno);
+        }
+        std::optional<FileError> error = writeToDescriptor(fd, content);
+        if (::close(fd) != 0 && !error) {
+            error = posixError(errno);
+        }
+        return error;
+    }
     QString target = path;
     const QFileInfo link(path);
     if (link.isSymLink()) {

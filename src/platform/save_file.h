@@ -56,9 +56,15 @@ WriteResult writeNewFile(const QString &directory, const QString &fileName,
                          const QByteArray &bytes);
 
 // Writes the content to `path`, replacing what is there in one step (through a temporary file
-// in the same directory; a symbolic link is followed and its target replaced).
+// in the same directory; a symbolic link is followed and its target replaced). A character
+// device or FIFO at the path (/dev/stdout, /dev/null, a named pipe) is written into instead
+// and never replaced; a block device or socket is refused.
 std::optional<FileError> replaceFile(const QString &path, const FileContent &content);
 std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes);
+
+// Streams the content into a descriptor that is open for writing (standard output, a
+// device, a pipe). What was written before a failure stays written.
+std::optional<FileError> writeToDescriptor(int fd, const FileContent &content);
 
 std::optional<FileError> removeFile(const QString &path);
 
