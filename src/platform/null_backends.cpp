@@ -6,7 +6,7 @@ namespace {
 
 class NullHotkeyBackend : public HotkeyBackend {
   public:
-    bool install(Sink) override { return false; }
+    void install(Sink, Result result) override { result(false); }
     void uninstall() override {}
     int shortcutKeycode() const override { return -1; }
 };

@@ -17,12 +17,12 @@ class FakeHotkeyBackend : public HotkeyBackend {
         Sink sink;
     };
     FakeHotkeyBackend(Log &log, bool accept) : log_(log), accept_(accept) {}
-    bool install(Sink sink) override {
+    void install(Sink sink, Result result) override {
         ++log_.installs;
         if (accept_) {
             log_.sink = std::move(sink);
         }
-        return accept_;
+        result(accept_);
     }
     void uninstall() override {
         ++log_.uninstalls;
