@@ -11,6 +11,8 @@ E2E_BIN=${1:?usage: $0 /path/to/codalume}
 E2E_NAME=$(basename "$0" .sh)
 E2E_SHOTS=${E2E_SHOTS:-$(cd "$(dirname "$E2E_BIN")/.." && pwd)/e2e-screenshots/$E2E_NAME}
 E2E_HERE=$(cd "$(dirname "$0")" && pwd)
+# Built with the tests, next to the program's folder.
+E2E_FAKE_KEYS=${E2E_FAKE_KEYS:-$(cd "$(dirname "$E2E_BIN")/.." && pwd)/tests/fake_keys}
 # A test that runs on a bus of its own (on_private_bus) runs twice: the outer run owns the
 # folder and removes it once the bus, and everything the bus started, has ended.
 E2E_OUTER=1
@@ -48,6 +50,7 @@ e2e_cleanup() {
     fi
 }
 trap e2e_cleanup EXIT
+trap 'exit 143' TERM INT
 
 e2e_log() { printf '[%s] %s\n' "$E2E_NAME" "$*"; }
 
@@ -119,21 +122,20 @@ on_private_bus() {
     local config=()
     if [ "${1:-}" = without-services ]; then
         mkdir -p "$E2E_ROOT/no-services"
-        cat >"$E2E_ROOT/bus.conf" <<EOF
-<busconfig>
-  <type>session</type>
-  <listen>unix:tmpdir=$E2E_ROOT</listen>
-  <auth>EXTERNAL</auth>
-  <servicedir>$E2E_ROOT/no-services</servicedir>
-  <policy context="default"><allow send_destination="*"/><allow own="*"/></policy>
-</busconfig>
-EOF
+        sed "s|<standard_session_servicedirs */>|<servicedir>$E2E_ROOT/no-services</servicedir>|" \
+            /usr/share/dbus-1/session.conf >"$E2E_ROOT/bus.conf"
         config=(--config-file="$E2E_ROOT/bus.conf")
     fi
     command -v dbus-run-session >/dev/null || abort "missing tool dbus-run-session (package dbus-bin)"
-    # The bus logs every service it starts on its standard error: into a file with that.
+    # The bus logs every service it starts on its standard error: into a file with that. A
+    # test stopped from outside passes the signal on to the run inside, which cleans up.
     E2E_INNER_ROOT=$E2E_ROOT dbus-run-session "${config[@]}" -- \
-        bash -c 'exec bash "$0" "$1" 2>&1' "$0" "$E2E_BIN" 2>"$E2E_ROOT/bus.log"
+        bash -c 'echo $$ >"$2/inner.pid"; exec bash "$0" "$1" 2>&1' "$0" "$E2E_BIN" "$E2E_ROOT" \
+        2>"$E2E_ROOT/bus.log" &
+    local bus=$!
+    trap 'kill -TERM "$(cat "$E2E_ROOT/inner.pid" 2>/dev/null)" 2>/dev/null; wait "$bus"; exit 143' \
+        TERM INT
+    wait "$bus"
     exit $?
 }
 
@@ -156,8 +158,11 @@ window_manager_running() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
+# start_tray [WIDTH]: a tray host as wide as its icons, or a panel WIDTH pixels wide.
 start_tray() {
-    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+    local width=(--widthtype request)
+    [ -n "${1:-}" ] && width=(--widthtype pixel --width "$1")
+    trayer --edge top --align right "${width[@]}" --height 24 --SetDockType true \
         --SetPartialStrut true --transparent false --tint 0x303030 >/dev/null 2>&1 &
     E2E_PIDS+=($!)
     wait_until 30 tray_running || abort "trayer did not start"
@@ -366,7 +371,7 @@ bus_name_owned() {
 start_kde_session() {
     local tool
     for tool in kwin_wayland wl-copy xmessage dbus-update-activation-environment \
-        "${E2E_FAKE_KEYS:-fake_keys}" "$E2E_PYTHON"; do
+        "$E2E_FAKE_KEYS" "$E2E_PYTHON"; do
         command -v "$tool" >/dev/null || abort "missing tool $tool (packages: kwin-wayland" \
             "wl-clipboard x11-utils dbus-bin python3-dbus; fake_keys is built with the tests)"
     done
@@ -388,36 +393,59 @@ start_kde_session() {
     # Asked for shortcuts before KWin owns this name, the bus would start a stand-alone
     # kglobalaccel that aborts.
     wait_until 60 bus_name_owned org.kde.kglobalaccel || abort "KWin's kglobalaccel did not start"
+    start_window_log
     e2e_log "KWin Wayland session, Xwayland on $DISPLAY"
 }
-fake_keys() { "${E2E_FAKE_KEYS:-fake_keys}" "$@"; }
+fake_keys() { "$E2E_FAKE_KEYS" "$@"; }
+# wayland_copy TEXT: puts TEXT on the Wayland clipboard (its owner runs until the next copy);
+# wayland_copy with no TEXT empties the clipboard.
+wayland_copy() {
+    clipboard_clear_owner
+    if (($# == 0)); then
+        wl-copy --clear 2>/dev/null
+        return
+    fi
+    wl-copy --foreground -- "$1" 2>/dev/null &
+    CLIP_PID=$!
+    E2E_PIDS+=($CLIP_PID)
+    wait_until 30 wayland_clipboard_holds "$1"
+}
+wayland_clipboard_holds() { [ "$(wl-paste --no-newline 2>/dev/null)" = "$1" ]; }
 kde_screenshot() { desktop screenshot "$E2E_SHOTS/$1.png"; }
 
-# The session's windows, one a line: caption|pid|active|x,y,WIDTHxHEIGHT (a KWin script prints
-# them into KWin's log).
-KWIN_QUERIES=0
-kwin_windows() {
-    local name=query$((KWIN_QUERIES += 1)) script=$E2E_ROOT/windows.js
-    cat >"$script" <<EOF
-for (const w of workspace.clientList())
-    print("$name|" + [w.caption, w.pid, w.active, w.x + "," + w.y + "," + w.width + "x" + w.height].join("|"));
-print("$name end");
+# KWin reports the windows that open, close and take the focus (a script prints them into its
+# log as "js: window|EVENT|ID|PID|WIDTHxHEIGHT"); its own list keeps closed windows until it
+# next paints, which nothing may ask for.
+start_window_log() {
+    cat >"$E2E_ROOT/windows.js" <<'EOF'
+const describe = w => [w.internalId, w.pid, w.width + "x" + w.height].join("|");
+workspace.clientAdded.connect(w => print("window|added|" + describe(w)));
+workspace.clientRemoved.connect(w => print("window|removed|" + describe(w)));
+workspace.clientActivated.connect(w => print("window|active|" + (w ? describe(w) : "none")));
 EOF
-    kwin_scripting loadScript "string:$script" "string:$name" && kwin_scripting start &&
-        wait_until 10 grep -q "js: $name end" "$E2E_ROOT/kwin.log"
-    kwin_scripting unloadScript "string:$name"
-    grep -a "js: $name|" "$E2E_ROOT/kwin.log" | cut -d'|' -f2-
-}
-kwin_scripting() {
-    local method=$1
-    shift
     dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
-        "org.kde.kwin.Scripting.$method" "$@" >/dev/null
+        org.kde.kwin.Scripting.loadScript "string:$E2E_ROOT/windows.js" string:windows \
+        >/dev/null &&
+        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
+            org.kde.kwin.Scripting.start >/dev/null || abort "KWin did not take the window log"
 }
-# The program's windows in the Wayland session: the popover (300 x 400) or any other (dialog).
+window_events() { grep -a '^js: window|' "$E2E_ROOT/kwin.log" | cut -d'|' -f2-; }
+# wayland_windows KIND: the program's open windows of KIND, one ID a line: the popover
+# (300 x 400) or a dialog (any other but the one-pixel window that takes the clipboard).
 wayland_windows() {
-    kwin_windows | awk -F'|' -v pid="$APP_PID" -v kind="$1" \
-        '$2 == pid && (($4 ~ /300x400$/) == (kind == "popover"))'
+    window_events | awk -F'|' -v pid="$APP_PID" -v kind="$1" '
+        $1 == "added" && $3 == pid && $4 != "1x1" && (($4 == "300x400") == (kind == "popover")) {
+            open[$2] = 1
+        }
+        $1 == "removed" { delete open[$2] }
+        END { for (id in open) print id }'
 }
 wayland_shown() { [ -n "$(wayland_windows "$1")" ]; }
 wayland_not_shown() { [ -z "$(wayland_windows "$1")" ]; }
+wayland_focused() {
+    local active
+    active=$(window_events | grep '^active|' | tail -n1 | cut -d'|' -f2)
+    wayland_windows "$1" | grep -qxF -- "$active"
+}
+# keys_to_wayland_dialog EVDEV-CODE...: presses the keys once the program's dialog has the focus.
+keys_to_wayland_dialog() { wait_until 30 wayland_focused dialog && fake_keys "$@"; }
