@@ -5,6 +5,7 @@
 
 #include "platform/null_backends.h"
 #include "platform/statusnotifier/status_notifier_host_monitor.h"
+#include "platform/wayland/focus_clipboard_access.h"
 #include "platform/x11/x11_hotkey_backend.h"
 #include "platform/x11/x11_raw_button_backend.h"
 #include "platform/x11/x11_session.h"
@@ -56,10 +57,17 @@ std::unique_ptr<HotkeyBackend> makeHotkeyBackend() {
 }
 
 std::unique_ptr<MouseBackend> makeMouseBackend() {
-    if (isX11Session()) {
+    if (isX11Session() && !isWaylandSession()) {
         return std::make_unique<X11RawButtonBackend>();
     }
     return makeNullMouseBackend();
+}
+
+std::unique_ptr<ClipboardAccess> makeClipboardAccess() {
+    if (isWaylandSession()) {
+        return std::make_unique<FocusClipboardAccess>();
+    }
+    return makeNullClipboardAccess();
 }
 
 std::unique_ptr<TrayHostMonitor> makeTrayHostMonitor() {

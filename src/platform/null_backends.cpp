@@ -17,7 +17,16 @@ class NullMouseBackend : public MouseBackend {
     void stop() override {}
 };
 
+class NullClipboardAccess : public ClipboardAccess {
+  public:
+    void prepare() override {}
+};
+
 }  // namespace
+
+std::unique_ptr<ClipboardAccess> makeNullClipboardAccess() {
+    return std::make_unique<NullClipboardAccess>();
+}
 
 std::unique_ptr<HotkeyBackend> makeNullHotkeyBackend() {
     return std::make_unique<NullHotkeyBackend>();

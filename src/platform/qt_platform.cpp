@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/alert_dialog.h"
+#include "platform/backend_loader.h"
 #include "platform/paths.h"
 
 namespace codalume {
@@ -57,12 +58,20 @@ void addMessageRow(QFileDialog &dialog, const QString &message) {
 
 }  // namespace
 
+QtPlatform::QtPlatform() = default;
+
+QtPlatform::~QtPlatform() = default;
+
 int QtPlatform::runAlert(const Alert &alert) {
     AlertDialog dialog(alert);
     return dialog.run();
 }
 
 std::optional<QString> QtPlatform::clipboardText() {
+    if (!clipboardAccess_) {
+        clipboardAccess_ = makeClipboardAccess();  // the session is known once Qt runs
+    }
+    clipboardAccess_->prepare();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (data == nullptr || !data->hasText()) {
         return std::nullopt;

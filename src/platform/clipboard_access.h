@@ -1,0 +1,13 @@
+#pragma once
+
+namespace codalume {
+
+// Access to the clipboard where the desktop limits it. `prepare` runs right before a capture
+// reads the clipboard and makes the read see what the user copied last.
+class ClipboardAccess {
+  public:
+    virtual ~ClipboardAccess() = default;
+    virtual void prepare() = 0;
+};
+
+}  // namespace codalume
