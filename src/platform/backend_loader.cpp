@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/null_backends.h"
+#include "platform/portal/portal_hotkey_backend.h"
 #include "platform/statusnotifier/status_notifier_host_monitor.h"
 #include "platform/wayland/focus_clipboard_access.h"
 #include "platform/x11/x11_hotkey_backend.h"
@@ -50,6 +51,9 @@ class AnyTrayHostMonitor : public TrayHostMonitor {
 }  // namespace
 
 std::unique_ptr<HotkeyBackend> makeHotkeyBackend() {
+    if (isWaylandSession()) {
+        return std::make_unique<PortalHotkeyBackend>();
+    }
     if (isX11Session()) {
         return std::make_unique<X11HotkeyBackend>();
     }

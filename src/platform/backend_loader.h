@@ -11,8 +11,8 @@ namespace codalume {
 
 // The backends the running session supports, chosen at run time; the only place that names a
 // backend. X11 sessions: key grabs, XInput2 raw button presses, XEmbed trays. Wayland sessions
-// (Qt on wayland, or on xcb under Xwayland): no global mouse presses, a clipboard read with the
-// focus. Everywhere: StatusNotifier trays.
+// (Qt on wayland, or on xcb under Xwayland): the desktop portal's GlobalShortcuts, no global
+// mouse presses, a clipboard read with the focus. Everywhere: StatusNotifier trays.
 std::unique_ptr<HotkeyBackend> makeHotkeyBackend();
 std::unique_ptr<MouseBackend> makeMouseBackend();
 std::unique_ptr<ClipboardAccess> makeClipboardAccess();
