@@ -58,8 +58,10 @@ void FocusClipboardAccess::prepare() {
     loop.exec();
     qCDebug(lcClipboard) << "clipboard read after" << clock.elapsed() << "ms, focus"
                          << (QGuiApplication::focusWindow() != nullptr);
-    window_->hide();
     waiting_ = false;
+    // The reads that follow run before the event loop does; they need the focus still (Qt on
+    // xcb: KWin withdraws the clipboard from X11 once no X11 window is active).
+    QMetaObject::invokeMethod(window_.get(), &QWidget::hide, Qt::QueuedConnection);
 }
 
 }  // namespace codalume
