@@ -19,7 +19,7 @@ class NullMouseBackend : public MouseBackend {
 
 class NullClipboardAccess : public ClipboardAccess {
   public:
-    void prepare() override {}
+    bool prepare() override { return true; }
 };
 
 }  // namespace

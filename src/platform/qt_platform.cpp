@@ -71,9 +71,10 @@ std::optional<QString> QtPlatform::clipboardText() {
     if (!clipboardAccess_) {
         clipboardAccess_ = makeClipboardAccess();  // the session is known once Qt runs
     }
-    clipboardAccess_->prepare();
+    // Unreadable: nothing rather than what an earlier focus left behind.
+    clipboardReadable_ = clipboardAccess_->prepare();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (data == nullptr || !data->hasText()) {
+    if (!clipboardReadable_ || data == nullptr || !data->hasText()) {
         return std::nullopt;
     }
     return data->text();
@@ -81,7 +82,7 @@ std::optional<QString> QtPlatform::clipboardText() {
 
 std::optional<QImage> QtPlatform::clipboardImage() {
     const QMimeData *data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (data == nullptr || !data->hasImage()) {
+    if (!clipboardReadable_ || data == nullptr || !data->hasImage()) {
         return std::nullopt;
     }
     QImage image = qvariant_cast<QImage>(data->imageData());

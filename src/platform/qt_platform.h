@@ -18,7 +18,8 @@ class QtPlatform : public Platform {
     int runAlert(const Alert &alert) override;
 
     // Prepared for reading where the desktop requires it (Wayland); clipboardImage, which a
-    // capture asks only right after the text, reads what that preparation brought.
+    // capture asks only right after the text, reads what that preparation brought, and both
+    // answer nothing when it failed.
     std::optional<QString> clipboardText() override;
     std::optional<QImage> clipboardImage() override;
     void clearClipboard() override;
@@ -42,6 +43,7 @@ class QtPlatform : public Platform {
 
   private:
     std::unique_ptr<ClipboardAccess> clipboardAccess_;
+    bool clipboardReadable_ = true;
 };
 
 // The file manager's D-Bus call names the file by URL; a folder is opened when no file

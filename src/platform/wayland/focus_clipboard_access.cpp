@@ -24,10 +24,13 @@ FocusClipboardAccess::FocusClipboardAccess(int limit) : limit_(limit) {}
 
 FocusClipboardAccess::~FocusClipboardAccess() = default;
 
-void FocusClipboardAccess::prepare() {
+bool FocusClipboardAccess::prepare() {
     // One of our windows has the focus: the clipboard is up to date already.
-    if (waiting_ || QGuiApplication::focusWindow() != nullptr) {
-        return;
+    if (QGuiApplication::focusWindow() != nullptr) {
+        return true;
+    }
+    if (waiting_) {
+        return false;
     }
     if (!window_) {
         // A plain window: KWin does not give the focus a second time to a utility window
@@ -38,15 +41,20 @@ void FocusClipboardAccess::prepare() {
         window_->resize(1, 1);
     }
     waiting_ = true;
+    bool arrived = false;  // the clipboard, or the focus that brings it
     QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, &loop,
-                     &QEventLoop::quit);
+                     [&loop, &arrived] {
+                         arrived = true;
+                         loop.quit();
+                     });
     QObject::connect(qGuiApp, &QGuiApplication::focusWindowChanged, &loop,
-                     [&limit](QWindow *window) {
+                     [&limit, &arrived](QWindow *window) {
                          if (window != nullptr) {
+                             arrived = true;
                              limit.start(afterFocusMs);
                          }
                      });
@@ -56,12 +64,12 @@ void FocusClipboardAccess::prepare() {
     window_->show();
     window_->activateWindow();
     loop.exec();
-    qCDebug(lcClipboard) << "clipboard read after" << clock.elapsed() << "ms, focus"
-                         << (QGuiApplication::focusWindow() != nullptr);
+    qCDebug(lcClipboard) << "clipboard after" << clock.elapsed() << "ms:" << arrived;
     waiting_ = false;
     // The reads that follow run before the event loop does; they need the focus still (Qt on
     // xcb: KWin withdraws the clipboard from X11 once no X11 window is active).
     QMetaObject::invokeMethod(window_.get(), &QWidget::hide, Qt::QueuedConnection);
+    return arrived;
 }
 
 }  // namespace codalume

@@ -13,12 +13,12 @@ namespace codalume {
 // pixel and transparent, takes the focus until the clipboard arrives, and gives it back once
 // the reads are done (at the next turn of the event loop). The wait ends early: at the
 // clipboard's arrival, shortly after the focus when the clipboard is empty, and after `limit`
-// milliseconds when the focus never comes.
+// milliseconds when the focus never comes (the clipboard then counts as unreadable).
 class FocusClipboardAccess : public ClipboardAccess {
   public:
     explicit FocusClipboardAccess(int limit = 1500);
     ~FocusClipboardAccess() override;
-    void prepare() override;
+    bool prepare() override;
 
   private:
     int limit_;
