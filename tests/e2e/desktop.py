@@ -4,7 +4,6 @@ and the clicks a panel sends to an item, and screenshots of a KWin Wayland sessi
   desktop.py watcher      own org.kde.StatusNotifierWatcher until killed
   desktop.py items        the registered items, one a line
   desktop.py activate     a plain click on the first item (Activate)
-  desktop.py context      a right click as hosts without menu support send it (ContextMenu)
   desktop.py menu         the item's menu labels in order ("-" for a separator)
   desktop.py click LABEL  clicks the menu entry LABEL through dbusmenu
   desktop.py screenshot FILE   the whole KWin screen as PNG
@@ -32,13 +31,7 @@ INTROSPECTION = f'''<node>
   <property name="IsStatusNotifierHostRegistered" type="b" access="read"/>
   <property name="ProtocolVersion" type="i" access="read"/>
   <signal name="StatusNotifierItemRegistered"><arg type="s"/></signal>
-  <signal name="StatusNotifierItemUnregistered"><arg type="s"/></signal>
   <signal name="StatusNotifierHostRegistered"/>
- </interface>
- <interface name="{PROPERTIES}">
-  <method name="Get"><arg type="s" direction="in"/><arg type="s" direction="in"/>
-   <arg type="v" direction="out"/></method>
-  <method name="GetAll"><arg type="s" direction="in"/><arg type="a{{sv}}" direction="out"/></method>
  </interface>
  <interface name="org.freedesktop.DBus.Introspectable">
   <method name="Introspect"><arg type="s" direction="out"/></method>
@@ -49,10 +42,7 @@ INTROSPECTION = f'''<node>
 class Watcher(dbus.service.Object):
     def __init__(self, bus):
         super().__init__(bus, WATCHER_PATH)
-        self.bus = bus
         self.items = []
-        bus.add_signal_receiver(self.owner_changed, 'NameOwnerChanged',
-                                'org.freedesktop.DBus')
 
     @dbus.service.method('org.freedesktop.DBus.Introspectable', out_signature='s')
     def Introspect(self):
@@ -64,7 +54,6 @@ class Watcher(dbus.service.Object):
         item = service if service.startswith(':') or '.' in service else sender + service
         if item not in self.items:
             self.items.append(item)
-            print('registered', item, flush=True)
             self.StatusNotifierItemRegistered(item)
 
     @dbus.service.method(WATCHER, in_signature='s')
@@ -74,18 +63,6 @@ class Watcher(dbus.service.Object):
     @dbus.service.signal(WATCHER, signature='s')
     def StatusNotifierItemRegistered(self, item):
         pass
-
-    @dbus.service.signal(WATCHER, signature='s')
-    def StatusNotifierItemUnregistered(self, item):
-        pass
-
-    def owner_changed(self, name, old, new):
-        if new:
-            return
-        for item in [i for i in self.items if i.split('/')[0] == name]:
-            self.items.remove(item)
-            print('unregistered', item, flush=True)
-            self.StatusNotifierItemUnregistered(item)
 
     def properties(self):
         return {'RegisteredStatusNotifierItems': dbus.Array(self.items, signature='s'),
@@ -108,7 +85,6 @@ def run_watcher():
     bus = dbus.SessionBus()
     watcher = Watcher(bus)
     name = dbus.service.BusName(WATCHER, bus)  # released when collected
-    print('watcher ready', flush=True)
     GLib.MainLoop().run()
     del watcher, name
 
@@ -157,9 +133,8 @@ def main():
         for item in watcher.Get(WATCHER, 'RegisteredStatusNotifierItems',
                                 dbus_interface=PROPERTIES):
             print(item)
-    elif command in ('activate', 'context'):
-        method = 'Activate' if command == 'activate' else 'ContextMenu'
-        getattr(first_item(bus), method)(dbus.Int32(0), dbus.Int32(0), dbus_interface=ITEM)
+    elif command == 'activate':
+        first_item(bus).Activate(dbus.Int32(0), dbus.Int32(0), dbus_interface=ITEM)
     elif command == 'menu':
         for _, label in menu_entries(bus)[1]:
             print(label)

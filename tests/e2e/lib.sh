@@ -345,7 +345,7 @@ click_menu_entry() {
 }
 
 # A StatusNotifier tray host (what KDE, XFCE and GNOME's AppIndicator panels run) and the
-# clicks it passes on, and KWin's screenshots: desktop items|activate|context|menu|click LABEL|
+# clicks it passes on, and KWin's screenshots: desktop items|activate|menu|click LABEL|
 # screenshot FILE (see desktop.py).
 desktop() { "$E2E_PYTHON" "$E2E_HERE/desktop.py" "$@"; }
 WATCHER_PID=
