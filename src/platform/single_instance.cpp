@@ -24,13 +24,14 @@ bool privateFolder(const struct stat &info) {
 
 }  // namespace
 
-RuntimeFolder runtimeFolder() {
+RuntimeFolder runtimeFolder(const QString &sharedTemporary) {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const bool fallback = runtime.isEmpty();
-    const QString path = fallback ? QStringLiteral("/tmp/codalume-%1").arg(::geteuid()) : runtime;
+    const QString path =
+        fallback ? QStringLiteral("%1/codalume-%2").arg(sharedTemporary).arg(::geteuid()) : runtime;
     const QByteArray native = QFile::encodeName(path);
-    // /tmp is shared: the folder is made private here, or an existing one must be ours already
-    // (lstat: a symbolic link someone else left there is not followed).
+    // In the shared folder (/tmp) ours is made private here, or an existing one must be ours
+    // already (lstat: a symbolic link someone else left there is not followed).
     if (fallback && ::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
         return {{}, QStringLiteral("cannot create %1: %2").arg(path, systemError())};
     }
