@@ -60,6 +60,37 @@ WriteResult writeNewFile(const QString &directory, const QString &fileName,
 std::optional<FileError> replaceFile(const QString &path, const FileContent &content);
 std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes);
 
+// The two steps of writeNewFile and replaceFile apart, so that the slow one can run on another
+// thread and the caller can still drop the file before it appears: write() fills a private
+// temporary file beside the file's place and flushes it to disk, place() puts it in place in
+// one step. A file that is not placed is removed (discard(), or at destruction), so a
+// cancelled or failed write leaves nothing behind.
+class PreparedFile {
+  public:
+    // A new file in `directory` named `fileName`, or its first free numbered variant.
+    static PreparedFile newFile(const QString &directory, const QString &fileName);
+    // `path` replaced (a symbolic link's target, keeping that file's permissions).
+    static PreparedFile replacing(const QString &path);
+
+    PreparedFile(PreparedFile &&other) noexcept;
+    PreparedFile &operator=(PreparedFile &&other) noexcept;
+    ~PreparedFile();
+
+    // Errors as writeNewFile's; nothing is left behind when it fails. Once only.
+    std::optional<FileError> write(const FileContent &content);
+    // After a successful write(): the path written, or the error.
+    WriteResult place();
+    void discard();
+
+  private:
+    PreparedFile(const QString &directory, const QString &fileName, const QString &target);
+
+    QString directory_;
+    QString fileName_;  // a new file's name
+    QString target_;    // the file to replace; empty for a new file
+    QByteArray temporary_;
+};
+
 std::optional<FileError> removeFile(const QString &path);
 
 }  // namespace codalume
