@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/long_render.h"
 #include "platform/paths.h"
 #include "platform/save_file.h"
 #include "render/code_image.h"
@@ -107,9 +108,15 @@ Input readInput(const QString &path) {
     return {text, {}};
 }
 
-// The PNG streamed into the file as it is painted, band by band.
-FileContent pngOf(const Picture &picture) {
-    return [&picture](QIODevice &out, QString *reason) { return writePng(picture, out, reason); };
+// The PNG streamed into the file as it is painted, band by band; an interruption stops it
+// between two bands.
+FileContent pngOf(const Picture &picture, TerminalProgress &progress) {
+    return [&picture, &progress](QIODevice &out, QString *reason) {
+        return writePng(picture, out, reason, [&progress](int done, int total) {
+            progress.update(done, total);
+            return !InterruptGuard::interrupted();
+        });
+    };
 }
 
 // Parses a command's arguments: the command word, then at most one input (default "-").
@@ -179,6 +186,7 @@ int runRender(const QStringList &arguments) {
         return fail(input.error);
     }
     QString error;
+    TerminalProgress progress;
     const QString preferencesPath = parser.value(preferencesOption);
     const std::optional<UserPreferences> preferences =
         preferencesPath.isEmpty() ? loadPreferences()
@@ -205,13 +213,24 @@ int runRender(const QStringList &arguments) {
     // A default name is claimed only as the finished file is put in place, so a file that
     // appeared there meanwhile is kept; --output names a file to replace.
     const Picture picture(*code);
-    std::optional<FileError> failure;
-    if (output.isEmpty()) {
-        const WriteResult written = writeNewFile(folder, fileName, pngOf(picture));
-        output = written.error ? folder + u'/' + fileName : written.path;
+    const bool named = !output.isEmpty();
+    PreparedFile file =
+        named ? PreparedFile::replacing(output) : PreparedFile::newFile(folder, fileName);
+    const InterruptGuard guard;
+    std::optional<FileError> failure = file.write(pngOf(picture, progress));
+    progress.clear();
+    if (InterruptGuard::interrupted()) {
+        file.discard();
+        guard.exitIfInterrupted();
+    }
+    if (!failure) {
+        const WriteResult written = file.place();
         failure = written.error;
-    } else {
-        failure = replaceFile(output, pngOf(picture));
+        output = named ? output : written.path;
+        guard.exitIfInterrupted();  // the finished file stays
+    }
+    if (!named && failure) {
+        output = folder + u'/' + fileName;
     }
     if (failure) {
         return fail(QStringLiteral("cannot write %1: %2").arg(output, failure->description));
