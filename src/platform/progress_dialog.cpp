@@ -61,11 +61,11 @@ ProgressDialog::ProgressDialog(const Progress &progress, QWidget *parent) : QDia
     outer->setContentsMargins(20, 18, 20, 16);
     outer->setSpacing(12);
 
-    label_ = new QLabel(progress.labelText, this);
-    label_->setTextFormat(Qt::PlainText);
-    label_->setWordWrap(true);
-    label_->setFixedWidth(windowContentWidth);
-    outer->addWidget(label_);
+    auto *label = new QLabel(progress.labelText, this);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setFixedWidth(windowContentWidth);
+    outer->addWidget(label);
 
     bar_ = new QProgressBar(this);
     bar_->setRange(0, 1);

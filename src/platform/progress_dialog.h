@@ -8,7 +8,6 @@
 
 #include "platform/platform.h"
 
-class QLabel;
 class QProgressBar;
 
 namespace codalume {
@@ -26,11 +25,7 @@ class ProgressDialog : public QDialog {
     // Hides the window for good and deletes it once control is back in the event loop.
     void dismiss();
 
-    QLabel *label() const { return label_; }
-    QProgressBar *bar() const { return bar_; }
-
   private:
-    QLabel *label_ = nullptr;
     QProgressBar *bar_ = nullptr;
     QTimer showTimer_;
 };
