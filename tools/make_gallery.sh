@@ -12,6 +12,7 @@ trap 'rm -rf "$prefs"' EXIT
 # name, sample, then the JSON members that differ from the defaults
 looks=(
   'swift-dark|hello.swift|'
+  'cpp-dark|ring_buffer.cpp|'
   'javascript-gradient-diagonal|server.js|"useGradientBackground":true,"backgroundColorR":0.16,"backgroundColorG":0.11,"backgroundColorB":0.36,"gradientEndColorR":0.05,"gradientEndColorG":0.42,"gradientEndColorB":0.55,"gradientDirection":"diagonal","authorName":"Lin Wei","email":"lin@example.org","blog":"lin.dev"'
   'python-light-author|fetch.py|"backgroundColorR":0.97,"backgroundColorG":0.96,"backgroundColorB":0.93,"authorName":"张伟","wechat":"zhangwei_dev","fontStyle":"JetBrains","fontSize":15'
   'html-gradient-horizontal|card.html|"useGradientBackground":true,"backgroundColorR":0.98,"backgroundColorG":0.85,"backgroundColorB":0.7,"gradientEndColorR":0.72,"gradientEndColorG":0.85,"gradientEndColorB":0.98,"gradientDirection":"horizontal"'
@@ -22,7 +23,7 @@ defaults='"showPreview":true,"fontSize":14,"fontStyle":"VSCode","fontColor":"#FF
 
 for look in "${looks[@]}"; do
     IFS='|' read -r name sample members <<<"$look"
-    python3 - "$defaults" "$members" >"$prefs/$name.json" <<'PY'
+    /usr/bin/python3 - "$defaults" "$members" >"$prefs/$name.json" <<'PY'
 import json, sys
 record = json.loads("{" + sys.argv[1] + "}")
 record.update(json.loads("{" + sys.argv[2] + "}") if sys.argv[2] else {})

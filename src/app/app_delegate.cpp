@@ -36,6 +36,7 @@ void AppDelegate::applicationDidFinishLaunching(StatusBarHooks hooks) {
     statusBarController_.reset();
     statusBarController_ =
         std::make_unique<StatusBarController>(platform_, popover_.get(), std::move(hooks));
+    statusBarController_->recentImages = content->recentImages();
 
     configureLaunchAtLogin(preferences.startAtLogin);
 }

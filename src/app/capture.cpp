@@ -90,7 +90,7 @@ void StatusBarController::createAndSaveImage(const QString &code, const QString 
             warningAlert(QStringLiteral("创建图片失败"), QStringLiteral("无法从代码创建图片")));
         return;
     }
-    saveImage(Picture(*picture));
+    saveImage(Picture(*picture), language);
 }
 
 }  // namespace codalume

@@ -1,5 +1,7 @@
+#include <QDateTime>
 #include <QFileInfo>
 #include <QPointer>
+#include <functional>
 #include <optional>
 
 #include "app/picture_encoding.h"
@@ -10,7 +12,7 @@ namespace codalume {
 
 namespace {
 
-const QString revealButton = QStringLiteral("在Finder中显示");
+const QString revealButton = QStringLiteral("在文件管理器中显示");
 const QString okButton = QStringLiteral("确定");
 const QString savedPrefix = QStringLiteral("图片已成功保存到 ");
 const QString diagnosticsPrefix = QStringLiteral("详细诊断信息:\n\n");
@@ -45,8 +47,13 @@ Alert makeAlert(AlertStyle style, const QString &message, const QString &informa
     return alert;
 }
 
+// Called with the path of every file written, before the user is told.
+using SavedHook = std::function<void(const QString &path)>;
+
 // "图片已保存" or "图片已保存到临时位置"; the first button shows the file.
-void announceSaved(Platform &platform, const QString &message, const QString &path) {
+void announceSaved(Platform &platform, const QString &message, const QString &path,
+                   const SavedHook &saved) {
+    saved(path);
     const Alert alert =
         makeAlert(AlertStyle::Informational, message, savedPrefix + path, {revealButton, okButton});
     if (platform.runAlert(alert) == firstButtonReturn) {
@@ -67,8 +74,9 @@ QString temporaryDirectoryProbe(const QString &temporaryDirectory) {
 
 class DownloadsSave {
   public:
-    DownloadsSave(Platform &platform, const Picture &picture, const QString &fileName)
-        : platform_(platform), picture_(picture), fileName_(fileName) {}
+    DownloadsSave(Platform &platform, const Picture &picture, const QString &fileName,
+                  SavedHook saved)
+        : platform_(platform), picture_(picture), fileName_(fileName), saved_(std::move(saved)) {}
 
     void run() {
         const QString folder = platform_.downloadsDirectory();
@@ -101,7 +109,7 @@ class DownloadsSave {
             return;
         }
         diagnostics_.add(QStringLiteral("文件写入成功"));
-        announceSaved(platform_, QStringLiteral("图片已保存"), written.path);
+        announceSaved(platform_, QStringLiteral("图片已保存"), written.path, saved_);
     }
 
   private:
@@ -137,7 +145,8 @@ class DownloadsSave {
         if (png.converted) {
             const WriteResult written = png.place();
             if (!written.error) {
-                announceSaved(platform_, QStringLiteral("图片已保存到临时位置"), written.path);
+                announceSaved(platform_, QStringLiteral("图片已保存到临时位置"), written.path,
+                              saved_);
                 return;
             }
         }
@@ -151,12 +160,14 @@ class DownloadsSave {
     Platform &platform_;
     const Picture &picture_;
     const QString fileName_;
+    const SavedHook saved_;
     Diagnostics diagnostics_;
 };
 
 // The save panel's answer: the user chose `path` (an existing file there was confirmed by the
 // panel, so it is replaced).
-void saveToChosenPath(Platform &platform, const Picture &picture, const QString &path) {
+void saveToChosenPath(Platform &platform, const Picture &picture, const QString &path,
+                      const SavedHook &saved) {
     Diagnostics diagnostics;
     diagnostics.add(QStringLiteral("保存路径: ") + path);
     EncodedPicture png = encodeInBackground(platform, picture, PreparedFile::replacing(path),
@@ -177,15 +188,22 @@ void saveToChosenPath(Platform &platform, const Picture &picture, const QString 
         return;
     }
     diagnostics.add(QStringLiteral("文件写入成功"));
-    announceSaved(platform, QStringLiteral("图片已保存"), path);
+    announceSaved(platform, QStringLiteral("图片已保存"), path, saved);
 }
 
 }  // namespace
 
-void StatusBarController::saveImage(const Picture &picture) {
+void StatusBarController::saveImage(const Picture &picture, const QString &language) {
     const QString fileName = pictureFileName(platform_.currentTime());
+    QPointer<StatusBarController> self(this);
+    const SavedHook saved = [self, language](const QString &path) {
+        if (self && self->recentImages) {
+            const auto now = static_cast<qint64>(self->platform().currentTime() * 1000.0);
+            self->recentImages->addSaved(path, language, QDateTime::fromMSecsSinceEpoch(now));
+        }
+    };
     if (userPreferences.saveToDownloads) {
-        DownloadsSave(platform_, picture, fileName).run();
+        DownloadsSave(platform_, picture, fileName, saved).run();
         return;
     }
     SavePanelOptions options;
@@ -195,12 +213,11 @@ void StatusBarController::saveImage(const Picture &picture) {
     options.pngOnly = true;
     options.canCreateDirectories = true;
     // Each panel keeps its own picture; the controller may be gone when the panel closes.
-    QPointer<StatusBarController> self(this);
-    platform_.beginSavePanel(options, [self, picture](int response, const QString &path) {
+    platform_.beginSavePanel(options, [self, picture, saved](int response, const QString &path) {
         if (self.isNull() || response != modalResponseOK || path.isEmpty()) {
             return;
         }
-        saveToChosenPath(self->platform(), picture, path);
+        saveToChosenPath(self->platform(), picture, path, saved);
     });
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include "app/status_bar_tray.h"
 #include "platform/platform.h"
 #include "render/picture.h"
 #include "render/user_preferences.h"
+#include "views/recent_image.h"
 
 namespace codalume {
 
@@ -14,7 +16,7 @@ namespace codalume {
 // saving against the desktop services of `platform`.
 class StatusBarController : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit StatusBarController(Platform &platform, QObject *parent = nullptr);
 
     // The tray program's controller: installs the tray icon with its menu, shows and hides
@@ -33,17 +35,20 @@ public:
 
     // The settings in force, loaded at creation; capture and saving read them at each call.
     UserPreferences userPreferences;
+    // Told of every picture saved, whichever route wrote it (the popover's recent list).
+    QPointer<RecentImagesModel> recentImages;
 
     Platform &platform() const { return platform_; }
 
-public slots:
+  public slots:
     // The capture command: clipboard text becomes a code picture (previewed when
     // showPreview), a clipboard image is offered for saving unchanged. `sender` is ignored.
     void getClipboardContent(QObject *sender = nullptr);
     // Renders the code and saves the picture, or says that no picture could be made.
     void createAndSaveImage(const QString &code, const QString &language);
     // Writes the picture as PNG into Downloads or where a save panel says, and tells the user.
-    void saveImage(const Picture &picture);
+    // `language` is the code's, for the recent list; empty for a clipboard image.
+    void saveImage(const Picture &picture, const QString &language = QString());
 
     // Opens the settings dialog on `userPreferences`.
     void showSettings(QObject *sender = nullptr);
@@ -55,13 +60,13 @@ public slots:
     void showPopover();
     void setupMenu();
 
-public:
+  public:
     // statusBarButtonClicked with the modifier keys that are held.
     void handleStatusItemClick(Qt::KeyboardModifiers held);
     // Closes the popover and stops the outside-click monitor.
     void closePopover();
 
-private:
+  private:
     Platform &platform_;
     StatusBarTray *tray_ = nullptr;
 };

@@ -90,7 +90,7 @@ void StatusBarController::setupMenu() {
     }
     auto menu = std::make_unique<QMenu>();
     QPointer<StatusBarController> self(this);
-    menu->addAction(QStringLiteral("获取剪贴板 (⌘⇧C)"), this, [self] {
+    menu->addAction(QStringLiteral("获取剪贴板 (Super+Shift+C)"), this, [self] {
         if (self) {
             self->getClipboardContent(nullptr);
         }

@@ -1,5 +1,7 @@
 #include "cli/cli.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QFile>
@@ -119,6 +121,26 @@ FileContent pngOf(const Picture &picture, TerminalProgress &progress) {
     };
 }
 
+// One of the twelve language names, whatever its capitals; nothing for any other name.
+std::optional<QString> languageNamed(const QString &name) {
+    for (const QString &known : languageNames()) {
+        if (known.compare(name, Qt::CaseInsensitive) == 0) {
+            return known;
+        }
+    }
+    return std::nullopt;
+}
+
+// Whether `path` names the file standard output already writes to (/dev/stdout, or the file
+// a shell redirected it to): that output then goes there as with "-o -".
+bool isStandardOutput(const QString &path) {
+    struct stat named {};
+    struct stat out {};
+    return path == u"-" || (::stat(QFile::encodeName(path).constData(), &named) == 0 &&
+                            ::fstat(STDOUT_FILENO, &out) == 0 && named.st_dev == out.st_dev &&
+                            named.st_ino == out.st_ino);
+}
+
 // Parses a command's arguments: the command word, then at most one input (default "-").
 // Returns an exit status when the run ends here (help shown, wrong usage).
 std::optional<int> parseCommand(QCommandLineParser &parser, const QStringList &arguments,
@@ -152,12 +174,14 @@ int runRender(const QStringList &arguments) {
     parser.addHelpOption();
     const QCommandLineOption outputOption(
         {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Write the PNG to <file> (default: a new code_image_<seconds>.png in the "
-                       "Downloads folder)."),
+        QStringLiteral("Write the PNG to <file>, or to standard output with - (default: a new "
+                       "code_image_<seconds>.png in the Downloads folder)."),
         QStringLiteral("file"));
     const QCommandLineOption languageOption(
         QStringLiteral("language"),
-        QStringLiteral("Highlight as <name> instead of detecting the language."),
+        QStringLiteral("Highlight as <name> (%1; any capitals) instead of detecting the "
+                       "language.")
+            .arg(languageNames().join(QStringLiteral(", "))),
         QStringLiteral("name"));
     const QCommandLineOption scaleOption(
         QStringLiteral("scale"), QStringLiteral("Device pixels per point (default 2)."),
@@ -166,7 +190,11 @@ int runRender(const QStringList &arguments) {
         QStringLiteral("preferences"),
         QStringLiteral("Use the settings in <file> instead of ~/.codalume_prefs.json."),
         QStringLiteral("file"));
-    parser.addOptions({outputOption, languageOption, scaleOption, preferencesOption});
+    const QCommandLineOption verboseOption(
+        {QStringLiteral("v"), QStringLiteral("verbose")},
+        QStringLiteral("Print the trace lines on standard error."));
+    parser.addOptions(
+        {outputOption, languageOption, scaleOption, preferencesOption, verboseOption});
     QString inputPath;
     if (const std::optional<int> done = parseCommand(parser, arguments, &inputPath)) {
         return *done;
@@ -180,6 +208,14 @@ int runRender(const QStringList &arguments) {
     if (parser.isSet(outputOption) && parser.value(outputOption).isEmpty()) {
         return usageError(QStringLiteral("--output wants a file name"));
     }
+    const std::optional<QString> chosenLanguage =
+        parser.isSet(languageOption) ? languageNamed(parser.value(languageOption)) : std::nullopt;
+    if (parser.isSet(languageOption) && !chosenLanguage) {
+        return usageError(
+            QStringLiteral("--language wants one of %1, not '%2'")
+                .arg(languageNames().join(QStringLiteral(", ")), parser.value(languageOption)));
+    }
+    setTraceEnabled(parser.isSet(verboseOption));
 
     const Input input = readInput(inputPath);
     if (!input.error.isEmpty()) {
@@ -194,8 +230,7 @@ int runRender(const QStringList &arguments) {
     if (!preferences) {
         return fail(error);
     }
-    const QString language = parser.isSet(languageOption) ? parser.value(languageOption)
-                                                          : detectLanguage(input.text);
+    const QString language = chosenLanguage.value_or(detectLanguage(input.text));
 
     // The folder is settled first, so a missing folder fails before any rendering.
     QString output = parser.value(outputOption);
@@ -211,27 +246,29 @@ int runRender(const QStringList &arguments) {
     }
 
     // A default name is claimed only as the finished file is put in place, so a file that
-    // appeared there meanwhile is kept; --output names a file to replace.
+    // appeared there meanwhile is kept; --output names a file to replace. An interruption
+    // stops the encoder, whose temporary file then goes; a file that was already finished
+    // stays.
     const Picture picture(*code);
-    const bool named = !output.isEmpty();
-    PreparedFile file =
-        named ? PreparedFile::replacing(output) : PreparedFile::newFile(folder, fileName);
     const InterruptGuard guard;
-    std::optional<FileError> failure = file.write(pngOf(picture, progress));
-    progress.clear();
-    if (InterruptGuard::interrupted()) {
-        file.discard();
-        guard.exitIfInterrupted();
-    }
-    if (!failure) {
-        const WriteResult written = file.place();
+    std::optional<FileError> failure;
+    if (output.isEmpty()) {
+        const WriteResult written = writeNewFile(folder, fileName, pngOf(picture, progress));
+        output = written.error ? folder + u'/' + fileName : written.path;
         failure = written.error;
-        output = named ? output : written.path;
-        guard.exitIfInterrupted();  // the finished file stays
+    } else if (isStandardOutput(output)) {
+        // Standard output carries the picture itself, so no path follows it.
+        failure = writeToDescriptor(STDOUT_FILENO, pngOf(picture, progress));
+        if (!failure) {
+            guard.exitIfInterrupted();
+            return exitSuccess;
+        }
+        output = output == u"-" ? QStringLiteral("standard output") : output;
+    } else {
+        failure = replaceFile(output, pngOf(picture, progress));
     }
-    if (!named && failure) {
-        output = folder + u'/' + fileName;
-    }
+    progress.clear();
+    guard.exitIfInterrupted();
     if (failure) {
         return fail(QStringLiteral("cannot write %1: %2").arg(output, failure->description));
     }
@@ -261,9 +298,10 @@ QString mainHelp() {
         "Turns code into a highlighted PNG picture. Without a command, starts the tray program.\n"
         "\n"
         "Commands:\n"
-        "  render [FILE|-] [-o OUT.png] [--language NAME] [--scale N] [--preferences FILE]\n"
-        "                  Render the code (standard input by default) and print the path of\n"
-        "                  the PNG written. Trace lines go to standard error.\n"
+        "  render [FILE|-] [-o OUT.png|-] [--language NAME] [--scale N] [--preferences FILE]\n"
+        "         [-v]     Render the code (standard input by default) and print the path of\n"
+        "                  the PNG written (-o - writes the PNG to standard output). With -v\n"
+        "                  (--verbose), trace lines go to standard error.\n"
         "  detect [FILE|-] Print the language name of the code.\n"
         "\n"
         "Options:\n"

@@ -108,7 +108,7 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent) : QDialog(parent) 
     auto *buttonRow = new QHBoxLayout;
     buttonRow->addStretch(1);
     const QStringList titles =
-        alert.buttons.isEmpty() ? QStringList{QStringLiteral("OK")} : alert.buttons;
+        alert.buttons.isEmpty() ? QStringList{QStringLiteral("确定")} : alert.buttons;
     for (int index = 0; index < titles.size(); ++index) {
         auto *button = new QPushButton(titles[index], this);
         button->setAutoDefault(false);

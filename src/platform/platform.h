@@ -37,7 +37,7 @@ struct Alert {
     // Window growth beyond the natural size (the settings form asks for a wider, taller window).
     int windowExtraWidth = 0;
     int windowExtraHeight = 0;
-    QStringList buttons;  // in order; the first is the default. None: one "OK" button
+    QStringList buttons;  // in order; the first is the default. None: one "确定" button
 };
 
 struct SavePanelOptions {

@@ -234,7 +234,8 @@ PreparedFile::PreparedFile(PreparedFile &&other) noexcept
     : directory_(std::move(other.directory_)),
       fileName_(std::move(other.fileName_)),
       target_(std::move(other.target_)),
-      temporary_(std::exchange(other.temporary_, QByteArray())) {}
+      temporary_(std::exchange(other.temporary_, QByteArray())),
+      writtenInto_(std::exchange(other.writtenInto_, false)) {}
 
 PreparedFile &PreparedFile::operator=(PreparedFile &&other) noexcept {
     if (this != &other) {
@@ -243,6 +244,7 @@ PreparedFile &PreparedFile::operator=(PreparedFile &&other) noexcept {
         fileName_ = std::move(other.fileName_);
         target_ = std::move(other.target_);
         temporary_ = std::exchange(other.temporary_, QByteArray());
+        writtenInto_ = std::exchange(other.writtenInto_, false);
     }
     return *this;
 }
@@ -253,6 +255,28 @@ PreparedFile::~PreparedFile() {
 
 std::optional<FileError> PreparedFile::write(const FileContent &content) {
     discard();
+    writtenInto_ = false;
+    // A device node or a pipe is a place to write into: renaming a file over it would destroy
+    // it (as root, /dev/full or /dev/null itself).
+    struct stat node {};
+    if (!target_.isEmpty() && ::stat(nativePath(target_).constData(), &node) == 0 &&
+        !S_ISREG(node.st_mode) && !S_ISDIR(node.st_mode)) {
+        if (!S_ISCHR(node.st_mode) && !S_ISFIFO(node.st_mode)) {
+            FileError refused = posixError(EINVAL);
+            refused.description = QStringLiteral("it is a block device or socket, not a file");
+            return refused;
+        }
+        const int fd = ::open(nativePath(target_).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            return posixError(errno);
+        }
+        std::optional<FileError> error = writeToDescriptor(fd, content);
+        if (::close(fd) != 0 && !error) {
+            error = posixError(errno);
+        }
+        writtenInto_ = !error;
+        return error;
+    }
     mode_t mode = 0666 & ~currentUmask();
     struct stat existing {};
     if (!target_.isEmpty() && ::stat(nativePath(target_).constData(), &existing) == 0 &&
@@ -263,6 +287,9 @@ std::optional<FileError> PreparedFile::write(const FileContent &content) {
 }
 
 WriteResult PreparedFile::place() {
+    if (std::exchange(writtenInto_, false)) {
+        return {target_, std::nullopt};
+    }
     if (temporary_.isEmpty()) {
         return {QString(), posixError(ENOENT)};
     }
@@ -308,6 +335,15 @@ WriteResult writeNewFile(const QString &directory, const QString &fileName,
 WriteResult writeNewFile(const QString &directory, const QString &fileName,
                          const QByteArray &bytes) {
     return writeNewFile(directory, fileName, contentOf(bytes));
+}
+
+std::optional<FileError> writeToDescriptor(int fd, const FileContent &content) {
+    DescriptorDevice device(fd);
+    QString reason;
+    if (!content(device, &reason)) {
+        return contentFailure(device.errorNumber(), reason);
+    }
+    return std::nullopt;
 }
 
 std::optional<FileError> replaceFile(const QString &path, const FileContent &content) {

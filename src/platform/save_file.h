@@ -56,9 +56,15 @@ WriteResult writeNewFile(const QString &directory, const QString &fileName,
                          const QByteArray &bytes);
 
 // Writes the content to `path`, replacing what is there in one step (through a temporary file
-// in the same directory; a symbolic link is followed and its target replaced).
+// in the same directory; a symbolic link is followed and its target replaced). A character
+// device or FIFO at the path (/dev/stdout, /dev/null, a named pipe) is written into instead
+// and never replaced; a block device or socket is refused.
 std::optional<FileError> replaceFile(const QString &path, const FileContent &content);
 std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes);
+
+// Streams the content into a descriptor that is open for writing (standard output, a
+// device, a pipe). What was written before a failure stays written.
+std::optional<FileError> writeToDescriptor(int fd, const FileContent &content);
 
 // The two steps of writeNewFile and replaceFile apart, so that the slow one can run on another
 // thread and the caller can still drop the file before it appears: write() fills a private
@@ -69,7 +75,8 @@ class PreparedFile {
   public:
     // A new file in `directory` named `fileName`, or its first free numbered variant.
     static PreparedFile newFile(const QString &directory, const QString &fileName);
-    // `path` replaced (a symbolic link's target, keeping that file's permissions).
+    // `path` replaced (a symbolic link's target, keeping that file's permissions). A device
+    // node or FIFO there is written into instead, as by replaceFile.
     static PreparedFile replacing(const QString &path);
 
     PreparedFile(PreparedFile &&other) noexcept;
@@ -89,6 +96,7 @@ class PreparedFile {
     QString fileName_;  // a new file's name
     QString target_;    // the file to replace; empty for a new file
     QByteArray temporary_;
+    bool writtenInto_ = false;  // the target is a device or FIFO that took the content
 };
 
 std::optional<FileError> removeFile(const QString &path);

@@ -43,6 +43,36 @@ QColor opaqueColor(double red, double green, double blue) {
                             static_cast<float>(clampComponent(blue)));
 }
 
+// Relative luminance of an sRGB colour (WCAG 2).
+double relativeLuminance(const QColor &color) {
+    const auto linear = [](double channel) {
+        return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) +
+           0.0722 * linear(color.blueF());
+}
+
+double contrastRatio(const QColor &a, const QColor &b) {
+    const double first = relativeLuminance(a);
+    const double second = relativeLuminance(b);
+    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+}
+
+// Below this ratio (WCAG's floor for large text) the base colour cannot be read on the card.
+constexpr double kReadableContrast = 3.0;
+
+// The highlighter's base colour is meant for light cards: black or dark gray code on the dark
+// default card would all but vanish. There the characters no rule paints take the contrast
+// colour instead, as the label does; the rule colours stay.
+void makeBaseColorReadable(AttributedText &code, const QString &language, const QColor &background,
+                           const QColor &contrast) {
+    const QColor base = baseColor(language);
+    if (contrastRatio(base, background) >= kReadableContrast) {
+        return;
+    }
+    std::replace(code.colors.begin(), code.colors.end(), base.rgba(), contrast.rgba());
+}
+
 QString familyFor(const QString &fontStyle) {
     if (fontStyle == QStringLiteral("JetBrains")) {
         return QStringLiteral("JetBrains Mono");
@@ -290,17 +320,21 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
     }
     data->size = QSizeF(width, height);
 
-    data->code = highlightSyntax(code, language);
-    data->codeOrigin = QPointF(kSideRoom, kRoomAboveCode);
-
     data->background = opaqueColor(preferences.backgroundColorR, preferences.backgroundColorG,
                                    preferences.backgroundColorB);
     data->gradient = preferences.useGradientBackground;
     data->gradientEnd = opaqueColor(preferences.gradientEndColorR, preferences.gradientEndColorG,
                                     preferences.gradientEndColorB);
     data->gradientLine = gradientLineFor(preferences.gradientDirection, data->size);
-    data->decoration = contrastColor(preferences.backgroundColorR, preferences.backgroundColorG,
-                                     preferences.backgroundColorB);
+    // From the colour actually filled, so a hand-edited component outside 0..1 cannot put
+    // white decoration on a light card.
+    data->decoration = contrastColor(clampComponent(preferences.backgroundColorR),
+                                     clampComponent(preferences.backgroundColorG),
+                                     clampComponent(preferences.backgroundColorB));
+
+    data->code = highlightSyntax(code, language);
+    makeBaseColorReadable(data->code, language, data->background, data->decoration);
+    data->codeOrigin = QPointF(kSideRoom, kRoomAboveCode);
 
     data->label = QStringLiteral("Language: ") + language;
     data->labelFont = decorationFont(kDecorationScale * fontSize, true);

@@ -202,9 +202,13 @@ void applyPattern(AttributedText &text, const QString &pattern, QRgb rgb) {
 
 }  // namespace
 
+QColor baseColor(const QString &language) {
+    return language == QStringLiteral("Text") ? QColor(Qt::black) : darkGray();
+}
+
 AttributedText highlightSyntax(const QString &code, const QString &language) {
-    const QColor base = language == QStringLiteral("Text") ? QColor(Qt::black) : darkGray();
-    AttributedText text{code, std::vector<QRgb>(static_cast<size_t>(code.size()), base.rgba())};
+    AttributedText text{
+        code, std::vector<QRgb>(static_cast<size_t>(code.size()), baseColor(language).rgba())};
     for (const HighlightRule &rule : rulesFor(language)) {
         applyHighlightRule(text, rule.patterns, rule.color);
     }

@@ -14,8 +14,11 @@ struct AttributedText {
     std::vector<QRgb> colors;  // colors.size() == text.size()
 };
 
+// The colour of characters no rule paints: black for "Text", dark gray for any other name.
+QColor baseColor(const QString &language);
+
 // Colours the text with the fixed rules of the language's group; unknown names get the base
-// colour only ("Text" black, anything else dark gray).
+// colour only.
 AttributedText highlightSyntax(const QString &code, const QString &language);
 
 // Paints every match of each pattern (ICU syntax, "^"/"$" match at line ends) with the colour.

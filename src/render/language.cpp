@@ -60,6 +60,19 @@ const std::array<LanguageTest, 25> kTests{{
 
 }  // namespace
 
+const QStringList &languageNames() {
+    static const QStringList names = [] {
+        QStringList list;
+        for (const LanguageTest &test : kTests) {
+            if (const QString name = QString::fromUtf16(test.language); !list.contains(name)) {
+                list << name;
+            }
+        }
+        return list << QStringLiteral("Text");
+    }();
+    return names;
+}
+
 QString detectLanguage(const QString &code) {
     for (const LanguageTest &test : kTests) {
         if (holds(code, test)) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace codalume {
 
@@ -8,5 +9,8 @@ namespace codalume {
 // "Swift", "Python", "JavaScript", "Java", "C#", "Go", "Rust", "HTML", "XML", "JSON", "PHP",
 // "Text".
 QString detectLanguage(const QString &code);
+
+// The twelve names detectLanguage gives, in that order.
+const QStringList &languageNames();
 
 }  // namespace codalume

@@ -8,11 +8,21 @@ namespace codalume {
 
 namespace {
 bool toStandardError = false;
+bool traceOn = true;
 }  // namespace
 
-void setTraceToStandardError(bool enabled) { toStandardError = enabled; }
+void setTraceToStandardError(bool enabled) {
+    toStandardError = enabled;
+}
+
+void setTraceEnabled(bool enabled) {
+    traceOn = enabled;
+}
 
 void trace(const QString &line) {
+    if (!traceOn) {
+        return;
+    }
     std::FILE *stream = toStandardError ? stderr : stdout;
     const QByteArray bytes = line.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
@@ -27,10 +37,13 @@ QString formatNumber(double value) {
     if (std::isinf(value)) {
         return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
     }
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    // Fixed notation, never "1e+05": the largest double takes 309 digits, the smallest
+    // fraction 327 characters.
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     QString text = QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
-    if (!text.contains(u'.') && !text.contains(u'e')) {
+    if (!text.contains(u'.')) {
         text += QStringLiteral(".0");
     }
     return text;

@@ -12,8 +12,11 @@ void trace(const QString &line);
 // carries its result.
 void setTraceToStandardError(bool enabled);
 
-// Shortest decimal text that reads back to the same double, always with a fractional part:
-// 40 -> "40.0", 0.1 -> "0.1", 1e+300 -> "1e+300".
+// Drops trace lines altogether while off (the command line is quiet unless asked).
+void setTraceEnabled(bool enabled);
+
+// Shortest plain decimal text that reads back to the same double, always with a fractional
+// part and never in exponent form: 40 -> "40.0", 0.1 -> "0.1", 100000 -> "100000.0".
 QString formatNumber(double value);
 
 // "(x, y)" with both numbers in formatNumber's form.

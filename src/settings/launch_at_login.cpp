@@ -30,10 +30,6 @@ QString replaceEach(const QString &text,
     return result;
 }
 
-QString xmlEscaped(const QString &text) {
-    return replaceEach(text, {{u'&', u"&amp;"}, {u'<', u"&lt;"}, {u'>', u"&gt;"}});
-}
-
 // One argument of an Exec key: double-quoted, with the characters the quoting rules reserve
 // escaped, "%" doubled (field codes), and then the string-value escapes applied on top.
 QString execArgument(const QString &argument) {
@@ -76,10 +72,6 @@ void removeFile(const QString &path) {
 
 }  // namespace
 
-QString launchAgentPath() {
-    return homeDirectory() + QStringLiteral("/Library/LaunchAgents/com.user.codalume.plist");
-}
-
 QString autostartEntryPath() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     // A relative value is invalid and must be ignored.
@@ -89,26 +81,8 @@ QString autostartEntryPath() {
     return QDir::cleanPath(config) + QStringLiteral("/autostart/codalume.desktop");
 }
 
-QByteArray launchAgentText(const QString &applicationDirectory) {
-    static const char head[] =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-        "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-        "<plist version=\"1.0\">\n"
-        "<dict>\n"
-        "    <key>Label</key>\n"
-        "    <string>com.user.codalume</string>\n"
-        "    <key>ProgramArguments</key>\n"
-        "    <array>\n"
-        "        <string>";
-    static const char tail[] =
-        "/Contents/MacOS/Codalume</string>\n"
-        "    </array>\n"
-        "    <key>RunAtLoad</key>\n"
-        "    <true/>\n"
-        "</dict>\n"
-        "</plist>";
-    return QByteArray(head) + xmlEscaped(applicationDirectory).toUtf8() + QByteArray(tail);
+QString legacyLaunchAgentPath() {
+    return homeDirectory() + QStringLiteral("/Library/LaunchAgents/com.user.codalume.plist");
 }
 
 QByteArray autostartEntryText(const QString &executablePath) {
@@ -117,11 +91,10 @@ QByteArray autostartEntryText(const QString &executablePath) {
 }
 
 void configureLaunchAtLogin(bool enabled) {
+    removeFile(legacyLaunchAgentPath());
     if (enabled) {
-        writeFileAtomically(launchAgentPath(), launchAgentText(applicationDirectory()));
         writeFileAtomically(autostartEntryPath(), autostartEntryText(applicationPath()));
     } else {
-        removeFile(launchAgentPath());
         removeFile(autostartEntryPath());
     }
 }

@@ -5,18 +5,16 @@
 
 namespace codalume {
 
-// Writes (enabled) or removes (disabled) the per-user launch agent
-// ~/Library/LaunchAgents/com.user.codalume.plist and the XDG autostart entry
-// $XDG_CONFIG_HOME/autostart/codalume.desktop (~/.config when unset). Missing folders are
-// created; removing leaves them. Failures are dropped: the next start tries again.
+// Writes (enabled) or removes (disabled) the XDG autostart entry
+// $XDG_CONFIG_HOME/autostart/codalume.desktop (~/.config when unset). A missing folder is
+// created; removing leaves it. Either way a launch-agent property list that an earlier version
+// wrote is removed: nothing on Linux reads it. Failures are dropped: the next start tries
+// again.
 void configureLaunchAtLogin(bool enabled);
 
-QString launchAgentPath();
 QString autostartEntryPath();
-
-// The agent file's text for an application folder (the executable's folder stands for the
-// bundle), with the path XML-escaped.
-QByteArray launchAgentText(const QString &applicationDirectory);
+// ~/Library/LaunchAgents/com.user.codalume.plist, written by earlier versions.
+QString legacyLaunchAgentPath();
 
 // The autostart entry for an executable, its path quoted for the Exec key.
 QByteArray autostartEntryText(const QString &executablePath);

@@ -1,12 +1,12 @@
 #include "settings/preferences_file.h"
 
+#include <sys/stat.h>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
-#include <sys/stat.h>
 
 #include "platform/paths.h"
 
@@ -69,8 +69,10 @@ bool readValue(const Json &value, int64_t &out) {
     }
     if (value.is_number_float()) {
         const double d = value.get<double>();
-        // -2^63 is representable, 2^63 is not.
-        if (!std::isfinite(d) || d != std::trunc(d) || d < -9223372036854775808.0 ||
+        // The parser keeps integers beyond the 64-bit range as doubles, and every integer
+        // text from -2^63 - 1024 down to -2^63 rounds to -2^63 itself: as a double that value
+        // cannot be told from the out-of-range ones, so only doubles strictly inside count.
+        if (!std::isfinite(d) || d != std::trunc(d) || d <= -9223372036854775808.0 ||
             d >= 9223372036854775808.0) {
             return false;
         }
@@ -134,7 +136,9 @@ QString resolveLinks(const QString &path) {
 
 }  // namespace
 
-QString preferencesFilePath() { return homeDirectory() + QStringLiteral("/.codalume_prefs.json"); }
+QString preferencesFilePath() {
+    return homeDirectory() + QStringLiteral("/.codalume_prefs.json");
+}
 
 std::optional<QByteArray> encodePreferences(const UserPreferences &preferences) {
     UserPreferences copy = preferences;
@@ -171,8 +175,8 @@ std::optional<QByteArray> encodePreferences(const UserPreferences &preferences) 
 }
 
 std::optional<UserPreferences> decodePreferences(const QByteArray &bytes) {
-    const Json document = Json::parse(bytes.constData(), bytes.constData() + bytes.size(),
-                                      nullptr, /*allow_exceptions=*/false);
+    const Json document = Json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr,
+                                      /*allow_exceptions=*/false);
     if (!document.is_object()) {
         return std::nullopt;  // also covers parse errors, which yield a discarded value
     }

@@ -1,6 +1,5 @@
 #include "views/content_view.h"
 
-#include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QTabBar>
@@ -55,9 +54,8 @@ ContentView::ContentView(Platform &platform, std::function<void()> capture, QWid
     closeButton_->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
     connect(closeButton_, &QToolButton::clicked, this, &ContentView::closeRequested);
 
-    const QDateTime now =
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(platform.currentTime() * 1000.0));
-    recentImagesView_ = new RecentImagesView(platform, std::move(capture), sampleRecentImages(now));
+    recentImages_ = new RecentImagesModel(this);
+    recentImagesView_ = new RecentImagesView(platform, std::move(capture), *recentImages_);
     helpView_ = new HelpView(platform);
     aboutView_ = new AboutView;
 

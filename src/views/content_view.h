@@ -9,6 +9,7 @@ class QToolButton;
 namespace codalume {
 
 class Platform;
+class RecentImagesModel;
 class RecentImagesView;
 class HelpView;
 class AboutView;
@@ -31,6 +32,8 @@ class ContentView : public QWidget {
     QTabWidget *tabs() const { return tabs_; }
     QToolButton *closeButton() const { return closeButton_; }
     RecentImagesView *recentImagesView() const { return recentImagesView_; }
+    // The pictures saved during this run, shown on the first page; saving adds to it.
+    RecentImagesModel *recentImages() const { return recentImages_; }
     HelpView *helpView() const { return helpView_; }
     AboutView *aboutView() const { return aboutView_; }
 
@@ -41,6 +44,7 @@ class ContentView : public QWidget {
   private:
     QTabWidget *tabs_ = nullptr;
     QToolButton *closeButton_ = nullptr;
+    RecentImagesModel *recentImages_ = nullptr;
     RecentImagesView *recentImagesView_ = nullptr;
     HelpView *helpView_ = nullptr;
     AboutView *aboutView_ = nullptr;

@@ -50,7 +50,7 @@ HelpView::HelpView(Platform &platform, QString permissionStatus, QWidget *parent
         const char *title;
         const char *text;
     } items[] = {
-        {"1. 获取剪贴板", "点击状态栏图标，选择'获取剪贴板'选项，或使用⌘⇧C快捷键。"},
+        {"1. 获取剪贴板", "点击状态栏图标，选择'获取剪贴板'选项，或使用Super+Shift+C快捷键。"},
         {"2. 设置", "自定义图片生成选项和作者信息。"},
         {"3. 支持多种编程语言", "包括Swift、Python、JavaScript等。"},
     };
@@ -65,7 +65,8 @@ HelpView::HelpView(Platform &platform, QString permissionStatus, QWidget *parent
     auto *shortcutRow = new QWidget;
     auto *shortcutLayout = new QHBoxLayout(shortcutRow);
     shortcutLayout->setContentsMargins(0, 0, 0, 0);
-    shortcutLayout->addWidget(views::makeLabel(QStringLiteral("⌘⇧C"), TextStyle::Body, true));
+    shortcutLayout->addWidget(
+        views::makeLabel(QStringLiteral("Super+Shift+C"), TextStyle::Body, true));
     shortcutLayout->addWidget(
         wrapping(
             views::makeLabel(QStringLiteral("- 全局快捷键，随时获取剪贴板内容"), TextStyle::Body)),
@@ -79,7 +80,7 @@ HelpView::HelpView(Platform &platform, QString permissionStatus, QWidget *parent
 
     views::addPadded(layout, views::makeLabel(QStringLiteral("权限检查"), TextStyle::Headline), 8);
     layout->addWidget(
-        wrapping(views::makeLabel(QStringLiteral("应用需要完全磁盘访问权限才能保存图片。"),
+        wrapping(views::makeLabel(QStringLiteral("应用需要Downloads目录的写入权限才能保存图片。"),
                                   TextStyle::Body, false, views::secondaryTextColor())));
 
     checkButton_ = new QPushButton(QStringLiteral("检查权限设置"));
@@ -108,7 +109,7 @@ void HelpView::checkPermissionsClicked() {
     Alert alert;
     alert.style = AlertStyle::Warning;
     alert.messageText = QStringLiteral("权限设置不正确");
-    alert.informativeText = QStringLiteral("请前往系统偏好设置授予权限。");
+    alert.informativeText = QStringLiteral("请检查Downloads目录的写入权限。");
     alert.buttons = {QStringLiteral("前往设置"), QStringLiteral("取消")};
     if (platform_.runAlert(alert) == firstButtonReturn) {
         PermissionHelper::openPrivacySettings(platform_);

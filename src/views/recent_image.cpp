@@ -1,29 +1,28 @@
 #include "views/recent_image.h"
 
+#include <QFileInfo>
+#include <QImageReader>
 #include <QSet>
 
 namespace codalume {
 
-QList<RecentImage> sampleRecentImages(const QDateTime &now) {
-    struct Sample {
-        const char *name;
-        const char *language;
-        qint64 secondsAgo;
-    };
-    static constexpr Sample samples[] = {
-        {"Image 1", "Swift", 3600},
-        {"Image 2", "Python", 7200},
-        {"Image 3", "JavaScript", 10800},
-    };
-    QList<RecentImage> images;
-    for (const Sample &sample : samples) {
-        RecentImage image;
-        image.name = QString::fromUtf8(sample.name);
-        image.language = QString::fromUtf8(sample.language);
-        image.date = now.addSecs(-sample.secondsAgo);
-        images.append(image);
+void RecentImagesModel::addSaved(const QString &path, const QString &language,
+                                 const QDateTime &date) {
+    RecentImage image;
+    image.name = QFileInfo(path).fileName();
+    image.date = date;
+    image.language = language;
+    image.path = path;
+    images_.prepend(image);
+    emit changed();
+}
+
+void RecentImagesModel::removeRows(const QList<int> &positions) {
+    const QList<RecentImage> kept = removePositions(images_, positions);
+    if (kept.size() != images_.size()) {
+        images_ = kept;
+        emit changed();
     }
-    return images;
 }
 
 QString formatRecentImageDate(const QDateTime &date, const QLocale &locale) {
@@ -40,6 +39,18 @@ QList<RecentImage> removePositions(const QList<RecentImage> &images, const QList
         }
     }
     return kept;
+}
+
+QImage readThumbnail(const QString &path, const QSize &box) {
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.isEmpty() || box.isEmpty()) {
+        return {};
+    }
+    // The PNG reader scales row by row into the small image; Qt's allocation limit (128 MB)
+    // then applies to that image, not to the picture.
+    reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    return reader.read();
 }
 
 }  // namespace codalume

@@ -1,14 +1,19 @@
 #include "views/recent_images_view.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPromise>
 #include <QPushButton>
+#include <QThreadPool>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 
 #include "platform/icons.h"
 #include "platform/platform.h"
@@ -21,14 +26,24 @@ using views::TextStyle;
 namespace {
 
 constexpr int rowSymbolSide = 40;
+const QString symbolName = QStringLiteral("symbol");
 
-QWidget *makeRow(const RecentImage &image) {
+// Device pixels per point of the row symbols, as for the other symbols.
+qreal symbolPixelRatio() {
+    return qApp != nullptr ? std::max<qreal>(2.0, qApp->devicePixelRatio()) : 2.0;
+}
+
+QWidget *makeRow(const RecentImage &image, const QPixmap &thumbnail) {
     auto *row = new QWidget;
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(2, 4, 6, 4);
-    layout->addWidget(
-        views::makeSymbolLabel(QStringLiteral("photo"), rowSymbolSide, views::accentBlue()), 0,
-        Qt::AlignVCenter);
+    QLabel *symbol =
+        views::makeSymbolLabel(QStringLiteral("photo"), rowSymbolSide, views::accentBlue());
+    symbol->setObjectName(symbolName);
+    if (!thumbnail.isNull()) {
+        symbol->setPixmap(thumbnail);
+    }
+    layout->addWidget(symbol, 0, Qt::AlignVCenter);
 
     auto *texts = new QVBoxLayout;
     auto *name = views::makeLabel(image.name, TextStyle::Subheadline);
@@ -36,8 +51,10 @@ QWidget *makeRow(const RecentImage &image) {
     texts->addWidget(name);
 
     auto *details = new QHBoxLayout;
-    auto *language = views::makeLabel(QStringLiteral("语言: ") + image.language, TextStyle::Caption,
-                                      false, views::symbolGray());
+    // An image saved from the clipboard has no language.
+    auto *language = views::makeLabel(
+        image.language.isEmpty() ? QString() : QStringLiteral("语言: ") + image.language,
+        TextStyle::Caption, false, views::symbolGray());
     language->setObjectName(QStringLiteral("language"));
     auto *date = views::makeLabel(formatRecentImageDate(image.date), TextStyle::Caption, false,
                                   views::symbolGray());
@@ -61,11 +78,8 @@ QPushButton *makeButton(const QString &symbol, const QString &title) {
 }  // namespace
 
 RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> capture,
-                                   QList<RecentImage> recentImages, QWidget *parent)
-    : QWidget(parent),
-      platform_(platform),
-      capture_(std::move(capture)),
-      recentImages_(std::move(recentImages)) {
+                                   RecentImagesModel &model, QWidget *parent)
+    : QWidget(parent), platform_(platform), capture_(std::move(capture)), model_(model) {
     auto *layout = new QVBoxLayout(this);
     // A little air between the rows and the tab frame.
     layout->setContentsMargins(6, 8, 6, 4);
@@ -87,6 +101,8 @@ RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> cap
     }
     list_->setPalette(listPalette);
     connect(list_, &QWidget::customContextMenuRequested, this, &RecentImagesView::showRowMenu);
+    connect(list_, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *item) { revealRow(list_->row(item)); });
     list_->installEventFilter(this);
     layout->addWidget(list_, 1);
 
@@ -98,12 +114,18 @@ RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> cap
     connect(captureButton_, &QPushButton::clicked, this, &RecentImagesView::captureClipboard);
     views::addPadded(layout, captureButton_, 5, 5);
 
+    connect(&model_, &RecentImagesModel::changed, this, &RecentImagesView::rebuildRows);
     rebuildRows();
 }
 
 void RecentImagesView::deleteRows(const QList<int> &positions) {
-    recentImages_ = removePositions(recentImages_, positions);
-    rebuildRows();
+    model_.removeRows(positions);
+}
+
+void RecentImagesView::revealRow(int row) {
+    if (row >= 0 && row < recentImages().size()) {
+        platform_.revealFile(recentImages()[row].path);
+    }
 }
 
 void RecentImagesView::deleteSelectedRows() {
@@ -122,6 +144,10 @@ bool RecentImagesView::eventFilter(QObject *watched, QEvent *event) {
         const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
         if (plain && (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Backspace)) {
             deleteSelectedRows();
+            return true;
+        }
+        if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            revealRow(list_->currentRow());
             return true;
         }
     }
@@ -144,12 +170,58 @@ void RecentImagesView::captureClipboard() {
 
 void RecentImagesView::rebuildRows() {
     list_->clear();
-    for (const RecentImage &image : recentImages_) {
+    // Thumbnails of deleted rows are not needed again.
+    QSet<QUuid> shown;
+    for (const RecentImage &image : recentImages()) {
+        shown.insert(image.id);
+    }
+    thumbnails_.removeIf([&shown](const auto &entry) { return !shown.contains(entry.key()); });
+    for (const RecentImage &image : recentImages()) {
         auto *item = new QListWidgetItem(list_);
         item->setData(Qt::UserRole, image.id);
-        QWidget *row = makeRow(image);
+        QWidget *row = makeRow(image, thumbnails_.value(image.id));
         item->setSizeHint(row->sizeHint());
         list_->setItemWidget(item, row);
+        loadThumbnail(image);
+    }
+}
+
+void RecentImagesView::loadThumbnail(const RecentImage &image) {
+    if (thumbnails_.contains(image.id) || pendingThumbnails_.contains(image.id)) {
+        return;
+    }
+    pendingThumbnails_.insert(image.id);
+    const qreal ratio = symbolPixelRatio();
+    const QSize box = QSize(rowSymbolSide, rowSymbolSide) * ratio;
+    // The watcher belongs to the page: when the page goes first, the answer goes nowhere.
+    auto promise = std::make_shared<QPromise<QImage>>();
+    auto *watcher = new QFutureWatcher<QImage>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, id = image.id, ratio] {
+        QPixmap thumbnail;
+        if (watcher->future().resultCount() > 0) {
+            thumbnail = QPixmap::fromImage(watcher->future().result());
+            thumbnail.setDevicePixelRatio(ratio);
+        }
+        pendingThumbnails_.remove(id);
+        thumbnails_.insert(id, thumbnail);
+        showThumbnail(id);
+        watcher->deleteLater();
+    });
+    watcher->setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, path = image.path, box] {
+        promise->addResult(readThumbnail(path, box));
+        promise->finish();
+    });
+}
+
+void RecentImagesView::showThumbnail(const QUuid &id) {
+    const QPixmap thumbnail = thumbnails_.value(id);
+    for (int row = 0; row < list_->count() && !thumbnail.isNull(); ++row) {
+        QListWidgetItem *item = list_->item(row);
+        if (item->data(Qt::UserRole).toUuid() == id) {
+            list_->itemWidget(item)->findChild<QLabel *>(symbolName)->setPixmap(thumbnail);
+        }
     }
 }
 
@@ -163,10 +235,11 @@ void RecentImagesView::showRowMenu(const QPoint &position) {
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
     connect(menu->addAction(QStringLiteral("删除")), &QAction::triggered, this, [this, id] {
-        const auto found = std::find_if(recentImages_.cbegin(), recentImages_.cend(),
+        const QList<RecentImage> &images = recentImages();
+        const auto found = std::find_if(images.cbegin(), images.cend(),
                                         [&id](const RecentImage &image) { return image.id == id; });
-        if (found != recentImages_.cend()) {
-            deleteRows({static_cast<int>(found - recentImages_.cbegin())});
+        if (found != images.cend()) {
+            deleteRows({static_cast<int>(found - images.cbegin())});
         }
     });
     menu->popup(list_->viewport()->mapToGlobal(position));

@@ -13,6 +13,7 @@
 #include "support/temp_home.h"
 #include "views/content_view.h"
 #include "views/permission_helper.h"
+#include "views/recent_image.h"
 
 namespace codalume {
 namespace {
@@ -92,7 +93,6 @@ TEST(AppDelegateTest, StartUpSequence) {
 
         // Start at login follows the file at every start.
         EXPECT_EQ(QFile::exists(autostartEntryPath()), c.startAtLogin) << c.name;
-        EXPECT_EQ(QFile::exists(launchAgentPath()), c.startAtLogin) << c.name;
         destroyQuietly(delegate);
     }
 }
@@ -127,6 +127,14 @@ TEST(AppDelegateTest, PopoverCloseButtonAndCaptureButton) {
     ASSERT_EQ(platform.alerts.size(), 1u);
     EXPECT_EQ(platform.alerts[0].alert.messageText, QStringLiteral("无法识别的剪贴板内容"));
     EXPECT_FALSE(delegate->popover()->isShown());
+
+    // What the controller saves reaches the page's list.
+    platform.text = QStringLiteral("func f() {}");
+    ::testing::internal::CaptureStdout();
+    capture->click();
+    ::testing::internal::GetCapturedStdout();
+    ASSERT_EQ(content->recentImages()->images().size(), 1);
+    EXPECT_EQ(content->recentImages()->images()[0].language, QStringLiteral("Swift"));
     destroyQuietly(delegate);
 }
 

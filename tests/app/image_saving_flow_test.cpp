@@ -8,13 +8,14 @@
 #include "flow_fixture.h"
 #include "render/code_image.h"
 #include "render/picture.h"
+#include "views/recent_image.h"
 
 namespace codalume {
 namespace {
 
 using testing::FlowTest;
 
-const QString reveal = QStringLiteral("在Finder中显示");
+const QString reveal = QStringLiteral("在文件管理器中显示");
 const QString ok = QStringLiteral("确定");
 const QString everyAttemptFailedText = QStringLiteral(
     "无法保存到任何位置。这可能是因为应用没有获得足够的权限或沙盒限制。\n\n"
@@ -404,6 +405,49 @@ TEST_F(PanelFlowTest, EachOpenPanelKeepsItsOwnPictureAndAGoneControllerDoesNothi
     EXPECT_EQ(decodeFile(home.file("second.png")), second);
     EXPECT_FALSE(QFileInfo::exists(home.file("orphan.png")));
     EXPECT_EQ(alertMessages(), QStringList({"图片已保存", "图片已保存"}));
+}
+
+// Every route that writes a file puts it on top of the recent list; what writes nothing adds
+// nothing; deleting a row leaves the file.
+TEST_F(SaveFlowTest, EverySavedPictureGoesOnTopOfTheRecentList) {
+    RecentImagesModel recent;
+    controller.recentImages = &recent;
+    controller.saveImage(Picture(sampleImage()), QStringLiteral("Python"));
+
+    platform.now = now + 5;
+    writeFile(home.file("blocker"), "x");
+    platform.downloads = home.file("blocker/Downloads");
+    platform.answerNext(1000);  // retry in the temporary folder
+    controller.saveImage(Picture(sampleImage()));
+
+    platform.now = now + 10;
+    platform.temporary = home.file("blocker/tmp");
+    platform.answerNext(1000);  // every attempt fails
+    controller.saveImage(Picture(sampleImage()), QStringLiteral("Go"));
+
+    controller.userPreferences.saveToDownloads = false;
+    controller.saveImage(Picture(sampleImage()), QStringLiteral("Swift"));
+    controller.saveImage(Picture(sampleImage()), QStringLiteral("Rust"));
+    platform.completeSavePanel(1, 0, home.file("cancelled.png"));
+    platform.completeSavePanel(0, modalResponseOK, home.file("chosen.png"));
+
+    const QStringList paths = {home.file("chosen.png"), home.tmp() + "/code_image_1700000005.png",
+                               downloadsPath() + u'/' + fileName};
+    const QStringList languages = {"Swift", "", "Python"};
+    const double times[] = {now + 10, now + 5, now};
+    ASSERT_EQ(recent.images().size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const RecentImage &image = recent.images()[i];
+        EXPECT_EQ(image.path, paths[i]) << i;
+        EXPECT_EQ(image.name, paths[i].section(u'/', -1)) << i;
+        EXPECT_EQ(image.language, languages[i]) << i;
+        EXPECT_EQ(image.date.toMSecsSinceEpoch(), static_cast<qint64>(times[i] * 1000)) << i;
+    }
+
+    recent.removeRows({1});
+    EXPECT_EQ(recent.images().size(), 2);
+    EXPECT_EQ(recent.images()[1].path, paths[2]);
+    EXPECT_TRUE(QFileInfo::exists(paths[1])) << "a row goes, never its file";
 }
 
 TEST_F(SaveFlowTest, ASavedCodePictureDecodesToTheRenderedPixels) {

@@ -68,8 +68,9 @@ TEST_F(StatusBarTrayTest, StartsTheShortcutAndBuildsTheMenu) {
     for (QAction *action : controller->menu()->actions()) {
         titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
     }
-    EXPECT_EQ(titles, (QStringList{QStringLiteral("获取剪贴板 (⌘⇧C)"), QStringLiteral("设置"),
-                                   QStringLiteral("-"), QStringLiteral("退出")}));
+    EXPECT_EQ(titles,
+              (QStringList{QStringLiteral("获取剪贴板 (Super+Shift+C)"), QStringLiteral("设置"),
+                           QStringLiteral("-"), QStringLiteral("退出")}));
     EXPECT_FALSE(popover.isShown());
     EXPECT_EQ(mouse.starts, 0);  // the outside-click monitor waits for the popover
 }

@@ -18,17 +18,18 @@ struct Outcome {
     QString err;
 };
 
-// Starts the executable in the test's own environment (TempHome points HOME and TMPDIR at
-// fresh folders).
-inline void start(QProcess &process, const QStringList &arguments) {
+// Starts the executable (or `program`, which runs it) in the test's own environment (TempHome
+// points HOME and TMPDIR at fresh folders).
+inline void start(QProcess &process, const QStringList &arguments,
+                  const QString &program = QStringLiteral(CODALUME_BINARY)) {
     // In the sanitizer build every run of the command line is also a leak check: a leak makes
     // the run fail. Other builds ignore the variable.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("ASAN_OPTIONS"),
-                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
-                           QStringLiteral(":detect_leaks=1"));
+    environment.insert(
+        QStringLiteral("ASAN_OPTIONS"),
+        environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=1"));
     process.setProcessEnvironment(environment);
-    process.setProgram(QStringLiteral(CODALUME_BINARY));
+    process.setProgram(program);
     process.setArguments(arguments);
     process.start();
 }

@@ -1,7 +1,9 @@
 // Drives the real executable: exit codes, messages, and what is (not) left on disk.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
@@ -45,15 +47,21 @@ TEST(CommandLine, UsageAndExitCodes) {
         {{"render", home.file("code.swift"), "--scale", "lots"}, 2, "--scale"},
         {{"render", home.file("code.swift"), "--scale", "nan"}, 2, "--scale"},
         {{"render", home.file("code.swift"), "-o", ""}, 2, "--output"},
+        {{"render", home.file("code.swift"), "--language", "C++"},
+         2,
+         "--language wants one of Swift, Python, JavaScript, Java, C#, Go, Rust, HTML, XML, "
+         "JSON, PHP, Text, not 'C++'"},
         {{"detect", home.file("missing.txt")}, 1, "codalume: cannot read"},
         {{"detect", home.path()}, 1, "it is a directory"},
-        {{"render", home.file("code.swift"), "--preferences", home.path()}, 1,
-         "it is a directory"},
-        {{"render", home.file("code.swift"), "--preferences", home.file("code.swift")}, 1,
+        {{"render", home.file("code.swift"), "--preferences", home.path()}, 1, "it is a directory"},
+        {{"render", home.file("code.swift"), "--preferences", home.file("code.swift")},
+         1,
          "is not a valid preferences file"},
-        {{"render", home.file("code.swift"), "-o", "/proc/self/codalume.png"}, 1,
+        {{"render", home.file("code.swift"), "-o", "/proc/self/codalume.png"},
+         1,
          "codalume: cannot write /proc/self/codalume.png"},
-        {{"render", home.file("code.swift"), "-o", home.file("no/such/dir/x.png")}, 1,
+        {{"render", home.file("code.swift"), "-o", home.file("no/such/dir/x.png")},
+         1,
          "cannot write"},
     };
     for (const UsageCase &c : cases) {
@@ -116,7 +124,7 @@ TEST(CommandLine, InputIsStrictUtf8Text) {
     }
 }
 
-TEST(CommandLine, RenderWritesANewPictureIntoDownloadsAndTracesToStderr) {
+TEST(CommandLine, RenderWritesANewPictureIntoDownloadsQuietlyUnlessVerbose) {
     TempHome home;
     const QString downloads = home.file("Downloads");
     ASSERT_FALSE(QFileInfo::exists(downloads));
@@ -140,13 +148,17 @@ TEST(CommandLine, RenderWritesANewPictureIntoDownloadsAndTracesToStderr) {
     const QImage picture(written);
     ASSERT_FALSE(picture.isNull());
     EXPECT_EQ(picture.width(), 1000) << "500 points at the default 2x";
-    EXPECT_TRUE(r.err.contains(QStringLiteral("图片生成完成，尺寸: (500.0, ")));
-    EXPECT_TRUE(r.err.contains(QStringLiteral("没有作者信息可显示或已选择不显示")));
-    EXPECT_FALSE(r.out.contains(QStringLiteral("图片生成完成")));
+    EXPECT_EQ(r.err, QString()) << "quiet on success";
 
-    const Outcome scaled = run({"render", "-o", home.file("one.png"), "--scale", "1"}, "x");
-    ASSERT_EQ(scaled.exitCode, 0);
-    EXPECT_EQ(QImage(home.file("one.png")).width(), 500);
+    for (const char *verbose : {"-v", "--verbose"}) {
+        const Outcome scaled =
+            run({"render", "-o", home.file("one.png"), "--scale", "1", verbose}, "x");
+        ASSERT_EQ(scaled.exitCode, 0);
+        EXPECT_EQ(QImage(home.file("one.png")).width(), 500);
+        EXPECT_TRUE(scaled.err.contains(QStringLiteral("图片生成完成，尺寸: (500.0, ")));
+        EXPECT_TRUE(scaled.err.contains(QStringLiteral("没有作者信息可显示或已选择不显示")));
+        EXPECT_EQ(scaled.out, home.file("one.png") + '\n');
+    }
 }
 
 // Another writer that takes the default name while the picture is painted keeps its file: the
@@ -160,7 +172,7 @@ TEST(CommandLine, AnotherWriterTakingTheDefaultNameMeanwhileLosesNothing) {
     writeFile(home.file("code.js"), code);
     const qint64 first = QDateTime::currentSecsSinceEpoch();
     QProcess render;
-    testing::start(render, {"render", home.file("code.js")});
+    testing::start(render, {"render", home.file("code.js"), "--verbose"});
     // This trace line comes once the picture is laid out, before it is painted and written.
     render.setReadChannel(QProcess::StandardError);
     QByteArray traces;
@@ -287,6 +299,90 @@ TEST(CommandLine, AnInterruptedRenderLeavesTheFolderAsItWasAndPrintsNoProgressTo
         EXPECT_FALSE(err.contains('\r') || err.contains('%')) << err.toStdString();
         EXPECT_TRUE(render.readAllStandardOutput().isEmpty());
     }
+}
+
+// Reads a FIFO while `process` writes into it, until the writer is done.
+QByteArray readFifoWhileRunning(const QString &fifo, QProcess &process) {
+    const int fd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    EXPECT_GE(fd, 0);
+    QByteArray bytes;
+    char buffer[65536];
+    for (bool finished = false;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.append(buffer, n);
+        } else if (n == 0 && finished) {
+            break;
+        } else {
+            finished = process.waitForFinished(10) || process.state() == QProcess::NotRunning;
+        }
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// "-" and /dev/stdout put the PNG itself on standard output. An existing character device or
+// FIFO is written into: the writer that never replaces a file once renamed its temporary file
+// over such a node, which as root destroyed /dev/full.
+TEST(CommandLine, StandardOutputDevicesAndFifosAreWrittenIntoNeverReplaced) {
+    TempHome home;
+    const QByteArray code = "def f():\n    return 1  # note\n";
+    ASSERT_EQ(
+        run({"render", "-o", home.file("reference.png"), "--language", "Python"}, code).exitCode,
+        0);
+    QFile referenceFile(home.file("reference.png"));
+    ASSERT_TRUE(referenceFile.open(QIODevice::ReadOnly));
+    const QByteArray reference = referenceFile.readAll();
+
+    // The language name in other capitals is the same language: the very same picture.
+    for (const char *target : {"-", "/dev/stdout"}) {
+        QProcess process;
+        testing::start(process, {"render", "-o", target, "--language", "pYTHON"});
+        process.write(code);
+        process.closeWriteChannel();
+        ASSERT_TRUE(process.waitForFinished(120'000));
+        EXPECT_EQ(process.exitCode(), 0) << target;
+        EXPECT_TRUE(process.readAllStandardOutput() == reference)
+            << target << ": no path, no trace";
+        EXPECT_EQ(process.readAllStandardError(), QByteArray()) << target;
+    }
+
+    const QString fifo = home.file("pipe");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QProcess writer;
+    testing::start(writer, {"render", "-o", fifo, "--language", "Python"});
+    writer.write(code);
+    writer.closeWriteChannel();
+    EXPECT_TRUE(readFifoWhileRunning(fifo, writer) == reference);
+    EXPECT_EQ(writer.exitCode(), 0) << writer.readAllStandardError().toStdString();
+    struct stat node {};
+    ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &node), 0);
+    EXPECT_TRUE(S_ISFIFO(node.st_mode)) << "the FIFO is still a FIFO";
+
+    // A full device says so. Run as nobody when we are root, so that even a writer that
+    // replaced the node could not touch /dev/full.
+    QProcess full;
+    const QStringList arguments = {"render", "-o", "/dev/full"};
+    if (::geteuid() == 0) {
+        testing::start(full,
+                       QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                   QStringLiteral(CODALUME_BINARY)} +
+                           arguments,
+                       QStringLiteral("setpriv"));
+    } else {
+        testing::start(full, arguments);
+    }
+    full.write(code);
+    full.closeWriteChannel();
+    ASSERT_TRUE(full.waitForFinished(120'000));
+    EXPECT_EQ(full.exitCode(), 1);
+    // As nobody, Qt may first note that it cannot make a runtime folder.
+    const QString error =
+        QString::fromUtf8(full.readAllStandardError()).trimmed().section('\n', -1);
+    EXPECT_TRUE(error.startsWith("codalume: cannot write /dev/full: ")) << error.toStdString();
+    EXPECT_TRUE(error.contains("No space left on device")) << error.toStdString();
+    ASSERT_EQ(::stat("/dev/full", &node), 0);
+    EXPECT_TRUE(S_ISCHR(node.st_mode));
 }
 
 }  // namespace

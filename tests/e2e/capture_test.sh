@@ -110,4 +110,12 @@ check "... and opens one alert" wait_until 30 test "$(app_windows dialog | wc -l
 keys_to_dialog Escape
 sleep 2
 check "... and nothing follows" test "$(png_count)" -eq 4 -a "$(renders)" -eq 2
+
+# The popover lists the two pictures this run saved (look at the screenshot).
+click_tray_icon 1
+check "the popover opens on the recent pictures" wait_until 30 shown popover
+sleep 1 # thumbnails are read in the background
+screenshot 05-popover-recent-list
+click_tray_icon 1
+wait_until 30 not_shown popover
 finish

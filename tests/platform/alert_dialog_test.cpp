@@ -55,7 +55,7 @@ TEST(AlertDialog, ButtonsKeepTheirOrderTheFirstIsDefaultAndTheAnswerIsTheIndex) 
         {{"保存图片", "取消"}, 1, {"保存图片", "取消"}, 1001},
         {{"一", "二", "三"}, 2, {"一", "二", "三"}, 1002},
         {{"尝试其它位置", "确定"}, -1, {"尝试其它位置", "确定"}, 1001},
-        {{}, 0, {"OK"}, 1000},
+        {{}, 0, {"确定"}, 1000},  // the interface is Chinese: no English "OK"
     };
     for (const Case &c : cases) {
         Alert alert;

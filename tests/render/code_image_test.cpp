@@ -7,6 +7,7 @@
 
 #include "render/code_image.h"
 #include "render/code_picture_data.h"
+#include "render/trace.h"
 #include "render_test_support.h"
 
 namespace codalume {
@@ -64,6 +65,25 @@ TEST_F(CodeImage, EmptyCodeGivesTheMinimumCardAndItsTraces) {
     EXPECT_EQ(out, QStringLiteral("没有作者信息可显示或已选择不显示\n"
                                   "图片生成完成，尺寸: (500.0, 160.0), 作者信息宽度: 0.0, "
                                   "代码宽度: 80.0\n"));
+}
+
+// Trace numbers: shortest round-trip text, but "1e+05" for a 100000-point height was read as
+// a different kind of number than every other size.
+TEST(TraceNumbers, PlainDecimalsWithAFractionNeverExponents) {
+    const struct {
+        double value;
+        const char *text;
+    } cases[] = {{40, "40.0"},
+                 {0.1, "0.1"},
+                 {100000, "100000.0"},
+                 {-2.5e6, "-2500000.0"},
+                 {1e21, "1000000000000000000000.0"},
+                 {1.5e-7, "0.00000015"}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(formatNumber(c.value), QString::fromLatin1(c.text)) << c.text;
+    }
+    EXPECT_EQ(formatNumber(5e-324).size(), 326) << "the smallest fraction fits";
+    EXPECT_EQ(formatNumber(1.7976931348623157e308).size(), 311) << "the largest double fits";
 }
 
 struct LinesCase {
@@ -154,17 +174,21 @@ TEST_F(CodeImage, BuildsTheAuthorLineFromShownNonEmptyFields) {
 
 TEST_F(CodeImage, ChoosesTheFamilyOnlyWhenItReallyResolves) {
     const QString fixed = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+    // Whichever of these families this machine has installed, the requested one is used
+    // exactly when it is there; otherwise the system's fixed-pitch font.
     const struct {
         const char *style;
-        QString family;
-    } cases[] = {{"JetBrains", QStringLiteral("JetBrains Mono")},
-                 {"JetBrains Mono", fixed},
-                 {"Menlo", fixed},
-                 {"Consolas", fixed},
-                 {"", fixed}};
+        const char *requested;
+    } cases[] = {{"JetBrains", "JetBrains Mono"},
+                 {"JetBrains Mono", "Menlo"},
+                 {"Menlo", "Menlo"},
+                 {"Consolas", "Consolas"},
+                 {"", "Menlo"}};
     for (const auto &c : cases) {
+        const QString requested = QString::fromUtf8(c.requested);
+        const QString expected = QFontDatabase::hasFamily(requested) ? requested : fixed;
         prefs.fontStyle = QString::fromUtf8(c.style);
-        EXPECT_EQ(QFontInfo(render(QStringLiteral("x")).data().codeFont).family(), c.family)
+        EXPECT_EQ(QFontInfo(render(QStringLiteral("x")).data().codeFont).family(), expected)
             << c.style;
     }
 }
@@ -238,6 +262,76 @@ TEST_F(CodeImage, PlacesCardLabelRuleAndCodeOnRealPixels) {
     const auto &data = picture.data();
     EXPECT_NEAR(code.bottom(), 2 * (70 + data.lineHeight + data.codeAscent), 3);
     EXPECT_GT(code.top(), 140);
+}
+
+// Code no rule paints, on the card's real pixels: on a dark start colour black or dark gray
+// would vanish (the default card gave 1.3:1 and 2.2:1), so it takes the contrast colour; light
+// cards keep the base colours exactly. The label and rule follow the start colour as filled.
+TEST_F(CodeImage, BaseColouredCodeTakesTheContrastColourOnlyWhereItWouldVanish) {
+    const QRgb white = 0xFFFFFFFF, black = 0xFF000000, darkGray = 0xFF555555;
+    const struct {
+        const char *why;
+        double start[3];
+        bool gradient;
+        double end[3];
+        const char *language;
+        QRgb code;
+        QRgb decoration;
+    } cases[] = {
+        {"default card, Text", {0.12, 0.12, 0.12}, false, {}, "Text", white, white},
+        {"default card, identifiers of Go", {0.12, 0.12, 0.12}, false, {}, "Go", white, white},
+        {"unknown language name", {0.12, 0.12, 0.12}, false, {}, "C++", white, white},
+        {"light card keeps black", {0.9, 0.9, 0.9}, false, {}, "Text", black, black},
+        {"light card keeps dark gray", {0.9, 0.9, 0.9}, false, {}, "Go", darkGray, black},
+        {"mid gray: dark gray is too faint", {0.5, 0.5, 0.5}, false, {}, "Go", white, white},
+        {"dark start decides over a white end",
+         {0.12, 0.12, 0.12},
+         true,
+         {1, 1, 1},
+         "Text",
+         white,
+         white},
+        {"light start decides over a black end",
+         {0.9, 0.9, 0.9},
+         true,
+         {0, 0, 0},
+         "Go",
+         darkGray,
+         black},
+        // Filled as cyan (0, 1, 1); white decoration came from the raw -1.
+        {"components clamped as filled", {-1, 1, 1}, false, {}, "Go", darkGray, black},
+    };
+    for (const auto &c : cases) {
+        prefs = UserPreferences();
+        prefs.backgroundColorR = c.start[0];
+        prefs.backgroundColorG = c.start[1];
+        prefs.backgroundColorB = c.start[2];
+        prefs.useGradientBackground = c.gradient;
+        prefs.gradientEndColorR = c.end[0];
+        prefs.gradientEndColorG = c.end[1];
+        prefs.gradientEndColorB = c.end[2];
+        const CodePicture picture =
+            render(QStringLiteral("MMMM MMMM"), QString::fromUtf8(c.language));
+        const QImage image = paintAll(picture);
+        // The strongest ink of the first line against the card beside it (x 30 points).
+        QRgb strongest = 0;
+        int distance = -1;
+        const int top = 2 * 70;
+        const int bottom = static_cast<int>(2 * (70 + picture.data().lineHeight));
+        for (int y = top; y < bottom; ++y) {
+            const QRgb card = image.pixel(60, y);
+            for (int x = 80; x < 400; ++x) {
+                if (const int d = channelDistance(image.pixel(x, y), card); d > distance) {
+                    distance = d;
+                    strongest = image.pixel(x, y);
+                }
+            }
+        }
+        EXPECT_LE(channelDistance(strongest, c.code), 8)
+            << c.why << ": " << QColor::fromRgba(strongest).name().toStdString();
+        const int ruleRow = static_cast<int>(std::lround(2 * (picture.size().height() - 65.5)));
+        EXPECT_EQ(image.pixel(500, ruleRow), c.decoration) << c.why;
+    }
 }
 
 TEST_F(CodeImage, GradientRunsAlongItsDirectionOverTheWholeCard) {

@@ -68,8 +68,10 @@ const DetectionCase kOrder[] = {
     {"php with function and brace", "<?php function f() { } ?>", "JavaScript"},
     {"keys are case-sensitive", "FUNC X; VAR Y; Import os", "Text"},
     {"blank is part of the key", "func\tmain()", "Text"},
-    {"var inside a word still counts", "navbar = 1", "Text"},
-    {"var  with blank inside a word counts", "invar x", "Swift"},
+    // The key is "var " with its blank, found anywhere: not a whole-word match...
+    {"var inside a word still counts", "myvar = 1", "Swift"},
+    // ...and not "var" alone.
+    {"var without its blank does not count", "invariant = 1", "Text"},
     {"CJK and emoji around a key", "名字 😀 def f():", "Python"},
 };
 INSTANTIATE_TEST_SUITE_P(Order, DetectLanguage, ::testing::ValuesIn(kOrder),

@@ -1,11 +1,11 @@
 #include "settings/preferences_file.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include "support/param_names.h"
 #include "support/temp_home.h"
@@ -86,7 +86,9 @@ struct DecodeCase {
     bool decodes;
 };
 
-void PrintTo(const DecodeCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const DecodeCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class PreferencesDecode : public ::testing::TestWithParam<DecodeCase> {};
 
@@ -102,27 +104,30 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, PreferencesDecode,
     ::testing::Values(
         DecodeCase{"defaults", base, true},
-        DecodeCase{"pretty printed and reordered",
-                   "{\n  \"gradientDirection\" : \"vertical\",\n" + base.mid(1, base.size() - 2) +
-                       "\n}",
-                   true},
+        DecodeCase{
+            "pretty printed and reordered",
+            "{\n  \"gradientDirection\" : \"vertical\",\n" + base.mid(1, base.size() - 2) + "\n}",
+            true},
         DecodeCase{"extra member", replaced(base, "\"blog\":\"\"", "\"blog\":\"\",\"x\":[1]"),
                    true},
         DecodeCase{"unescaped slash", replaced(base, "\"blog\":\"\"", "\"blog\":\"a/b\""), true},
-        DecodeCase{"fontSize 14.0 is integral", replaced(base, "\"fontSize\":14",
-                                                         "\"fontSize\":14.0"), true},
-        DecodeCase{"fontSize negative", replaced(base, "\"fontSize\":14", "\"fontSize\":-3"),
-                   true},
+        DecodeCase{"fontSize 14.0 is integral",
+                   replaced(base, "\"fontSize\":14", "\"fontSize\":14.0"), true},
+        DecodeCase{"fontSize negative", replaced(base, "\"fontSize\":14", "\"fontSize\":-3"), true},
         DecodeCase{"fontSize int64 max",
                    replaced(base, "\"fontSize\":14", "\"fontSize\":9223372036854775807"), true},
         DecodeCase{"fontSize beyond int64",
                    replaced(base, "\"fontSize\":14", "\"fontSize\":9223372036854775808"), false},
-        DecodeCase{"fontSize 14.5", replaced(base, "\"fontSize\":14", "\"fontSize\":14.5"),
-                   false},
+        DecodeCase{"fontSize int64 min",
+                   replaced(base, "\"fontSize\":14", "\"fontSize\":-9223372036854775808"), true},
+        // Rounds to -2^63 as a double: once decoded as the minimum instead of failing.
+        DecodeCase{"fontSize below int64",
+                   replaced(base, "\"fontSize\":14", "\"fontSize\":-9223372036854775809"), false},
+        DecodeCase{"fontSize 14.5", replaced(base, "\"fontSize\":14", "\"fontSize\":14.5"), false},
         DecodeCase{"fontSize string", replaced(base, "\"fontSize\":14", "\"fontSize\":\"14\""),
                    false},
-        DecodeCase{"bool as number", replaced(base, "\"showPreview\":true",
-                                              "\"showPreview\":1"), false},
+        DecodeCase{"bool as number", replaced(base, "\"showPreview\":true", "\"showPreview\":1"),
+                   false},
         DecodeCase{"double as string",
                    replaced(base, "\"backgroundColorG\":0.12", "\"backgroundColorG\":\"0.12\""),
                    false},
@@ -132,10 +137,8 @@ INSTANTIATE_TEST_SUITE_P(
                    replaced(base, "\"backgroundColorG\":0.12", "\"backgroundColorG\":1e999"),
                    false},
         DecodeCase{"null string", replaced(base, "\"email\":\"\"", "\"email\":null"), false},
-        DecodeCase{"missing key", replaced(base, ",\"gradientDirection\":\"vertical\"", ""),
-                   false},
-        DecodeCase{"invalid UTF-8", replaced(base, "\"email\":\"\"", "\"email\":\"\xff\""),
-                   false},
+        DecodeCase{"missing key", replaced(base, ",\"gradientDirection\":\"vertical\"", ""), false},
+        DecodeCase{"invalid UTF-8", replaced(base, "\"email\":\"\"", "\"email\":\"\xff\""), false},
         DecodeCase{"array", "[" + base + "]", false}, DecodeCase{"empty", "", false},
         DecodeCase{"truncated", base.left(base.size() / 2), false},
         DecodeCase{"trailing garbage", base + "x", false}),
@@ -150,8 +153,8 @@ TEST(PreferencesFile, MissingOrUnusableFilesGiveDefaultsAndAreLeftAlone) {
 
     UserPreferences custom;
     custom.authorName = QStringLiteral("kept");
-    const QByteArray broken = replaced(encodePreferences(custom).value(),
-                                       "\"gradientDirection\":\"vertical\"", "");
+    const QByteArray broken =
+        replaced(encodePreferences(custom).value(), "\"gradientDirection\":\"vertical\"", "");
     writeFile(path, broken);
     EXPECT_EQ(loadPreferences(), UserPreferences{}) << "no field of a partial file survives";
     EXPECT_EQ(readFile(path), broken) << "a bad file is not rewritten";

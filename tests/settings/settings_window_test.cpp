@@ -198,7 +198,7 @@ TEST(SettingsWindow, ShowsTheRecordAndSavesItBackUnchanged) {
         runSettingsWindow(platform, preferences);
         EXPECT_EQ(preferences, c.saved);
         EXPECT_EQ(loadPreferences(), c.saved);
-        EXPECT_FALSE(QFile::exists(launchAgentPath()));  // start at login was not changed
+        EXPECT_FALSE(QFile::exists(autostartEntryPath()));  // start at login was not changed
     }
 }
 
@@ -241,13 +241,12 @@ TEST(SettingsWindow, SavesEditsTracesConfirmsAndUpdatesStartAtLogin) {
     EXPECT_EQ(platform.alerts[1].alert.informativeText,
               "您的设置已成功保存。\n\n作者信息: Author: Ann Lee   |   Blog: blog.example\n"
               "背景色: #1E1E1E\n渐变颜色: #1E1E1E → #33334C\n渐变方向: 水平");
-    EXPECT_TRUE(QFile::exists(launchAgentPath()));
     EXPECT_TRUE(QFile::exists(autostartEntryPath()));
 
     // Saving again with the choice unchanged leaves start at login alone.
-    QFile::remove(launchAgentPath());
+    QFile::remove(autostartEntryPath());
     runSettingsWindow(platform, preferences);
-    EXPECT_FALSE(QFile::exists(launchAgentPath()));
+    EXPECT_FALSE(QFile::exists(autostartEntryPath()));
 }
 
 TEST(SettingsWindow, ConfirmationWithoutAuthorsHintsAndRendersNothing) {

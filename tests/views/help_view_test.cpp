@@ -48,11 +48,11 @@ class HelpViewTest : public ::testing::Test {
 TEST_F(HelpViewTest, EveryTextInOrderAndNoOutcomeBeforeTheFirstCheck) {
     EXPECT_EQ(testing::visibleTexts(view->widget()),
               QStringList({"使用说明", "1. 获取剪贴板",
-                           "点击状态栏图标，选择'获取剪贴板'选项，或使用⌘⇧C快捷键。", "2. 设置",
-                           "自定义图片生成选项和作者信息。", "3. 支持多种编程语言",
-                           "包括Swift、Python、JavaScript等。", "快捷键", "⌘⇧C",
+                           "点击状态栏图标，选择'获取剪贴板'选项，或使用Super+Shift+C快捷键。",
+                           "2. 设置", "自定义图片生成选项和作者信息。", "3. 支持多种编程语言",
+                           "包括Swift、Python、JavaScript等。", "快捷键", "Super+Shift+C",
                            "- 全局快捷键，随时获取剪贴板内容", "权限检查",
-                           "应用需要完全磁盘访问权限才能保存图片。", "检查权限设置"}));
+                           "应用需要Downloads目录的写入权限才能保存图片。", "检查权限设置"}));
     EXPECT_TRUE(view->permissionStatus().isEmpty());
     EXPECT_TRUE(view->statusLabel()->isHidden());
 }
@@ -67,8 +67,8 @@ TEST_F(HelpViewTest, CheckOutcomes) {
     } cases[] = {
         {true, {}, {}, 0},
         {false, {second}, {"权限设置不正确"}, 0},
-        {false, {first, second}, {"权限设置不正确", "需要完全磁盘访问权限"}, 0},
-        {false, {first, first}, {"权限设置不正确", "需要完全磁盘访问权限"}, 1},
+        {false, {first, second}, {"权限设置不正确", "需要Downloads目录的写入权限"}, 0},
+        {false, {first, first}, {"权限设置不正确", "需要Downloads目录的写入权限"}, 1},
     };
     for (const auto &c : cases) {
         SetUp();
@@ -89,7 +89,7 @@ TEST_F(HelpViewTest, CheckOutcomes) {
         if (!c.pass) {
             EXPECT_EQ(lineDuringAlert, status) << "the red line comes before the alert";
             EXPECT_EQ(platform.alerts[0].alert.style, AlertStyle::Warning);
-            EXPECT_EQ(platform.alerts[0].alert.informativeText, "请前往系统偏好设置授予权限。");
+            EXPECT_EQ(platform.alerts[0].alert.informativeText, "请检查Downloads目录的写入权限。");
             EXPECT_EQ(platform.alerts[0].alert.buttons, QStringList({"前往设置", "取消"}));
         }
     }

@@ -24,7 +24,9 @@ struct ProbeCase {
     QStringList traces;  // "{tmp}", "{downloads}" and "{system}" stand for the folders
 };
 
-void PrintTo(const ProbeCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const ProbeCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class ProbeTest : public ::testing::TestWithParam<ProbeCase> {
   protected:
@@ -111,7 +113,7 @@ INSTANTIATE_TEST_SUITE_P(Probes, ProbeTest, ::testing::Values(
     [](const auto &info) { return std::string(info.param.name); });
 // clang-format on
 
-const QString welcome = "欢迎使用 Codalume", privacy = "需要完全磁盘访问权限";
+const QString welcome = "欢迎使用 Codalume", privacy = "需要Downloads目录的写入权限";
 
 // One start as far as the helper is concerned: the call during launch, then the event loop.
 struct Start {
@@ -159,16 +161,17 @@ void runStart(QMap<QString, bool> &defaults, const Start &start, bool expectProm
         EXPECT_EQ(alert.style, AlertStyle::Informational);
         if (alert.messageText == welcome) {
             EXPECT_EQ(alert.informativeText,
-                      "为了能够正常保存图片，应用需要完全磁盘访问权限。\n\n"
-                      "这是一次性的设置，您可以随时在系统设置中更改。");
+                      "为了能够正常保存图片，应用需要Downloads目录的写入权限。\n\n"
+                      "这是一次性的设置，您可以随时在文件管理器中更改目录的权限。");
             EXPECT_EQ(alert.buttons, QStringList({"设置权限", "稍后再说"}));
         } else {
             EXPECT_EQ(alert.informativeText,
-                      "为了保存图片到您选择的位置，应用需要获取完全磁盘访问权限。\n\n"
-                      "请点击'打开系统偏好设置'按钮，然后在'安全性与隐私'中的'完全磁盘访问权限'"
-                      "选项卡中，添加此应用。\n\n"
-                      "注意：您需要添加的是应用程序，而不是Xcode中的构建版本。");
-            EXPECT_EQ(alert.buttons, QStringList({"打开系统偏好设置", "取消"}));
+                      "为了保存图片到您选择的位置，应用需要对该目录有写入权限。\n\n"
+                      "请点击'打开'按钮，在文件管理器中打开Downloads目录所在的文件夹，"
+                      "然后在Downloads目录的属性中为当前用户授予写入权限。\n\n"
+                      "注意：如果应用运行在沙盒中（例如Flatpak或Snap），"
+                      "还需要在沙盒的权限设置中允许它访问该目录。");
+            EXPECT_EQ(alert.buttons, QStringList({"打开", "取消"}));
         }
     }
     defaults = platform.defaults;

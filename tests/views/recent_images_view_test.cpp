@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
 
 #include "view_test_support.h"
 
@@ -24,17 +28,7 @@ QStringList names(const QList<RecentImage> &images) {
     return result;
 }
 
-TEST(RecentImage, SamplesAndTheirDatesInTheUsersLocale) {
-    const QList<RecentImage> samples = sampleRecentImages(start);
-    ASSERT_EQ(names(samples), QStringList({"Image 1", "Image 2", "Image 3"}));
-    const char *languages[] = {"Swift", "Python", "JavaScript"};
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(samples[i].language, languages[i]);
-        EXPECT_EQ(samples[i].date.secsTo(start), (i + 1) * 3600);
-        EXPECT_FALSE(samples[i].id.isNull());
-    }
-    EXPECT_NE(samples[0].id, samples[1].id);
-
+TEST(RecentImage, DatesInTheUsersLocale) {
     const std::pair<const char *, const char *> formats[] = {
         {"en_US", "3/5/26 2:07 PM"}, {"de_DE", "05.03.26 14:07"}, {"zh_CN", "2026/3/5 14:07"}};
     for (const auto &[locale, text] : formats) {
@@ -44,13 +38,26 @@ TEST(RecentImage, SamplesAndTheirDatesInTheUsersLocale) {
     }
 }
 
+// The page shows three saved pictures: a wide and a tall one that can be read, and one whose
+// file is gone.
 class RecentImagesViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
         testing::ensureApplication();
         QLocale::setDefault(QLocale("de_DE"));
+        ASSERT_TRUE(folder.isValid());
+        for (const auto &[name, size] :
+             {std::pair("wide.png", QSize(400, 100)), std::pair("tall.png", QSize(50, 200))}) {
+            QImage image(size, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            ASSERT_TRUE(image.save(folder.filePath(name)));
+        }
+        model = std::make_unique<RecentImagesModel>();
+        model->addSaved(folder.filePath("gone.png"), "JavaScript", start.addSecs(-3 * 3600));
+        model->addSaved(folder.filePath("tall.png"), "Python", start.addSecs(-2 * 3600));
+        model->addSaved(folder.filePath("wide.png"), "Swift", start.addSecs(-3600));
         view = std::make_unique<RecentImagesView>(
-            platform, [this] { ++captures; }, sampleRecentImages(start));
+            platform, [this] { ++captures; }, *model);
         view->resize(276, 320);
         view->show();
         QApplication::processEvents();
@@ -65,6 +72,12 @@ class RecentImagesViewTest : public ::testing::Test {
         }
         return texts;
     }
+    QPixmap symbol(int i) const {
+        return view->list()
+            ->itemWidget(view->list()->item(i))
+            ->findChild<QLabel *>("symbol")
+            ->pixmap();
+    }
     QStringList rowNames() const {
         QStringList result;
         for (int i = 0; i < view->list()->count(); ++i) {
@@ -76,21 +89,27 @@ class RecentImagesViewTest : public ::testing::Test {
     void press(int selectedRow, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         view->list()->clearSelection();
         if (selectedRow >= 0) {
+            view->list()->setCurrentRow(selectedRow);
             view->list()->item(selectedRow)->setSelected(true);
         }
         QKeyEvent event(QEvent::KeyPress, key, modifiers);
         QApplication::sendEvent(view->list(), &event);
     }
 
+    QTemporaryDir folder;
     testing::TestPlatform platform;
     int captures = 0;
+    std::unique_ptr<RecentImagesModel> model;
     std::unique_ptr<RecentImagesView> view;
 };
 
 TEST_F(RecentImagesViewTest, HeadingRowsAndButtonsInOrder) {
-    EXPECT_EQ(row(0), QStringList({"Image 1", "语言: Swift", "05.03.26 13:07"}));
-    EXPECT_EQ(row(1), QStringList({"Image 2", "语言: Python", "05.03.26 12:07"}));
-    EXPECT_EQ(row(2), QStringList({"Image 3", "语言: JavaScript", "05.03.26 11:07"}));
+    EXPECT_EQ(row(0), QStringList({"wide.png", "语言: Swift", "05.03.26 13:07"}));
+    EXPECT_EQ(row(1), QStringList({"tall.png", "语言: Python", "05.03.26 12:07"}));
+    EXPECT_EQ(row(2), QStringList({"gone.png", "语言: JavaScript", "05.03.26 11:07"}));
+    // A picture saved later goes on top; a clipboard image has no language line.
+    model->addSaved(folder.filePath("pasted.png"), QString(), start);
+    EXPECT_EQ(row(0), QStringList({"pasted.png", "", "05.03.26 14:07"}));
     const QStringList texts = testing::visibleTexts(view.get());
     EXPECT_EQ(texts.first(), "最近生成的图片");
     EXPECT_EQ(texts.mid(texts.size() - 2), QStringList({"清空剪贴板", "获取剪贴板"}));
@@ -107,17 +126,19 @@ TEST_F(RecentImagesViewTest, DeleteAndBackspaceRemoveTheSelectedRow) {
         int row;
         QStringList left;
     } cases[] = {
-        {Qt::Key_Delete, {}, 1, {"Image 1", "Image 3"}},
-        {Qt::Key_Backspace, {}, 0, {"Image 2", "Image 3"}},
-        {Qt::Key_Delete, Qt::KeypadModifier, 2, {"Image 1", "Image 2"}},
-        {Qt::Key_Delete, Qt::ControlModifier, 1, {"Image 1", "Image 2", "Image 3"}},
-        {Qt::Key_A, {}, 1, {"Image 1", "Image 2", "Image 3"}},
-        {Qt::Key_Delete, {}, -1, {"Image 1", "Image 2", "Image 3"}},
+        {Qt::Key_Delete, {}, 1, {"wide.png", "gone.png"}},
+        {Qt::Key_Backspace, {}, 0, {"tall.png", "gone.png"}},
+        {Qt::Key_Delete, Qt::KeypadModifier, 2, {"wide.png", "tall.png"}},
+        {Qt::Key_Delete, Qt::ControlModifier, 1, {"wide.png", "tall.png", "gone.png"}},
+        {Qt::Key_A, {}, 1, {"wide.png", "tall.png", "gone.png"}},
+        {Qt::Key_Delete, {}, -1, {"wide.png", "tall.png", "gone.png"}},
     };
     for (const auto &c : cases) {
         SetUp();
         press(c.row, c.key, c.modifiers);
         EXPECT_EQ(rowNames(), c.left) << "key " << c.key << " on row " << c.row;
+        EXPECT_TRUE(QFile::exists(folder.filePath("wide.png"))) << "a row goes, never its file";
+        EXPECT_TRUE(QFile::exists(folder.filePath("tall.png")));
     }
     for (int i = 0; i < 3; ++i) {
         press(0, Qt::Key_Delete);
@@ -139,7 +160,7 @@ TEST_F(RecentImagesViewTest, ContextMenuDeletesTheRowItWasOpenedOn) {
     EXPECT_EQ(menu->actions()[0]->text(), "删除");
     view->deleteRows({0});  // the list changes while the menu is open
     menu->actions()[0]->trigger();
-    EXPECT_EQ(rowNames(), QStringList({"Image 3"}));
+    EXPECT_EQ(rowNames(), QStringList({"gone.png"}));
     menu->close();
 }
 
@@ -161,7 +182,46 @@ TEST_F(RecentImagesViewTest, ButtonsClearTheClipboardAndCapture) {
     view->captureButton()->click();
     EXPECT_EQ(captures, 1);
     EXPECT_EQ(view->list()->count(), 3) << "capturing adds no row";
-    RecentImagesView(platform, {}, {}).captureButton()->click();  // no command: nothing breaks
+    RecentImagesModel empty;
+    RecentImagesView(platform, {}, empty).captureButton()->click();  // no command: nothing breaks
+}
+
+// Thumbnails are read off the main thread: the row shows the symbol until its thumbnail
+// arrives, and keeps it where the file cannot be read.
+TEST_F(RecentImagesViewTest, ThumbnailsFitTheFrameWhereTheFileReads) {
+    for (int round = 0; round < 1000 && view->pendingThumbnails() > 0; ++round) {
+        QThread::msleep(10);
+        QApplication::processEvents();
+    }
+    ASSERT_EQ(view->pendingThumbnails(), 0);
+    const struct {
+        int row;
+        QSizeF points;  // fitted into 40 x 40, aspect kept
+        bool red;
+    } cases[] = {{0, {40, 10}, true}, {1, {10, 40}, true}, {2, {40, 40}, false}};
+    for (const auto &c : cases) {
+        const QPixmap pixmap = symbol(c.row);
+        EXPECT_EQ(pixmap.deviceIndependentSize(), c.points) << c.row;
+        const QColor middle = pixmap.toImage().pixelColor(pixmap.width() / 2, pixmap.height() / 2);
+        EXPECT_EQ(middle == QColor(Qt::red), c.red) << c.row;
+    }
+}
+
+TEST_F(RecentImagesViewTest, DoubleClickAndEnterRevealTheRowsFile) {
+    QListWidget *list = view->list();
+    const QPoint centre = list->visualItemRect(list->item(1)).center();
+    QMouseEvent click(QEvent::MouseButtonPress, centre, list->viewport()->mapToGlobal(centre),
+                      Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(list->viewport(), &click);
+    QMouseEvent twice(QEvent::MouseButtonDblClick, centre, list->viewport()->mapToGlobal(centre),
+                      Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(list->viewport(), &twice);
+    press(0, Qt::Key_Return);
+    press(2, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(platform.revealed,
+              QStringList({folder.filePath("tall.png"), folder.filePath("wide.png"),
+                           folder.filePath("gone.png")}));
+    EXPECT_EQ(list->count(), 3);
 }
 
 }  // namespace
