@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/alert_dialog.h"
+#include "platform/backend_loader.h"
 #include "platform/paths.h"
 #include "platform/progress_dialog.h"
 
@@ -61,14 +62,23 @@ void addMessageRow(QFileDialog &dialog, const QString &message) {
 
 }  // namespace
 
+QtPlatform::QtPlatform() = default;
+
+QtPlatform::~QtPlatform() = default;
+
 int QtPlatform::runAlert(const Alert &alert) {
     AlertDialog dialog(alert);
     return dialog.run();
 }
 
 std::optional<QString> QtPlatform::clipboardText() {
+    if (!clipboardAccess_) {
+        clipboardAccess_ = makeClipboardAccess();  // the session is known once Qt runs
+    }
+    // Unreadable: nothing rather than what an earlier focus left behind.
+    clipboardReadable_ = clipboardAccess_->prepare();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (data == nullptr || !data->hasText()) {
+    if (!clipboardReadable_ || data == nullptr || !data->hasText()) {
         return std::nullopt;
     }
     return data->text();
@@ -76,7 +86,7 @@ std::optional<QString> QtPlatform::clipboardText() {
 
 std::optional<QImage> QtPlatform::clipboardImage() {
     const QMimeData *data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (data == nullptr || !data->hasImage()) {
+    if (!clipboardReadable_ || data == nullptr || !data->hasImage()) {
         return std::nullopt;
     }
     QImage image = qvariant_cast<QImage>(data->imageData());
