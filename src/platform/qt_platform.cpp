@@ -22,6 +22,7 @@
 #include "platform/alert_dialog.h"
 #include "platform/backend_loader.h"
 #include "platform/paths.h"
+#include "platform/progress_dialog.h"
 
 namespace codalume {
 
@@ -29,6 +30,9 @@ namespace {
 
 const QString organisationName = QStringLiteral("Codalume");
 const QString applicationName = QStringLiteral("Codalume");
+// Work shorter than this shows no progress window: one that flashes up and vanishes again is
+// worse than none.
+constexpr std::chrono::milliseconds progressWindowDelay{500};
 
 // QFileDialog has no place for a message; put one above its own rows.
 void addMessageRow(QFileDialog &dialog, const QString &message) {
@@ -168,6 +172,11 @@ void QtPlatform::setUserDefaultBool(const QString &key, bool value) {
     QSettings settings(organisationName, applicationName);
     settings.setValue(key, value);
     settings.sync();
+}
+
+std::unique_ptr<ProgressWindow> QtPlatform::beginProgress(const Progress &progress,
+                                                          std::function<void()> cancel) {
+    return openProgressDialog(progress, std::move(cancel), progressWindowDelay);
 }
 
 void QtPlatform::runLater(std::chrono::milliseconds delay, std::function<void()> task) {

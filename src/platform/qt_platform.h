@@ -32,6 +32,9 @@ class QtPlatform : public Platform {
     bool userDefaultBool(const QString &key) override;
     void setUserDefaultBool(const QString &key, bool value) override;
 
+    std::unique_ptr<ProgressWindow> beginProgress(const Progress &progress,
+                                                  std::function<void()> cancel) override;
+
     void runLater(std::chrono::milliseconds delay, std::function<void()> task) override;
     double currentTime() override;
     double pictureScale() override;
