@@ -6,6 +6,8 @@
 #include <cstdio>
 
 #include "app/app_delegate.h"
+#include "app/instance_requests.h"
+#include "platform/instance_channel.h"
 #include "platform/qt_platform.h"
 #include "platform/single_instance.h"
 
@@ -16,15 +18,17 @@ int runTrayApplication(int argc, char **argv) {
     // tray icon nor compete for the shortcut.
     SingleInstanceLock lock;
     if (lock.state() == SingleInstanceLock::State::HeldElsewhere) {
-        std::fputs("Codalume is already running\n", stdout);
-        std::fflush(stdout);
-        return 0;
+        return showRunningInstance(argc, argv);
     }
     if (lock.state() == SingleInstanceLock::State::Unavailable) {
+        const QString reason =
+            lock.path().isEmpty()
+                ? lock.error()
+                : QStringLiteral("cannot use the lock file %1 (%2)").arg(lock.path(), lock.error());
         std::fprintf(stderr,
-                     "codalume: cannot use the lock file %s (%s); not checking for "
-                     "another running instance\n",
-                     qPrintable(lock.path()), qPrintable(lock.error()));
+                     "codalume: %s; not checking for another running instance, and other "
+                     "starts cannot reach this one\n",
+                     qPrintable(reason));
     }
 
     QApplication application(argc, argv);
@@ -39,7 +43,20 @@ int runTrayApplication(int argc, char **argv) {
     // panel runs, that no StatusNotifier host exists. The controller waits for a tray host.
     QtPlatform platform;
     AppDelegate delegate(platform);
-    QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
+    // Other starts of the program reach this one once its controller exists. Only the
+    // holder of the lock listens: it alone may clear a channel an ended instance left behind.
+    InstanceRequests requests([&delegate] { return delegate.statusBarController(); });
+    InstanceChannel channel;
+    QTimer::singleShot(0, &delegate, [&delegate, &requests, &channel, &lock] {
+        delegate.applicationDidFinishLaunching();
+        QString error;
+        if (lock.state() == SingleInstanceLock::State::Acquired &&
+            !channel.listen([&requests](const InstanceRequest &r) { return requests.handle(r); },
+                            &error)) {
+            std::fprintf(stderr, "codalume: other starts cannot reach this one: %s\n",
+                         qPrintable(error));
+        }
+    });
     QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
                      [&delegate] { delegate.applicationWillTerminate(); });
     return QApplication::exec();

@@ -47,15 +47,32 @@ void Popover::setContentWidget(QWidget *content) {
     }
 }
 
-void Popover::showRelativeTo(const QRect &anchor) {
-    const QPoint cursor = QCursor::pos();
-    const bool known = anchor.isValid() && anchor.topLeft() != QPoint(0, 0);
-    QScreen *screen = QGuiApplication::screenAt(known ? anchor.center() : cursor);
+namespace {
+
+// The available area of the screen that holds `point`.
+QRect screenArea(const QPoint &point) {
+    QScreen *screen = QGuiApplication::screenAt(point);
     if (screen == nullptr) {
         screen = QGuiApplication::primaryScreen();
     }
-    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-    move(popoverPosition(anchor, size(), area, cursor));
+    return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+}
+
+}  // namespace
+
+void Popover::showRelativeTo(const QRect &anchor) {
+    const QPoint cursor = QCursor::pos();
+    const bool known = anchor.isValid() && anchor.topLeft() != QPoint(0, 0);
+    showAt(popoverPosition(anchor, size(), screenArea(known ? anchor.center() : cursor), cursor));
+}
+
+void Popover::showCentred() {
+    const QRect area = screenArea(QCursor::pos());
+    showAt(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+void Popover::showAt(const QPoint &position) {
+    move(position);
     show();
     raise();
     activateWindow();

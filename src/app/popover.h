@@ -31,6 +31,8 @@ class Popover : public QWidget {
 
     bool isShown() const { return isVisible(); }
     void showRelativeTo(const QRect &anchor);
+    // In the middle of the screen that holds the pointer, for when no tray icon tells where.
+    void showCentred();
     void performClose();
 
   signals:
@@ -42,6 +44,8 @@ class Popover : public QWidget {
     void keyPressEvent(QKeyEvent *event) override;
 
   private:
+    void showAt(const QPoint &position);
+
     QWidget *content_ = nullptr;
 };
 

@@ -66,8 +66,16 @@ class StatusBarController : public QObject {
     // Closes the popover and stops the outside-click monitor.
     void closePopover();
     // The capture as the shortcut, the menu and the popover's button run it: the popover
-    // gives way to the capture's alerts first.
-    void captureClipboard();
+    // gives way to the capture's alerts first. One at a time: false (nothing done) while a
+    // capture runs.
+    bool captureClipboard();
+    // The popover for a request from outside the tray (another start of the program): next
+    // to the tray icon where its place is known (from the tray, or from the last click on
+    // it), else in the middle of the screen with the pointer.
+    void revealPopover();
+    // A capture runs (its alerts are open); the settings dialog is open.
+    bool capturing() const { return capturing_; }
+    bool settingsShown() const { return settingsShown_; }
 
   private:
     // Makes the tray icon with its menu (once a tray host runs).
@@ -77,6 +85,8 @@ class StatusBarController : public QObject {
 
     Platform &platform_;
     StatusBarTray *tray_ = nullptr;
+    bool capturing_ = false;
+    bool settingsShown_ = false;
 };
 
 }  // namespace codalume

@@ -150,7 +150,9 @@ void StatusBarController::showSettings(QObject *) {
     if (popover() != nullptr && popover()->isShown()) {
         closePopover();
     }
+    settingsShown_ = true;
     runSettingsWindow(platform_, userPreferences);
+    settingsShown_ = false;
 }
 
 void StatusBarController::statusBarButtonClicked(QObject *) {
@@ -193,11 +195,41 @@ void StatusBarController::showPopover() {
     }
 }
 
-void StatusBarController::captureClipboard() {
+bool StatusBarController::captureClipboard() {
+    if (capturing_) {
+        return false;
+    }
     if (popover() != nullptr && popover()->isShown()) {
         closePopover();  // the alerts of the capture take over
     }
+    capturing_ = true;
     getClipboardContent(nullptr);
+    capturing_ = false;
+    return true;
+}
+
+void StatusBarController::revealPopover() {
+    if (popover() == nullptr) {
+        return;
+    }
+    if (popover()->isShown()) {
+        popover()->raise();
+        popover()->activateWindow();
+        return;
+    }
+    // The icon's place: its geometry (XEmbed), else where it was last clicked (StatusNotifier).
+    QRect icon = statusItem() != nullptr ? statusItem()->geometry() : QRect();
+    if (!knownGeometry(icon) && statusItem() != nullptr && tray_->iconPoint) {
+        icon = QRect(*tray_->iconPoint, QSize(1, 1));
+    }
+    if (knownGeometry(icon)) {
+        popover()->showRelativeTo(icon);
+    } else {
+        popover()->showCentred();
+    }
+    if (eventMonitor() != nullptr) {
+        eventMonitor()->start();
+    }
 }
 
 void StatusBarController::closePopover() {

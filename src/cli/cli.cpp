@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/instance_commands.h"
 #include "cli/long_render.h"
 #include "platform/paths.h"
 #include "platform/save_file.h"
@@ -303,12 +304,22 @@ QString mainHelp() {
         "                  the PNG written (-o - writes the PNG to standard output). With -v\n"
         "                  (--verbose), trace lines go to standard error.\n"
         "  detect [FILE|-] Print the language name of the code.\n"
+        "  capture         Have the running tray program capture the clipboard, as its\n"
+        "                  shortcut does (it is started first when it is not running).\n"
+        "  settings        Open the running tray program's settings (the same way).\n"
         "\n"
         "Options:\n"
         "  -h, --help      Show this help (or a command's, after the command).\n"
         "  -v, --version   Show the version.\n"
         "\n"
-        "Exit status: 0 on success, 1 on failure (with a one-line message), 2 on wrong usage.");
+        "Exit status: 0 on success, 1 on failure (with a one-line message), 2 on wrong usage.\n"
+        "\n"
+        "Where Super+Shift+C does nothing (the tray program printed \"Failed to create event\n"
+        "tap\": GNOME before 48 on Wayland, or another program holds the keys), bind the\n"
+        "command 'codalume capture' to keys of your choice in the desktop's settings:\n"
+        "  GNOME  Settings > Keyboard > View and Customize Shortcuts > Custom Shortcuts\n"
+        "  KDE    System Settings > Shortcuts > Add New > Command or Script\n"
+        "  XFCE   Settings > Keyboard > Application Shortcuts > Add");
 }
 
 // Standard error carries the trace lines and at most one message of our own; Qt's notes about
@@ -324,9 +335,13 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &, const QString 
 }  // namespace
 
 int runCommandLine(int argc, char **argv) {
+    qInstallMessageHandler(filterQtMessages);
+    // Before the platform is forced: the tray program these may start inherits the environment.
+    if (argc > 1 && isInstanceCommand(argv[1])) {
+        return runInstanceCommand(argc, argv);
+    }
     // The command line never needs a display; fonts and painting work off screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(filterQtMessages);
     // Only rendering needs fonts; the other commands skip loading the font database.
     const bool rendering = argc > 1 && std::strcmp(argv[1], "render") == 0;
     std::unique_ptr<QCoreApplication> app =

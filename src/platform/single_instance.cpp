@@ -10,20 +10,67 @@
 
 namespace codalume {
 
-QString SingleInstanceLock::defaultPath() {
+namespace {
+
+QString systemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Whether `info` describes a folder of this user that only this user can change: anyone who
+// could write into it could put their own lock or socket in our place.
+bool privateFolder(const struct stat &info) {
+    return S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() && (info.st_mode & 022) == 0;
+}
+
+}  // namespace
+
+RuntimeFolder runtimeFolder(const QString &sharedTemporary) {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) {
-        return runtime + QStringLiteral("/codalume.lock");
+    const bool fallback = runtime.isEmpty();
+    const QString path =
+        fallback ? QStringLiteral("%1/codalume-%2").arg(sharedTemporary).arg(::geteuid()) : runtime;
+    const QByteArray native = QFile::encodeName(path);
+    // In the shared folder (/tmp) ours is made private here, or an existing one must be ours
+    // already (lstat: a symbolic link someone else left there is not followed).
+    if (fallback && ::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        return {{}, QStringLiteral("cannot create %1: %2").arg(path, systemError())};
     }
-    return QStringLiteral("/tmp/codalume-%1.lock").arg(::getuid());
+    struct stat info {};
+    const int status =
+        fallback ? ::lstat(native.constData(), &info) : ::stat(native.constData(), &info);
+    if (status != 0) {
+        return {{},
+                QStringLiteral("cannot use the runtime folder %1: %2").arg(path, systemError())};
+    }
+    if (!privateFolder(info)) {
+        return {{},
+                QStringLiteral("the runtime folder %1 is not this user's own, or others may "
+                               "write to it")
+                    .arg(path)};
+    }
+    return {path, {}};
+}
+
+SingleInstanceLock::SingleInstanceLock() {
+    const RuntimeFolder folder = runtimeFolder();
+    if (folder.path.isEmpty()) {
+        error_ = folder.error;
+        return;
+    }
+    path_ = folder.path + QStringLiteral("/codalume.lock");
+    acquire();
 }
 
 SingleInstanceLock::SingleInstanceLock(const QString &path) : path_(path) {
-    const QByteArray native = QFileInfo(path).absoluteFilePath().toLocal8Bit();
+    acquire();
+}
+
+void SingleInstanceLock::acquire() {
+    const QByteArray native = QFile::encodeName(QFileInfo(path_).absoluteFilePath());
     // No symlinks: in a shared folder another user could point the name elsewhere.
     fd_ = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd_ < 0) {
-        error_ = QString::fromLocal8Bit(std::strerror(errno));
+        error_ = systemError();
         return;
     }
     struct stat info {};
@@ -40,7 +87,7 @@ SingleInstanceLock::SingleInstanceLock(const QString &path) : path_(path) {
     if (errno == EWOULDBLOCK) {
         state_ = State::HeldElsewhere;
     } else {
-        error_ = QString::fromLocal8Bit(std::strerror(errno));
+        error_ = systemError();
     }
     ::close(fd_);
     fd_ = -1;

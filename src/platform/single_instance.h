@@ -4,6 +4,18 @@
 
 namespace codalume {
 
+// The user's private runtime folder, which holds the single-instance lock and the channel
+// other starts reach the running program through. $XDG_RUNTIME_DIR when set; else
+// codalume-<uid> in `sharedTemporary`, made on first use with mode 0700. Either must be a
+// folder of this user that no one else may write to; `path` is empty and `error` says why when
+// it is not (an $XDG_RUNTIME_DIR of another user means another user's session: it is not
+// replaced by /tmp).
+struct RuntimeFolder {
+    QString path;
+    QString error;
+};
+RuntimeFolder runtimeFolder(const QString &sharedTemporary = QStringLiteral("/tmp"));
+
 // One running tray program per user: an exclusive lock on a file in the user's runtime folder,
 // held for the life of the process and dropped by the system when it ends, however it ends.
 class SingleInstanceLock {
@@ -14,7 +26,9 @@ class SingleInstanceLock {
         Unavailable,    // the lock file could not be opened; see error()
     };
 
-    explicit SingleInstanceLock(const QString &path = defaultPath());
+    // The lock "codalume.lock" in runtimeFolder().
+    SingleInstanceLock();
+    explicit SingleInstanceLock(const QString &path);
     ~SingleInstanceLock();
     SingleInstanceLock(const SingleInstanceLock &) = delete;
     SingleInstanceLock &operator=(const SingleInstanceLock &) = delete;
@@ -23,10 +37,9 @@ class SingleInstanceLock {
     QString error() const { return error_; }
     QString path() const { return path_; }
 
-    // "$XDG_RUNTIME_DIR/codalume.lock" when that folder exists, else a per-user file in /tmp.
-    static QString defaultPath();
-
   private:
+    void acquire();
+
     QString path_;
     QString error_;
     State state_ = State::Unavailable;

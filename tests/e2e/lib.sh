@@ -115,8 +115,9 @@ e2e_environment() {
         XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME TMPDIR XDG_RUNTIME_DIR LANG
 }
 
-# on_private_bus [without-services]: runs this test again on a session bus of its own and ends
-# with its verdict. "without-services" gives a bus that starts no service (no desktop portal).
+# on_private_bus [without-services|open-to-all-users]: runs this test again on a session bus of
+# its own and ends with its verdict. "without-services" gives a bus that starts no service (no
+# desktop portal); "open-to-all-users" one that lets processes of any user connect.
 on_private_bus() {
     [ -n "$E2E_OUTER" ] || return 0
     local config=()
@@ -124,6 +125,9 @@ on_private_bus() {
         mkdir -p "$E2E_ROOT/no-services"
         sed "s|<standard_session_servicedirs */>|<servicedir>$E2E_ROOT/no-services</servicedir>|" \
             /usr/share/dbus-1/session.conf >"$E2E_ROOT/bus.conf"
+        config=(--config-file="$E2E_ROOT/bus.conf")
+    elif [ "${1:-}" = open-to-all-users ]; then
+        sed 's|<allow own="\*"/>|&<allow user="*"/>|' /usr/share/dbus-1/session.conf >"$E2E_ROOT/bus.conf"
         config=(--config-file="$E2E_ROOT/bus.conf")
     fi
     command -v dbus-run-session >/dev/null || abort "missing tool dbus-run-session (package dbus-bin)"

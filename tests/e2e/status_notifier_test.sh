@@ -1,9 +1,10 @@
 #!/bin/bash
 # On a StatusNotifier tray (KDE Plasma, XFCE, GNOME with AppIndicator) the panel draws the icon
 # and passes clicks on over D-Bus. A host that starts after the program gets its item; a click
-# toggles the popover next to the pointer; the host's menu lists and runs the entries.
+# toggles the popover next to the pointer; the host's menu lists and runs the entries. Other
+# starts reach the program over the bus, which here lets other users in: the program refuses them.
 source "$(dirname "$0")/lib.sh"
-on_private_bus
+on_private_bus open-to-all-users
 start_session without-tray
 
 start_app
@@ -56,6 +57,22 @@ check "获取剪贴板 captures" wait_until 30 shown dialog
 check "... and closed the popover first" not_shown popover
 keys_to_dialog Escape
 check "the preview closes" wait_until 30 not_shown dialog
+check "it owns its name on the bus" bus_name_owned io.codalume.Codalume
+xdotool mousemove 300 500
+"$E2E_BIN" >/dev/null 2>&1
+check "a second start shows the popover" wait_until 30 shown popover
+eval "$(xdotool getwindowgeometry --shell "$(app_windows popover)")"
+check "... below where the icon was clicked" test "$Y" -gt 12 -a "$Y" -lt 40 -a "$X" -le 1000
+xdotool mousemove 200 600 click 1
+wait_until 30 not_shown popover
+setpriv --reuid=nobody --regid=nogroup --clear-groups "$E2E_BIN" capture >"$E2E_ROOT/ask.out" 2>&1
+check "another user's codalume capture exits 1" test $? -eq 1
+check "... refused by the program" grep -q "Codalume answers only its own user" "$E2E_ROOT/ask.out"
+check "... capturing nothing" not_shown dialog
+"$E2E_BIN" capture
+check "codalume capture captures" wait_until 30 shown dialog
+keys_to_dialog Escape
+wait_until 30 not_shown dialog
 desktop click "退出"
 check "退出 quits" wait_until 30 bash -c "! kill -0 $APP_PID 2>/dev/null"
 wait "$APP_PID"

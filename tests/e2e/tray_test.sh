@@ -10,13 +10,19 @@ check "shows its tray icon" wait_until 40 tray_icon_placed
 wait_until 30 tray_icon_settled || abort "the tray host keeps moving the icon"
 screenshot 01-started
 
-# A second start leaves the first untouched.
+# A second start has the first show its popover, below the icon, and ends.
 second_out=$E2E_ROOT/second.log
 timeout 20 "$E2E_BIN" >"$second_out" 2>&1
 second_status=$?
 check "a second instance exits with status 0" test "$second_status" -eq 0
-check "a second instance says Codalume is already running" grep -q "already running" "$second_out"
+check "a second instance says what happened" \
+    grep -qx "Codalume is already running; its window is shown" "$second_out"
 check "a second instance prints that one line only" test "$(wc -l <"$second_out")" -eq 1
+check "the first instance shows its popover" wait_until 30 shown popover
+eval "$(xdotool getwindowgeometry --shell "$(app_windows popover)")"
+check "... below the icon" test "$Y" -ge 20 -a "$Y" -lt 40 -a $((X + WIDTH)) -le 1024
+xdotool mousemove 200 600 click 1
+wait_until 30 not_shown popover
 check "the first instance keeps running" app_running
 check "the first instance keeps its one icon" test "$(app_windows icon | wc -l)" -eq 1
 check "no grab was refused" test "$(output_count 'Failed to create event tap')" -eq 0

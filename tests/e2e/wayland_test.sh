@@ -1,7 +1,8 @@
 #!/bin/bash
 # In a KDE Plasma Wayland session the shortcut comes through the desktop portal's
 # GlobalShortcuts, and a capture reads the text the user copied although the program has no
-# keyboard focus; the popover closes when another window takes the focus.
+# keyboard focus (so does one asked for by codalume capture); the popover closes when another
+# window takes the focus.
 source "$(dirname "$0")/lib.sh"
 on_private_bus
 start_kde_session
@@ -47,6 +48,14 @@ wayland_copy
 fake_keys 125 42 46
 check "with nothing to read the shortcut still answers" wait_until 30 wayland_shown dialog
 check "... with the alert, not a picture" test "$(renders)" -eq 3
+keys_to_wayland_dialog 1
+wait_until 30 wayland_not_shown dialog
+
+# The command, as a custom shortcut of the desktop would run it: the same read with the focus.
+wayland_copy "$code"
+"$E2E_BIN" capture
+check "codalume capture previews the copied text" wait_until 30 wayland_shown dialog
+check "... rendered" test "$(renders)" -eq 4
 keys_to_wayland_dialog 1
 wait_until 30 wayland_not_shown dialog
 
