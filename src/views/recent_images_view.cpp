@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QPromise>
 #include <QPushButton>
-#include <QThreadPool>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <memory>
@@ -209,7 +208,7 @@ void RecentImagesView::loadThumbnail(const RecentImage &image) {
     });
     watcher->setFuture(promise->future());
     promise->start();
-    QThreadPool::globalInstance()->start([promise, path = image.path, box] {
+    readers_.start([promise, path = image.path, box] {
         promise->addResult(readThumbnail(path, box));
         promise->finish();
     });

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPixmap>
 #include <QSet>
+#include <QThreadPool>
 #include <QUuid>
 #include <QWidget>
 #include <functional>
@@ -66,6 +67,9 @@ class RecentImagesView : public QWidget {
     QListWidget *list_ = nullptr;
     QPushButton *clearButton_ = nullptr;
     QPushButton *captureButton_ = nullptr;
+    // The page's own readers, waited for when it goes: a read left on Qt's shared pool could
+    // still be decoding while the application tears down the GUI it relies on.
+    QThreadPool readers_;
 };
 
 }  // namespace codalume
