@@ -1,6 +1,7 @@
 #!/bin/bash
 # Saving a picture of 10,000 lines takes seconds: a progress window names the file while the
-# program keeps repainting, and its cancel button stops the save without leaving a file.
+# program keeps repainting, and its cancel button (or SIGTERM) stops the save without leaving a
+# file.
 source "$(dirname "$0")/lib.sh"
 
 start_session
@@ -53,4 +54,16 @@ check "cancel leaves neither a picture nor a temporary file" \
     test -z "$(find "$HOME/Downloads" -mindepth 1 -print -quit)"
 check "... and shows nothing more" not_shown dialog
 check "the program goes on running" app_running
+
+# The end of the session during a save: the program quits as its menu's 退出 does.
+xdotool key super+shift+c
+check "another preview shows" wait_until 60 shown dialog
+keys_to_dialog Return
+check "... and its save shows the progress window" wait_until 60 progress_shown
+kill -TERM "$APP_PID"
+check "SIGTERM ends the program during the save" wait_until 30 eval '! app_running'
+wait "$APP_PID"
+check "... by that signal" test $? -eq 143
+check "... leaving neither a picture nor a temporary file" \
+    test -z "$(find "$HOME/Downloads" -mindepth 1 -print -quit)"
 finish
