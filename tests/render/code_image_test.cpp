@@ -264,6 +264,32 @@ TEST_F(CodeImage, PlacesCardLabelRuleAndCodeOnRealPixels) {
     EXPECT_GT(code.top(), 140);
 }
 
+// A light card rendered by the command line and kept in tests/render/reference: any change of
+// layout, colour or antialiasing in a picture without the optional parts shows here.
+TEST_F(CodeImage, WithoutOptionalPartsMatchesTheReferencePicture) {
+    prefs.fontStyle = QStringLiteral("JetBrains");
+    prefs.authorName = QStringLiteral("Lin");
+    prefs.backgroundColorR = 0.97;
+    prefs.backgroundColorG = 0.96;
+    prefs.backgroundColorB = 0.93;
+    const QImage reference(
+        QStringLiteral(CODALUME_SOURCE_DIR "/tests/render/reference/light_card.png"));
+    ASSERT_FALSE(reference.isNull());
+    const QImage image = paintAll(
+        render(QStringLiteral(
+                   "def greet(name):\n    # 问候 someone\n    return f\"Hello, {name}!\" * 3\n"),
+               QStringLiteral("Python"), 1.0));
+    ASSERT_EQ(image.size(), reference.size());
+    const QImage expected = testing::straight(reference);
+    int differing = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            differing += channelDistance(image.pixel(x, y), expected.pixel(x, y)) > 1;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 // Code no rule paints, on the card's real pixels: on a dark start colour black or dark gray
 // would vanish (the default card gave 1.3:1 and 2.2:1), so it takes the contrast colour; light
 // cards keep the base colours exactly. The label and rule follow the start colour as filled.
