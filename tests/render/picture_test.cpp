@@ -60,6 +60,8 @@ TEST_F(PngOfCodePicture, BandsMatchADirectPaintEverywhere) {
     gradient.useGradientBackground = true;
     gradient.gradientDirection = QStringLiteral("diagonal");
     gradient.authorName = QStringLiteral("作者 😀");
+    UserPreferences allParts = gradient;
+    allParts.showLineNumbers = allParts.showWindowControls = allParts.showShadow = true;
     const double lineHeight = render(QStringLiteral("x")).data().lineHeight;
     const auto tallLines = static_cast<qsizetype>(16'384 / lineHeight) + 20;
     const struct {
@@ -72,6 +74,9 @@ TEST_F(PngOfCodePicture, BandsMatchADirectPaintEverywhere) {
         {"taller than 32767 pixels",
          QString(tallLines, u'x').replace(u'x', QStringLiteral("var mmm = 1 // 注\n")), gradient},
         {"wider than 32767 pixels", QString(2'100, u'm') + QStringLiteral("😀"), {}},
+        // The shadow and the numbers are worked out per band: a band must not start them anew.
+        {"numbers, controls and shadow over several bands",
+         QString(300, u'x').replace(u'x', QStringLiteral("let y = 2\n")), allParts},
     };
     for (const auto &c : cases) {
         const CodePicture picture = render(c.code, c.prefs);
