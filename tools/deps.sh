@@ -8,8 +8,8 @@ build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libicu-dev
        libxkbcommon-x11-dev fonts-jetbrains-mono fonts-dejavu-core fonts-noto-cjk
        fonts-noto-color-emoji)
 test=(libgtest-dev libgmock-dev xvfb xauth x11-utils trayer openbox xclip xdotool imagemagick
-      dbus-x11 python3-pil clang-14 libclang-rt-14-dev)
-bench=(python3-pygments python3-pil time)
+      dbus-x11 python3-pil clang-14 libclang-rt-14-dev librsvg2-bin)
+bench=(python3-pygments python3-pil time optipng)
 package=(dpkg-dev file)
 fresh=(debootstrap git)
 
