@@ -33,7 +33,6 @@ CardShadow::CardShadow(QSizeF size, double radius, double blur, double drop, dou
     }
 }
 
-// The blur along x of one row of the shape, the row cut in by `inset` at both ends.
 double CardShadow::horizontal(double x, double inset) const {
     return normal((x - inset) / blur_) - normal((x - (size_.width() - inset)) / blur_);
 }
@@ -57,7 +56,8 @@ CardShadow::Row CardShadow::rowAt(double y) const {
     return row;
 }
 
-void CardShadow::paintUnder(QImage &target, QPointF origin, double scale) const {
+void CardShadow::paintUnder(QImage &target, QPointF origin, double scale,
+                            const QRectF &hidden) const {
     if (target.format() != QImage::Format_ARGB32_Premultiplied || scale <= 0) {
         return;
     }
@@ -82,8 +82,22 @@ void CardShadow::paintUnder(QImage &target, QPointF origin, double scale) const 
             sliced.resize(static_cast<size_t>(width) * kSlices);
             slicedReady.assign(static_cast<size_t>(width), false);
         }
+        // The columns of this row that lie wholly inside `hidden`.
+        int hiddenFrom = width;
+        int hiddenTo = width;
+        if (y - 0.5 / scale >= hidden.top() && y + 0.5 / scale <= hidden.bottom()) {
+            hiddenFrom = static_cast<int>(std::clamp(
+                std::ceil((hidden.left() - origin.x()) * scale), 0.0, static_cast<double>(width)));
+            hiddenTo =
+                static_cast<int>(std::clamp(std::floor((hidden.right() - origin.x()) * scale), 0.0,
+                                            static_cast<double>(width)));
+        }
         auto *line = reinterpret_cast<QRgb *>(target.scanLine(index));
         for (int column = 0; column < width; ++column) {
+            if (column == hiddenFrom && hiddenTo > hiddenFrom) {
+                column = hiddenTo - 1;
+                continue;
+            }
             const int alpha = qAlpha(line[column]);
             if (alpha == 255) {
                 continue;

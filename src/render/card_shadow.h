@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRectF>
 #include <QSizeF>
 #include <array>
 
@@ -20,8 +21,9 @@ class CardShadow {
     // Puts the shadow (black) under the pixels of `target` (ARGB32 premultiplied) that are not
     // opaque, as if painted beneath them. Pixel (0, 0) of `target` covers the square of side
     // 1 / scale whose top-left corner is `origin` (points, in the rectangle's coordinates
-    // before the drop).
-    void paintUnder(QImage &target, QPointF origin, double scale) const;
+    // before the drop). Pixels wholly inside `hidden` are known to be opaque and skipped
+    // unread (on a tall card, nearly all of them).
+    void paintUnder(QImage &target, QPointF origin, double scale, const QRectF &hidden = {}) const;
 
   private:
     static constexpr size_t kSlices = 16;  // per rounded corner band, enough for 8-bit alpha

@@ -176,7 +176,10 @@ void paintTile(const CodePicture::Data &data, QImage &tile, const QRect &pixelRe
         clearCorners(painter, card, visible);
     }
     if (data.shadow) {
-        shadowOf(data, scale).paintUnder(tile, area.topLeft(), scale);
+        // Between its rounded corners the card covers its whole width with opaque pixels.
+        shadowOf(data, scale)
+            .paintUnder(tile, area.topLeft(), scale,
+                        card.adjusted(0, cardCornerRadius, 0, -cardCornerRadius));
     }
 }
 
