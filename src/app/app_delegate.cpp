@@ -25,9 +25,7 @@ void AppDelegate::applicationDidFinishLaunching(StatusBarHooks hooks) {
     QPointer<AppDelegate> self(this);
     auto *content = new ContentView(platform_, [self] {
         if (self && self->statusBarController_) {
-            // The popover gives way to the capture's dialogs, as it does to any other window.
-            self->statusBarController_->closePopover();
-            self->statusBarController_->getClipboardContent(nullptr);
+            self->statusBarController_->captureClipboard();
         }
     });
     popover_->setContentWidget(content);

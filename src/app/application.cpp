@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <cstdio>
 
@@ -36,13 +35,8 @@ int runTrayApplication(int argc, char **argv) {
     // The program lives in the tray: closing its last dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        std::fputs(
-            "codalume: no system tray is running yet; the icon appears when one starts "
-            "(the shortcut works meanwhile)\n",
-            stderr);
-    }
-
+    // No QSystemTrayIcon::isSystemTrayAvailable() here: Qt would decide for good, before any
+    // panel runs, that no StatusNotifier host exists. The controller waits for a tray host.
     QtPlatform platform;
     AppDelegate delegate(platform);
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });

@@ -30,20 +30,29 @@ GlobalHotkeyMonitor::~GlobalHotkeyMonitor() {
 }
 
 void GlobalHotkeyMonitor::startMonitoring() {
-    if (installed_) {
+    if (installed_ || installing_) {
         return;
     }
-    const bool ok =
-        backend_->install([this](const KeyEvent &event) { return handleKeyEvent(event); });
-    if (!ok) {
-        trace(QStringLiteral("Failed to create event tap"));
-        return;
-    }
-    installed_ = true;
-    trace(QStringLiteral("Global hotkey monitor initialized"));
+    installing_ = true;
+    // The backend is ours and answers no more once uninstalled, so `this` outlives its calls.
+    backend_->install([this](const KeyEvent &event) { return handleKeyEvent(event); },
+                      [this](bool installed) {
+                          installing_ = false;
+                          if (!installed) {
+                              trace(QStringLiteral("Failed to create event tap"));
+                              return;
+                          }
+                          installed_ = true;
+                          trace(QStringLiteral("Global hotkey monitor initialized"));
+                      });
 }
 
 void GlobalHotkeyMonitor::stopMonitoring() {
+    if (installing_) {
+        backend_->uninstall();
+        installing_ = false;
+        return;
+    }
     if (!installed_) {
         return;
     }

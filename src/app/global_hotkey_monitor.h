@@ -12,7 +12,8 @@ namespace codalume {
 // The global shortcut Super+Shift+C (further modifiers allowed). The press is swallowed and
 // the callback runs afterwards from the main loop, so the hook is never blocked by the dialogs
 // the callback opens. Auto-repeats, and presses while an earlier callback is still running,
-// are swallowed and ignored.
+// are swallowed and ignored. A hook that a desktop portal grants is reported as initialized
+// once the portal has answered.
 class GlobalHotkeyMonitor : public QObject {
     Q_OBJECT
   public:
@@ -37,7 +38,8 @@ class GlobalHotkeyMonitor : public QObject {
     std::unique_ptr<HotkeyBackend> backend_;
     std::function<void()> callback_;
     bool installed_ = false;
-    bool keyHeld_ = false;  // the shortcut key is down: further presses are repeats
+    bool installing_ = false;  // waiting for the system's answer
+    bool keyHeld_ = false;     // the shortcut key is down: further presses are repeats
     uint32_t lastPressTime_ = 0;
     uint32_t lastReleaseTime_ = 0;  // a press at the same time as a release is a repeat
     bool busy_ = false;             // a callback is queued or running

@@ -1,9 +1,11 @@
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <functional>
 #include <optional>
 
+#include "app/picture_encoding.h"
 #include "app/status_bar_controller.h"
 #include "platform/save_file.h"
 
@@ -26,8 +28,8 @@ class Diagnostics {
         add(QStringLiteral("错误代码: ") + QString::number(error.code));
         add(QStringLiteral("错误域: ") + error.domain);
     }
-    void addPngSize(const QByteArray &png) {
-        add(QStringLiteral("图像转换为PNG成功，数据大小: ") + QString::number(png.size()) +
+    void addPngSize(qint64 bytes) {
+        add(QStringLiteral("图像转换为PNG成功，数据大小: ") + QString::number(bytes) +
             QStringLiteral(" 字节"));
     }
     void addSection(const QString &heading) { text_ += heading; }
@@ -105,13 +107,17 @@ class DownloadsSave {
         diagnostics_.add(QStringLiteral("检查目录权限: ") + (isWritableDirectory(folder)
                                                                  ? QStringLiteral("可写")
                                                                  : QStringLiteral("不可写")));
-        if (!convert()) {
+        EncodedPicture png = encode(folder);
+        if (png.cancelled) {
+            return;
+        }
+        if (!png.converted) {
             diagnostics_.add(QStringLiteral("转换图像到PNG数据失败"));
             reportFailure(folder, conversionError());
             return;
         }
-        diagnostics_.addPngSize(*png_);
-        const WriteResult written = writeNewFile(folder, fileName_, *png_);
+        diagnostics_.addPngSize(png.size);
+        const WriteResult written = png.place();
         if (written.error) {
             reportFailure(folder, *written.error);
             return;
@@ -121,11 +127,10 @@ class DownloadsSave {
     }
 
   private:
-    bool convert() {
-        if (!png_) {
-            png_ = encodePng(picture_);
-        }
-        return png_.has_value();
+    // The PNG data written beside its place in `folder`, in the background.
+    EncodedPicture encode(const QString &folder) {
+        return encodeInBackground(platform_, picture_, PreparedFile::newFile(folder, fileName_),
+                                  fileName_);
     }
 
     void reportFailure(const QString &folder, const FileError &error) {
@@ -147,8 +152,12 @@ class DownloadsSave {
     // Same name as the first attempt (numbered if taken); a failure here, conversion
     // included, is the end of the road and says so.
     void retryInTemporaryDirectory(const QString &temporary) {
-        if (convert()) {
-            const WriteResult written = writeNewFile(temporary, fileName_, *png_);
+        EncodedPicture png = encode(temporary);
+        if (png.cancelled) {
+            return;
+        }
+        if (png.converted) {
+            const WriteResult written = png.place();
             if (!written.error) {
                 announceSaved(platform_, QStringLiteral("图片已保存到临时位置"), written.path,
                               saved_, picture_);
@@ -167,8 +176,6 @@ class DownloadsSave {
     const QString fileName_;
     const SavedHook saved_;
     Diagnostics diagnostics_;
-    // Converted once and reused by the retry: the same picture gives the same bytes.
-    std::optional<QByteArray> png_;
 };
 
 // The save panel's answer: the user chose `path` (an existing file there was confirmed by the
@@ -177,14 +184,18 @@ void saveToChosenPath(Platform &platform, const Picture &picture, const QString 
                       const SavedHook &saved) {
     Diagnostics diagnostics;
     diagnostics.add(QStringLiteral("保存路径: ") + path);
-    const std::optional<QByteArray> png = encodePng(picture);
-    if (!png) {
+    EncodedPicture png = encodeInBackground(platform, picture, PreparedFile::replacing(path),
+                                            QFileInfo(path).fileName());
+    if (png.cancelled) {
+        return;
+    }
+    if (!png.converted) {
         platform.runAlert(makeAlert(AlertStyle::Warning, QStringLiteral("图像处理失败"),
                                     QStringLiteral("无法将图像转换为PNG格式。"), {okButton}));
         return;
     }
-    diagnostics.addPngSize(*png);
-    if (const std::optional<FileError> error = replaceFile(path, *png)) {
+    diagnostics.addPngSize(png.size);
+    if (const std::optional<FileError> error = png.place().error) {
         diagnostics.add(QStringLiteral("错误信息: ") + error->description);
         platform.runAlert(makeAlert(AlertStyle::Warning, QStringLiteral("保存失败"),
                                     diagnosticsPrefix + diagnostics.text(), {okButton}));

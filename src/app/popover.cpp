@@ -65,6 +65,13 @@ void Popover::performClose() {
     hide();
 }
 
+void Popover::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isVisible() && !isActiveWindow()) {
+        performClose();
+    }
+}
+
 void Popover::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
     emit closed();

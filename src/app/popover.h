@@ -15,8 +15,9 @@ QPoint popoverPosition(const QRect &anchor, const QSize &size, const QRect &scre
                        const QPoint &cursor);
 
 // The transient panel that opens from the tray icon: a frameless 300 x 400 window without
-// taskbar entry that stays above other windows. Escape closes it, as does its owner when the
-// user clicks elsewhere.
+// taskbar entry that stays above other windows. Escape closes it, and so does another window
+// taking the focus (every platform reports that, Wayland included); its owner also closes it
+// when the user clicks elsewhere.
 class Popover : public QWidget {
     Q_OBJECT
   public:
@@ -36,6 +37,7 @@ class Popover : public QWidget {
     void closed();
 
   protected:
+    void changeEvent(QEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 

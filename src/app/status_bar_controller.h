@@ -65,8 +65,16 @@ class StatusBarController : public QObject {
     void handleStatusItemClick(Qt::KeyboardModifiers held);
     // Closes the popover and stops the outside-click monitor.
     void closePopover();
+    // The capture as the shortcut, the menu and the popover's button run it: the popover
+    // gives way to the capture's alerts first.
+    void captureClipboard();
 
   private:
+    // Makes the tray icon with its menu (once a tray host runs).
+    void createStatusItem();
+    // Whether the pointer is on the tray icon, as far as is known.
+    bool pointerOnIcon() const;
+
     Platform &platform_;
     StatusBarTray *tray_ = nullptr;
 };

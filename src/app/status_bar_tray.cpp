@@ -5,6 +5,8 @@
 #include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <algorithm>
+#include <cstdio>
 
 #include "app/event_monitor.h"
 #include "app/global_hotkey_monitor.h"
@@ -23,12 +25,15 @@ bool knownGeometry(const QRect &rect) {
     return rect.isValid() && rect.topLeft() != QPoint(0, 0);
 }
 
+// How far from where it was clicked a press still lands on the same tray icon.
+constexpr int iconReach = 20;
+
 }  // namespace
 
 StatusBarTray::~StatusBarTray() = default;
 
 StatusBarHooks systemStatusBarHooks() {
-    return {makeHotkeyBackend(), makeMouseBackend()};
+    return {makeHotkeyBackend(), makeMouseBackend(), makeTrayHostMonitor()};
 }
 
 StatusBarController::StatusBarController(Platform &platform, Popover *popover, StatusBarHooks hooks,
@@ -37,24 +42,12 @@ StatusBarController::StatusBarController(Platform &platform, Popover *popover, S
     tray_ = new StatusBarTray(this);
     tray_->popover = popover;
 
-    tray_->statusItem = new QSystemTrayIcon(tray_);
-    tray_->statusItem->setIcon(loadTrayIcon(applicationDirectory()).icon);
-    tray_->statusItem->setToolTip(QStringLiteral("Codalume"));
     QPointer<StatusBarController> self(this);
-    connect(tray_->statusItem, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                // Right clicks open the context menu by themselves. A quick second click
-                // arrives as DoubleClick: it is a click like any other (it closes what the
-                // first one opened), as a status item behaves.
-                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
-                    statusBarButtonClicked(tray_->statusItem);
-                }
-            });
-
     tray_->eventMonitor = std::make_unique<EventMonitor>(
         leftMouseDownMask | rightMouseDownMask,
         [self](const GlobalEvent *) {
-            if (self && self->popover() != nullptr && self->popover()->isShown()) {
+            if (self && self->popover() != nullptr && self->popover()->isShown() &&
+                !self->pointerOnIcon()) {
                 self->closePopover();
             }
         },
@@ -63,10 +56,7 @@ StatusBarController::StatusBarController(Platform &platform, Popover *popover, S
     tray_->hotkeyMonitor = std::make_unique<GlobalHotkeyMonitor>(
         [self] {
             if (self) {
-                if (self->popover() != nullptr && self->popover()->isShown()) {
-                    self->closePopover();  // the alerts of the capture take over
-                }
-                self->getClipboardContent(nullptr);
+                self->captureClipboard();
             }
         },
         std::move(hooks.hotkey));
@@ -81,7 +71,55 @@ StatusBarController::StatusBarController(Platform &platform, Popover *popover, S
     }
 
     setupMenu();
+    if (!hooks.trayHosts || hooks.trayHosts->hostRunning()) {
+        createStatusItem();
+        return;
+    }
+    std::fputs(
+        "codalume: no system tray is running yet; the icon appears when one starts "
+        "(the shortcut works meanwhile)\n",
+        stderr);
+    tray_->hosts = std::move(hooks.trayHosts);
+    connect(tray_->hosts.get(), &TrayHostMonitor::hostAppeared, this, [this] {
+        createStatusItem();
+        if (tray_->hosts) {
+            tray_->hosts.release()->deleteLater();  // it is emitting
+        }
+    });
+}
+
+void StatusBarController::createStatusItem() {
+    if (tray_ == nullptr || tray_->statusItem != nullptr) {
+        return;
+    }
+    tray_->statusItem = new QSystemTrayIcon(tray_);
+    tray_->statusItem->setIcon(loadTrayIcon(applicationDirectory()).icon);
+    tray_->statusItem->setToolTip(QStringLiteral("Codalume"));
+    connect(tray_->statusItem, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                // Right clicks open the context menu by themselves. A quick second click
+                // arrives as DoubleClick: it is a click like any other (it closes what the
+                // first one opened), as a status item behaves.
+                if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::DoubleClick) {
+                    return;
+                }
+                if (!knownGeometry(tray_->statusItem->geometry())) {
+                    tray_->iconPoint = QCursor::pos();
+                }
+                statusBarButtonClicked(tray_->statusItem);
+            });
+    tray_->statusItem->setContextMenu(menu());
     tray_->statusItem->show();
+}
+
+bool StatusBarController::pointerOnIcon() const {
+    // On a StatusNotifier tray the panel draws the icon, so a press on it is a press outside
+    // the program; the host's activation follows and toggles the popover.
+    if (tray_ == nullptr || !tray_->iconPoint) {
+        return false;
+    }
+    const QPoint offset = QCursor::pos() - *tray_->iconPoint;
+    return std::max(std::abs(offset.x()), std::abs(offset.y())) <= iconReach;
 }
 
 void StatusBarController::setupMenu() {
@@ -92,7 +130,7 @@ void StatusBarController::setupMenu() {
     QPointer<StatusBarController> self(this);
     menu->addAction(QStringLiteral("获取剪贴板 (Super+Shift+C)"), this, [self] {
         if (self) {
-            self->getClipboardContent(nullptr);
+            self->captureClipboard();
         }
     });
     menu->addAction(QStringLiteral("设置"), this, [self] {
@@ -102,7 +140,9 @@ void StatusBarController::setupMenu() {
     });
     menu->addSeparator();
     menu->addAction(QStringLiteral("退出"), qApp, &QCoreApplication::quit);
-    tray_->statusItem->setContextMenu(menu.get());
+    if (tray_->statusItem != nullptr) {
+        tray_->statusItem->setContextMenu(menu.get());
+    }
     tray_->menu = std::move(menu);
 }
 
@@ -144,13 +184,20 @@ void StatusBarController::togglePopover(QObject *) {
 }
 
 void StatusBarController::showPopover() {
-    if (popover() == nullptr || statusItem() == nullptr) {
+    if (popover() == nullptr) {
         return;
     }
-    popover()->showRelativeTo(statusItem()->geometry());
+    popover()->showRelativeTo(statusItem() != nullptr ? statusItem()->geometry() : QRect());
     if (eventMonitor() != nullptr) {
         eventMonitor()->start();
     }
+}
+
+void StatusBarController::captureClipboard() {
+    if (popover() != nullptr && popover()->isShown()) {
+        closePopover();  // the alerts of the capture take over
+    }
+    getClipboardContent(nullptr);
 }
 
 void StatusBarController::closePopover() {

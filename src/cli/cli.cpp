@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+#include "cli/long_render.h"
 #include "platform/paths.h"
 #include "platform/save_file.h"
 #include "render/code_image.h"
@@ -110,9 +111,15 @@ Input readInput(const QString &path) {
     return {text, {}};
 }
 
-// The PNG streamed into the file as it is painted, band by band.
-FileContent pngOf(const Picture &picture) {
-    return [&picture](QIODevice &out, QString *reason) { return writePng(picture, out, reason); };
+// The PNG streamed into the file as it is painted, band by band; an interruption stops it
+// between two bands.
+FileContent pngOf(const Picture &picture, TerminalProgress &progress) {
+    return [&picture, &progress](QIODevice &out, QString *reason) {
+        return writePng(picture, out, reason, [&progress](int done, int total) {
+            progress.update(done, total);
+            return !InterruptGuard::interrupted();
+        });
+    };
 }
 
 FileContent svgOf(const CodePicture &picture) {
@@ -242,6 +249,7 @@ int runRender(const QStringList &arguments) {
         return fail(input.error);
     }
     QString error;
+    TerminalProgress progress;
     const QString preferencesPath = parser.value(preferencesOption);
     std::optional<UserPreferences> preferences = preferencesPath.isEmpty()
                                                      ? loadPreferences()
@@ -271,9 +279,12 @@ int runRender(const QStringList &arguments) {
     }
 
     // A default name is claimed only as the finished file is put in place, so a file that
-    // appeared there meanwhile is kept; --output names a file to replace.
+    // appeared there meanwhile is kept; --output names a file to replace. An interruption
+    // stops the encoder, whose temporary file then goes; a file that was already finished
+    // stays.
     const Picture picture(*code);
-    const FileContent content = format == u"svg" ? svgOf(*code) : pngOf(picture);
+    const FileContent content = format == u"svg" ? svgOf(*code) : pngOf(picture, progress);
+    const InterruptGuard guard;
     std::optional<FileError> failure;
     if (output.isEmpty()) {
         const WriteResult written = writeNewFile(folder, fileName, content);
@@ -283,12 +294,15 @@ int runRender(const QStringList &arguments) {
         // Standard output carries the picture itself, so no path follows it.
         failure = writeToDescriptor(STDOUT_FILENO, content);
         if (!failure) {
+            guard.exitIfInterrupted();
             return exitSuccess;
         }
         output = output == u"-" ? QStringLiteral("standard output") : output;
     } else {
         failure = replaceFile(output, content);
     }
+    progress.clear();
+    guard.exitIfInterrupted();
     if (failure) {
         return fail(QStringLiteral("cannot write %1: %2").arg(output, failure->description));
     }

@@ -29,9 +29,12 @@ struct KeyEvent {
 class HotkeyBackend {
   public:
     using Sink = std::function<bool(const KeyEvent &)>;
+    using Result = std::function<void(bool installed)>;
     virtual ~HotkeyBackend() = default;
-    // False when the system refused the hook; nothing is delivered then.
-    virtual bool install(Sink sink) = 0;
+    // `result` learns, at once or later on the main thread (a desktop portal answers over
+    // D-Bus), whether the system accepted the hook; false: nothing is delivered. Not called
+    // after `uninstall`.
+    virtual void install(Sink sink, Result result) = 0;
     virtual void uninstall() = 0;
     // The key code of the shortcut key (the key in the "C" position), or -1 when unknown.
     virtual int shortcutKeycode() const = 0;

@@ -6,7 +6,7 @@ namespace {
 
 class NullHotkeyBackend : public HotkeyBackend {
   public:
-    bool install(Sink) override { return false; }
+    void install(Sink, Result result) override { result(false); }
     void uninstall() override {}
     int shortcutKeycode() const override { return -1; }
 };
@@ -17,7 +17,16 @@ class NullMouseBackend : public MouseBackend {
     void stop() override {}
 };
 
+class NullClipboardAccess : public ClipboardAccess {
+  public:
+    bool prepare() override { return true; }
+};
+
 }  // namespace
+
+std::unique_ptr<ClipboardAccess> makeNullClipboardAccess() {
+    return std::make_unique<NullClipboardAccess>();
+}
 
 std::unique_ptr<HotkeyBackend> makeNullHotkeyBackend() {
     return std::make_unique<NullHotkeyBackend>();

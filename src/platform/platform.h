@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QWidget;
@@ -51,6 +52,20 @@ struct SavePanelOptions {
     bool canCreateDirectories = true;
 };
 
+// A window that follows long work: what it is about, how far it got, and a button to stop it.
+struct Progress {
+    QString title;
+    QString labelText;
+    QString cancelButton;
+};
+
+// An open progress window; it closes when destroyed.
+class ProgressWindow {
+  public:
+    virtual ~ProgressWindow() = default;
+    virtual void setProgress(int done, int total) = 0;
+};
+
 // Every desktop service the logic uses. QtPlatform is the real one; tests use a scripted one
 // that records alerts and answers from a script. All calls and callbacks happen on the main
 // thread.
@@ -82,6 +97,12 @@ class Platform {
     // Persistent booleans of this application; a missing key reads as false.
     virtual bool userDefaultBool(const QString &key) = 0;
     virtual void setUserDefaultBool(const QString &key, bool value) = 0;
+
+    // Opens a progress window for work that may take long. The real one shows itself only once
+    // the work has lasted about half a second, so quick work shows nothing. `cancel` runs once,
+    // on the main thread, when the user asks to stop.
+    virtual std::unique_ptr<ProgressWindow> beginProgress(const Progress &progress,
+                                                          std::function<void()> cancel) = 0;
 
     // Runs the task once on the main thread, no earlier than `delay` from now.
     virtual void runLater(std::chrono::milliseconds delay, std::function<void()> task) = 0;

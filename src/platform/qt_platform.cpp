@@ -20,7 +20,9 @@
 #include <vector>
 
 #include "platform/alert_dialog.h"
+#include "platform/backend_loader.h"
 #include "platform/paths.h"
+#include "platform/progress_dialog.h"
 
 namespace codalume {
 
@@ -28,6 +30,9 @@ namespace {
 
 const QString organisationName = QStringLiteral("Codalume");
 const QString applicationName = QStringLiteral("Codalume");
+// Work shorter than this shows no progress window: one that flashes up and vanishes again is
+// worse than none.
+constexpr std::chrono::milliseconds progressWindowDelay{500};
 
 // QFileDialog has no place for a message; put one above its own rows.
 void addMessageRow(QFileDialog &dialog, const QString &message) {
@@ -83,14 +88,23 @@ class PngMimeData : public QMimeData {
 
 }  // namespace
 
+QtPlatform::QtPlatform() = default;
+
+QtPlatform::~QtPlatform() = default;
+
 int QtPlatform::runAlert(const Alert &alert) {
     AlertDialog dialog(alert);
     return dialog.run();
 }
 
 std::optional<QString> QtPlatform::clipboardText() {
+    if (!clipboardAccess_) {
+        clipboardAccess_ = makeClipboardAccess();  // the session is known once Qt runs
+    }
+    // Unreadable: nothing rather than what an earlier focus left behind.
+    clipboardReadable_ = clipboardAccess_->prepare();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (data == nullptr || !data->hasText()) {
+    if (!clipboardReadable_ || data == nullptr || !data->hasText()) {
         return std::nullopt;
     }
     return data->text();
@@ -98,7 +112,7 @@ std::optional<QString> QtPlatform::clipboardText() {
 
 std::optional<QImage> QtPlatform::clipboardImage() {
     const QMimeData *data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (data == nullptr || !data->hasImage()) {
+    if (!clipboardReadable_ || data == nullptr || !data->hasImage()) {
         return std::nullopt;
     }
     QImage image = qvariant_cast<QImage>(data->imageData());
@@ -188,6 +202,11 @@ void QtPlatform::setUserDefaultBool(const QString &key, bool value) {
     QSettings settings(organisationName, applicationName);
     settings.setValue(key, value);
     settings.sync();
+}
+
+std::unique_ptr<ProgressWindow> QtPlatform::beginProgress(const Progress &progress,
+                                                          std::function<void()> cancel) {
+    return openProgressDialog(progress, std::move(cancel), progressWindowDelay);
 }
 
 void QtPlatform::runLater(std::chrono::milliseconds delay, std::function<void()> task) {

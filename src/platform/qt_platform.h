@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+
+#include "platform/clipboard_access.h"
 #include "platform/platform.h"
 
 namespace codalume {
@@ -9,8 +12,14 @@ namespace codalume {
 // Needs a QApplication.
 class QtPlatform : public Platform {
   public:
+    QtPlatform();
+    ~QtPlatform() override;
+
     int runAlert(const Alert &alert) override;
 
+    // Prepared for reading where the desktop requires it (Wayland); clipboardImage, which a
+    // capture asks only right after the text, reads what that preparation brought, and both
+    // answer nothing when it failed.
     std::optional<QString> clipboardText() override;
     std::optional<QImage> clipboardImage() override;
     void clearClipboard() override;
@@ -24,6 +33,9 @@ class QtPlatform : public Platform {
     bool userDefaultBool(const QString &key) override;
     void setUserDefaultBool(const QString &key, bool value) override;
 
+    std::unique_ptr<ProgressWindow> beginProgress(const Progress &progress,
+                                                  std::function<void()> cancel) override;
+
     void runLater(std::chrono::milliseconds delay, std::function<void()> task) override;
     double currentTime() override;
     double pictureScale() override;
@@ -32,6 +44,10 @@ class QtPlatform : public Platform {
     QString temporaryDirectory() override;
     QString downloadsDirectory() override;
     QString applicationPath() override;
+
+  private:
+    std::unique_ptr<ClipboardAccess> clipboardAccess_;
+    bool clipboardReadable_ = true;
 };
 
 // The file manager's D-Bus call names the file by URL; a folder is opened when no file

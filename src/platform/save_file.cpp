@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace codalume {
 
@@ -213,15 +214,96 @@ QString numberedFileName(const QString &fileName, int attempt) {
     return fileName.left(dot) + suffix + fileName.mid(dot);
 }
 
-WriteResult writeNewFile(const QString &directory, const QString &fileName,
-                         const FileContent &content) {
-    QByteArray temporary;
-    if (std::optional<FileError> error =
-            writeTemporary(directory, content, 0666 & ~currentUmask(), &temporary)) {
-        return {QString(), std::move(error)};
+PreparedFile::PreparedFile(const QString &directory, const QString &fileName, const QString &target)
+    : directory_(directory), fileName_(fileName), target_(target) {}
+
+PreparedFile PreparedFile::newFile(const QString &directory, const QString &fileName) {
+    return PreparedFile(directory, fileName, QString());
+}
+
+PreparedFile PreparedFile::replacing(const QString &path) {
+    QString target = path;
+    const QFileInfo link(path);
+    if (link.isSymLink()) {
+        target = link.symLinkTarget();
+    }
+    return PreparedFile(QFileInfo(target).path(), QString(), target);
+}
+
+PreparedFile::PreparedFile(PreparedFile &&other) noexcept
+    : directory_(std::move(other.directory_)),
+      fileName_(std::move(other.fileName_)),
+      target_(std::move(other.target_)),
+      temporary_(std::exchange(other.temporary_, QByteArray())),
+      writtenInto_(std::exchange(other.writtenInto_, false)) {}
+
+PreparedFile &PreparedFile::operator=(PreparedFile &&other) noexcept {
+    if (this != &other) {
+        discard();
+        directory_ = std::move(other.directory_);
+        fileName_ = std::move(other.fileName_);
+        target_ = std::move(other.target_);
+        temporary_ = std::exchange(other.temporary_, QByteArray());
+        writtenInto_ = std::exchange(other.writtenInto_, false);
+    }
+    return *this;
+}
+
+PreparedFile::~PreparedFile() {
+    discard();
+}
+
+std::optional<FileError> PreparedFile::write(const FileContent &content) {
+    discard();
+    writtenInto_ = false;
+    // A device node or a pipe is a place to write into: renaming a file over it would destroy
+    // it (as root, /dev/full or /dev/null itself).
+    struct stat node {};
+    if (!target_.isEmpty() && ::stat(nativePath(target_).constData(), &node) == 0 &&
+        !S_ISREG(node.st_mode) && !S_ISDIR(node.st_mode)) {
+        if (!S_ISCHR(node.st_mode) && !S_ISFIFO(node.st_mode)) {
+            FileError refused = posixError(EINVAL);
+            refused.description = QStringLiteral("it is a block device or socket, not a file");
+            return refused;
+        }
+        const int fd = ::open(nativePath(target_).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            return posixError(errno);
+        }
+        std::optional<FileError> error = writeToDescriptor(fd, content);
+        if (::close(fd) != 0 && !error) {
+            error = posixError(errno);
+        }
+        writtenInto_ = !error;
+        return error;
+    }
+    mode_t mode = 0666 & ~currentUmask();
+    struct stat existing {};
+    if (!target_.isEmpty() && ::stat(nativePath(target_).constData(), &existing) == 0 &&
+        S_ISREG(existing.st_mode)) {
+        mode = existing.st_mode & 07777;
+    }
+    return writeTemporary(directory_, content, mode, &temporary_);
+}
+
+WriteResult PreparedFile::place() {
+    if (std::exchange(writtenInto_, false)) {
+        return {target_, std::nullopt};
+    }
+    if (temporary_.isEmpty()) {
+        return {QString(), posixError(ENOENT)};
+    }
+    const QByteArray temporary = std::exchange(temporary_, QByteArray());
+    if (!target_.isEmpty()) {
+        if (::rename(temporary.constData(), nativePath(target_).constData()) != 0) {
+            const int error = errno;
+            ::unlink(temporary.constData());
+            return {QString(), posixError(error)};
+        }
+        return {target_, std::nullopt};
     }
     for (int attempt = 1; attempt <= maxNumberedAttempts; ++attempt) {
-        const QString path = directory + u'/' + numberedFileName(fileName, attempt);
+        const QString path = directory_ + u'/' + numberedFileName(fileName_, attempt);
         const int error = placeWithoutReplacing(temporary, nativePath(path));
         if (error == 0) {
             return {path, std::nullopt};
@@ -233,6 +315,21 @@ WriteResult writeNewFile(const QString &directory, const QString &fileName,
     }
     ::unlink(temporary.constData());
     return {QString(), posixError(EEXIST)};
+}
+
+void PreparedFile::discard() {
+    if (!temporary_.isEmpty()) {
+        ::unlink(std::exchange(temporary_, QByteArray()).constData());
+    }
+}
+
+WriteResult writeNewFile(const QString &directory, const QString &fileName,
+                         const FileContent &content) {
+    PreparedFile file = PreparedFile::newFile(directory, fileName);
+    if (std::optional<FileError> error = file.write(content)) {
+        return {QString(), std::move(error)};
+    }
+    return file.place();
 }
 
 WriteResult writeNewFile(const QString &directory, const QString &fileName,
@@ -250,47 +347,11 @@ std::optional<FileError> writeToDescriptor(int fd, const FileContent &content) {
 }
 
 std::optional<FileError> replaceFile(const QString &path, const FileContent &content) {
-    // A device node or a pipe is a place to write into: renaming a file over it would destroy
-    // it (as root, /dev/full or /dev/null itself).
-    struct stat node {};
-    if (::stat(nativePath(path).constData(), &node) == 0 && !S_ISREG(node.st_mode) &&
-        !S_ISDIR(node.st_mode)) {
-        if (!S_ISCHR(node.st_mode) && !S_ISFIFO(node.st_mode)) {
-            FileError refused = posixError(EINVAL);
-            refused.description = QStringLiteral("it is a block device or socket, not a file");
-            return refused;
-        }
-        const int fd = ::open(nativePath(path).constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-        if (fd < 0) {
-            return posixError(errno);
-        }
-        std::optional<FileError> error = writeToDescriptor(fd, content);
-        if (::close(fd) != 0 && !error) {
-            error = posixError(errno);
-        }
+    PreparedFile file = PreparedFile::replacing(path);
+    if (std::optional<FileError> error = file.write(content)) {
         return error;
     }
-    QString target = path;
-    const QFileInfo link(path);
-    if (link.isSymLink()) {
-        target = link.symLinkTarget();
-    }
-    mode_t mode = 0666 & ~currentUmask();
-    struct stat existing {};
-    if (::stat(nativePath(target).constData(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        mode = existing.st_mode & 07777;
-    }
-    QByteArray temporary;
-    if (std::optional<FileError> error =
-            writeTemporary(QFileInfo(target).path(), content, mode, &temporary)) {
-        return error;
-    }
-    if (::rename(temporary.constData(), nativePath(target).constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        return posixError(error);
-    }
-    return std::nullopt;
+    return file.place().error;
 }
 
 std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes) {

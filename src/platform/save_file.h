@@ -66,6 +66,39 @@ std::optional<FileError> replaceFile(const QString &path, const QByteArray &byte
 // device, a pipe). What was written before a failure stays written.
 std::optional<FileError> writeToDescriptor(int fd, const FileContent &content);
 
+// The two steps of writeNewFile and replaceFile apart, so that the slow one can run on another
+// thread and the caller can still drop the file before it appears: write() fills a private
+// temporary file beside the file's place and flushes it to disk, place() puts it in place in
+// one step. A file that is not placed is removed (discard(), or at destruction), so a
+// cancelled or failed write leaves nothing behind.
+class PreparedFile {
+  public:
+    // A new file in `directory` named `fileName`, or its first free numbered variant.
+    static PreparedFile newFile(const QString &directory, const QString &fileName);
+    // `path` replaced (a symbolic link's target, keeping that file's permissions). A device
+    // node or FIFO there is written into instead, as by replaceFile.
+    static PreparedFile replacing(const QString &path);
+
+    PreparedFile(PreparedFile &&other) noexcept;
+    PreparedFile &operator=(PreparedFile &&other) noexcept;
+    ~PreparedFile();
+
+    // Errors as writeNewFile's; nothing is left behind when it fails. Once only.
+    std::optional<FileError> write(const FileContent &content);
+    // After a successful write(): the path written, or the error.
+    WriteResult place();
+    void discard();
+
+  private:
+    PreparedFile(const QString &directory, const QString &fileName, const QString &target);
+
+    QString directory_;
+    QString fileName_;  // a new file's name
+    QString target_;    // the file to replace; empty for a new file
+    QByteArray temporary_;
+    bool writtenInto_ = false;  // the target is a device or FIFO that took the content
+};
+
 std::optional<FileError> removeFile(const QString &path);
 
 }  // namespace codalume

@@ -257,7 +257,7 @@ bool fail(QString *error, const QString &reason) {
 
 // Bands are compressed in parallel into one zlib stream, which is written as IDAT chunks in
 // order; libpng writes the header chunks and the chunk framing.
-bool encode(RowSource &source, QIODevice &out, QString *error) {
+bool encode(RowSource &source, QIODevice &out, QString *error, const PngProgress &progress) {
     PngSink sink;
     sink.out = &out;
     PngWriter writer(&sink);
@@ -276,6 +276,13 @@ bool encode(RowSource &source, QIODevice &out, QString *error) {
 
     DeflatePipeline pipeline(compressionLevel(static_cast<qint64>(source.width) * source.height),
                              QThread::idealThreadCount());
+    const int bandRows = source.bandRows();
+    const int bands = (source.height - 1) / bandRows + 1;
+    int written = 0;
+    bool stopped = false;
+    const auto unfinished = [&] {
+        return stopped ? fail(error, QStringLiteral("the encoding was stopped")) : pngFailure();
+    };
     // Writes the pieces that are done, in order; waits while too many are in flight, or for
     // all of them at the end.
     const auto writeReady = [&](bool drain) {
@@ -290,9 +297,12 @@ bool encode(RowSource &source, QIODevice &out, QString *error) {
                 return false;
             }
             pipeline.recycle(std::move(packed));
+            stopped = progress && !progress(++written, bands);
+            if (stopped) {
+                return false;
+            }
         }
     };
-    const int bandRows = source.bandRows();
     const qsizetype stride = source.rowBytes() + 1;
     for (int top = 0; top < source.height; top += bandRows) {
         const int count = std::min(bandRows, source.height - top);
@@ -303,7 +313,7 @@ bool encode(RowSource &source, QIODevice &out, QString *error) {
         }
         pipeline.submit(std::move(raw), top + count >= source.height);
         if (!writeReady(false)) {
-            return pngFailure();
+            return unfinished();
         }
         if (pipeline.failed()) {
             break;
@@ -311,7 +321,7 @@ bool encode(RowSource &source, QIODevice &out, QString *error) {
     }
     if (!writeReady(true) || pipeline.failed()) {
         return pipeline.failed() ? fail(error, QStringLiteral("PNG compression failed"))
-                                 : pngFailure();
+                                 : unfinished();
     }
     if (!writeChunk(writer.png, "IEND", nullptr, 0) || sink.writeFailed) {
         return pngFailure();
@@ -333,7 +343,7 @@ QSize Picture::pixelSize() const {
     return image()->size();
 }
 
-bool writePng(const Picture &picture, QIODevice &out, QString *error) {
+bool writePng(const Picture &picture, QIODevice &out, QString *error, const PngProgress &progress) {
     if (!out.isWritable()) {
         return fail(error, QStringLiteral("the output is not open for writing"));
     }
@@ -342,10 +352,10 @@ bool writePng(const Picture &picture, QIODevice &out, QString *error) {
     }
     if (const CodePicture *code = picture.codePicture()) {
         CodePictureRows rows(*code);
-        return encode(rows, out, error);
+        return encode(rows, out, error, progress);
     }
     ImageRows rows(*picture.image());
-    return encode(rows, out, error);
+    return encode(rows, out, error, progress);
 }
 
 std::optional<QByteArray> encodePng(const Picture &picture) {

@@ -15,24 +15,32 @@ class FakeHotkeyBackend : public HotkeyBackend {
         int installs = 0;
         int uninstalls = 0;
         Sink sink;
+        Result answer;  // set when the hook answers later, as a desktop portal does
     };
-    FakeHotkeyBackend(Log &log, bool accept) : log_(log), accept_(accept) {}
-    bool install(Sink sink) override {
+    FakeHotkeyBackend(Log &log, bool accept, bool answerLater = false)
+        : log_(log), accept_(accept), answerLater_(answerLater) {}
+    void install(Sink sink, Result result) override {
         ++log_.installs;
         if (accept_) {
             log_.sink = std::move(sink);
         }
-        return accept_;
+        if (answerLater_) {
+            log_.answer = std::move(result);
+        } else {
+            result(accept_);
+        }
     }
     void uninstall() override {
         ++log_.uninstalls;
         log_.sink = nullptr;
+        log_.answer = nullptr;
     }
     int shortcutKeycode() const override { return keyC; }
 
   private:
     Log &log_;
     bool accept_;
+    bool answerLater_;
 };
 
 // A mouse observer the test drives by hand; it counts the registrations still alive.

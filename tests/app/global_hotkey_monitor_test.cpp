@@ -59,6 +59,38 @@ TEST(GlobalHotkeyMonitorTest, TraceLinesOfStartAndDestruction) {
     }
 }
 
+// A portal answers after the monitor was made: the trace line waits for the answer, and a
+// monitor stopped before it says nothing at all.
+TEST(GlobalHotkeyMonitorTest, TraceLinesOfAnAnswerThatComesLater) {
+    struct Case {
+        const char *name;
+        int answer;  // -1: stopped before the answer
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"granted", 1, "Global hotkey monitor initialized\nGlobal hotkey monitor stopped\n"},
+        {"refused", 0, "Failed to create event tap\n"},
+        {"stopped first", -1, ""},
+    };
+    for (const Case &c : cases) {
+        FakeHotkeyBackend::Log log;
+        ::testing::internal::CaptureStdout();
+        {
+            GlobalHotkeyMonitor monitor(
+                [] {}, std::make_unique<FakeHotkeyBackend>(log, c.answer == 1, true));
+            EXPECT_FALSE(monitor.isMonitoring()) << c.name;
+            EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << c.name;
+            ::testing::internal::CaptureStdout();
+            if (c.answer >= 0) {
+                log.answer(c.answer == 1);
+                EXPECT_EQ(monitor.isMonitoring(), c.answer == 1) << c.name;
+            }
+        }
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), c.expected) << c.name;
+        EXPECT_EQ(log.uninstalls, c.answer == 0 ? 0 : 1) << c.name;
+    }
+}
+
 TEST(GlobalHotkeyMonitorTest, KeyHandlerSwallowsTheShortcutAndRunsTheCallbackOncePerPress) {
     struct Case {
         const char *name;

@@ -227,6 +227,81 @@ TEST_F(SaveFlowTest, APictureThatCannotBeConvertedIsReportedAndTheRetryDoesNotEn
     EXPECT_TRUE(entries(home.tmp()).isEmpty());
 }
 
+// Faults: a cancelled save that still leaves its file or a temporary file behind, replaces the
+// chosen file, or goes on to an alert; a progress window that names no file.
+TEST_F(SaveFlowTest, CancellingTheProgressWindowLeavesTheFoldersAsTheyWere) {
+    QImage large(1024, 4000, QImage::Format_ARGB32);  // 32 bands of 128 rows
+    large.fill(qRgba(40, 90, 160, 200));
+    const Picture picture(large);
+    const QString chosen = home.file("chosen.png");
+    struct Case {
+        const char *route;
+        std::function<void()> prepare;
+        std::function<void()> save;
+        QStringList alerts;
+        QString shownName;
+    };
+    const Case cases[] = {
+        {"Downloads",
+         [&] {
+             QDir().mkpath(downloadsPath());
+             writeFile(downloadsPath() + "/kept.txt", "kept");
+             platform.cancelProgress = true;
+         },
+         [&] { controller.saveImage(picture); },
+         {},
+         fileName},
+        {"retry in the temporary folder",
+         [&] {
+             writeFile(downloadsPath(), "a file, not a folder");
+             // The first attempt runs to its report; the retry is cancelled.
+             platform.answerNext([&](const Alert &) {
+                 platform.cancelProgress = true;
+                 return 1000;
+             });
+         },
+         [&] { controller.saveImage(picture); },
+         {QStringLiteral("保存失败 - 详细诊断")},
+         fileName},
+        {"save panel",
+         [&] {
+             writeFile(chosen, "the old picture");
+             controller.userPreferences.saveToDownloads = false;
+             controller.saveImage(picture);
+             platform.cancelProgress = true;
+         },
+         [&] { platform.completeSavePanel(0, modalResponseOK, chosen); },
+         {},
+         QStringLiteral("chosen.png")},
+    };
+    const auto snapshot = [&] {
+        return QStringList{entries(home.path()).join(','), entries(downloadsPath()).join(','),
+                           entries(home.tmp()).join(','), QString::fromUtf8(readFile(chosen))};
+    };
+    for (const Case &c : cases) {
+        QDir(downloadsPath()).removeRecursively();
+        QFile::remove(downloadsPath());
+        platform.alerts.clear();
+        platform.progressWindows.clear();
+        platform.savePanels.clear();
+        platform.cancelProgress = false;
+        controller.userPreferences.saveToDownloads = true;
+        c.prepare();
+        const QStringList before = snapshot();
+
+        c.save();
+
+        EXPECT_EQ(alertMessages(), c.alerts) << c.route;
+        EXPECT_EQ(snapshot(), before) << c.route;
+        ASSERT_FALSE(platform.progressWindows.empty()) << c.route;
+        const auto &window = platform.progressWindows.back();
+        EXPECT_EQ(window.progress.title, QStringLiteral("正在保存图片")) << c.route;
+        EXPECT_EQ(window.progress.labelText, QStringLiteral("正在写入 ") + c.shownName) << c.route;
+        EXPECT_EQ(window.progress.cancelButton, QStringLiteral("取消")) << c.route;
+        EXPECT_TRUE(window.closed) << c.route;
+    }
+}
+
 class PanelFlowTest : public SaveFlowTest {
   protected:
     void SetUp() override {

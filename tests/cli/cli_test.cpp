@@ -1,15 +1,18 @@
 // Drives the real executable: exit codes, messages, and what is (not) left on disk.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QThread>
 #include <QXmlStreamReader>
 
 #include "cli/cli_runner.h"
@@ -319,6 +322,72 @@ TEST(CommandLine, OversizedInputsAreRefusedWithoutOutput) {
     const Outcome huge = run({"detect", home.file("huge.txt")});
     EXPECT_EQ(huge.exitCode, 1);
     EXPECT_TRUE(huge.err.contains("is larger than 16000000 bytes")) << huge.err.toStdString();
+}
+
+// Faults: Ctrl+C or SIGTERM leaving a temporary or half-written file (or changing the file that
+// -o names), an interrupted run that ends as a success, a progress line written into a pipe.
+TEST(CommandLine, AnInterruptedRenderLeavesTheFolderAsItWasAndPrintsNoProgressToAPipe) {
+    TempHome home;
+    QByteArray code;  // seconds of painting and compressing
+    for (int i = 0; i < 20'000; ++i) {
+        code += "    const total = items.reduce((sum, x) => sum + x.size * " +
+                QByteArray::number(i) + ", 0);\n";
+    }
+    writeFile(home.file("big.js"), code);
+    const QString downloads = home.file("Downloads");
+    ASSERT_TRUE(QDir().mkpath(downloads));
+    writeFile(downloads + "/kept.png", "kept");
+    writeFile(home.file("old.png"), "the old picture");
+    const auto folder = [](const QString &path) {
+        QStringList listing;
+        for (const QFileInfo &entry : QDir(path).entryInfoList(
+                 QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)) {
+            QFile file(entry.filePath());
+            listing << entry.fileName() +
+                           (file.open(QIODevice::ReadOnly) ? u':' + file.readAll() : QString());
+        }
+        return listing;
+    };
+    struct Case {
+        int signal;
+        QStringList output;
+        QString folder;  // where the temporary file appears
+    };
+    const Case cases[] = {{SIGINT, {}, downloads},
+                          {SIGTERM, {"-o", home.file("old.png")}, home.path()}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.signal);
+        const QStringList before = folder(c.folder);
+        QProcess render;
+        // Whatever the test runner ignores, the command line starts with the default actions.
+        render.setChildProcessModifier([] {
+            ::signal(SIGINT, SIG_DFL);
+            ::signal(SIGTERM, SIG_DFL);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        testing::start(render, QStringList{"render", home.file("big.js")} + c.output);
+        const auto writing = [&] {
+            return !QDir(c.folder).entryList({".codalume-*"}, QDir::Files | QDir::Hidden).isEmpty();
+        };
+        while (!writing() && !render.waitForFinished(20)) {
+        }
+        // Bands go on being written; past a second, a terminal would see the progress line.
+        while (clock.elapsed() < 1500 && render.state() == QProcess::Running) {
+            QThread::msleep(20);
+        }
+        ASSERT_TRUE(writing());
+        ASSERT_EQ(render.state(), QProcess::Running) << "finished before the signal";
+        ::kill(static_cast<pid_t>(render.processId()), c.signal);
+        ASSERT_TRUE(render.waitForFinished(60'000));
+
+        EXPECT_EQ(render.exitStatus(), QProcess::CrashExit);
+        EXPECT_EQ(render.exitCode(), c.signal);
+        EXPECT_EQ(folder(c.folder), before);
+        const QByteArray err = render.readAllStandardError();
+        EXPECT_FALSE(err.contains('\r') || err.contains('%')) << err.toStdString();
+        EXPECT_TRUE(render.readAllStandardOutput().isEmpty());
+    }
 }
 
 // Reads a FIFO while `process` writes into it, until the writer is done.

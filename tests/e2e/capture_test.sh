@@ -114,7 +114,8 @@ xdotool keydown super+shift+c
 sleep 2
 xdotool keyup c shift super
 check "a held shortcut saves one picture" wait_until 30 png_count_is 4
-check "... and opens one alert" wait_until 30 test "$(app_windows dialog | wc -l)" -eq 1
+one_dialog() { test "$(app_windows dialog | wc -l)" -eq 1; }
+check "... and opens one alert" wait_until 30 one_dialog
 keys_to_dialog Escape
 sleep 2
 check "... and nothing follows" test "$(png_count)" -eq 4 -a "$(renders)" -eq 2
@@ -126,4 +127,24 @@ sleep 1 # thumbnails are read in the background
 screenshot 05-popover-recent-list
 click_tray_icon 1
 wait_until 30 not_shown popover
+
+# Keyboard changes. Dvorak puts "j" on the key in the "C" position and "c" elsewhere: the
+# shortcut stays on the key, so a lookup by letter would be caught here.
+setxkbmap us dvorak
+sleep 1
+xdotool key super+shift+c
+sleep 2
+check "after a layout switch Super+Shift+c on another key is not the shortcut" \
+    test "$(png_count)" -eq 4
+xdotool key super+shift+j
+check "... the key in the C position is" wait_until 30 png_count_is 5
+keys_to_dialog Escape
+wait_until 30 not_shown dialog
+# A keyboard whose key in the C position sends another key code: the grab moves with it.
+setxkbmap us
+xkbcomp -xkb "$DISPLAY" - 2>/dev/null |
+    sed 's/<AB03> = 54;/<AB03> = 55;/; s/<AB04> = 55;/<AB04> = 54;/' | xkbcomp - "$DISPLAY" 2>/dev/null
+sleep 1
+xdotool key super+shift+c
+check "a keyboard with another code for that key keeps the shortcut" wait_until 30 png_count_is 6
 finish

@@ -10,7 +10,18 @@ set -u
 E2E_BIN=${1:?usage: $0 /path/to/codalume}
 E2E_NAME=$(basename "$0" .sh)
 E2E_SHOTS=${E2E_SHOTS:-$(cd "$(dirname "$E2E_BIN")/.." && pwd)/e2e-screenshots/$E2E_NAME}
-E2E_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/codalume-e2e.XXXXXX")
+E2E_HERE=$(cd "$(dirname "$0")" && pwd)
+# Built with the tests, next to the program's folder.
+E2E_FAKE_KEYS=${E2E_FAKE_KEYS:-$(cd "$(dirname "$E2E_BIN")/.." && pwd)/tests/fake_keys}
+# A test that runs on a bus of its own (on_private_bus) runs twice: the outer run owns the
+# folder and removes it once the bus, and everything the bus started, has ended.
+E2E_OUTER=1
+if [ -n "${E2E_INNER_ROOT:-}" ]; then
+    E2E_ROOT=$E2E_INNER_ROOT
+    E2E_OUTER=
+else
+    E2E_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/codalume-e2e.XXXXXX")
+fi
 E2E_PIDS=()
 E2E_FAILURES=0
 E2E_CHECKS=0
@@ -20,7 +31,7 @@ APP_LOG=$E2E_ROOT/app.log
 E2E_PYTHON=/usr/bin/python3
 
 mkdir -p "$E2E_SHOTS"
-rm -f "$E2E_SHOTS"/*.png
+[ -n "$E2E_OUTER" ] && rm -f "$E2E_SHOTS"/*.png
 
 e2e_cleanup() {
     local pid
@@ -31,9 +42,15 @@ e2e_cleanup() {
     for pid in "${E2E_PIDS[@]}"; do
         wait "$pid" 2>/dev/null
     done
-    rm -rf "$E2E_ROOT"
+    if [ -n "$E2E_OUTER" ]; then
+        # The document portal mounts a FUSE folder in the runtime folder; it is gone with
+        # its bus, but a crashed one may leave the mount behind.
+        fusermount -u -q "$E2E_ROOT/runtime/doc" 2>/dev/null
+        rm -rf "$E2E_ROOT"
+    fi
 }
 trap e2e_cleanup EXIT
+trap 'exit 143' TERM INT
 
 e2e_log() { printf '[%s] %s\n' "$E2E_NAME" "$*"; }
 
@@ -87,13 +104,39 @@ e2e_environment() {
     export TMPDIR=$E2E_ROOT/tmp XDG_RUNTIME_DIR=$E2E_ROOT/runtime
     mkdir -p "$HOME/Downloads" "$XDG_CONFIG_HOME" "$TMPDIR" "$XDG_RUNTIME_DIR"
     chmod 700 "$XDG_RUNTIME_DIR"
-    # WORKAROUND: without a session bus Qt would try to autolaunch one (leaving a daemon
-    # behind) and the tray icon would go through a StatusNotifier host when one answers; the
-    # tests use the XEmbed tray of trayer, so D-Bus is switched off.
-    export DBUS_SESSION_BUS_ADDRESS=disabled:
+    # Without a bus of its own a test switches D-Bus off: Qt would otherwise autolaunch one
+    # (leaving a daemon behind), and the XEmbed tests must not meet a StatusNotifier host.
+    [ -n "$E2E_OUTER" ] && export DBUS_SESSION_BUS_ADDRESS=disabled:
     unset WAYLAND_DISPLAY SESSION_MANAGER XDG_SESSION_TYPE
     export QT_QPA_PLATFORM=xcb
     export LANG=C.UTF-8
+    # Services the bus starts (the desktop portal) live in the same folders.
+    [ -n "$E2E_OUTER" ] || dbus-update-activation-environment HOME XDG_CONFIG_HOME \
+        XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME TMPDIR XDG_RUNTIME_DIR LANG
+}
+
+# on_private_bus [without-services]: runs this test again on a session bus of its own and ends
+# with its verdict. "without-services" gives a bus that starts no service (no desktop portal).
+on_private_bus() {
+    [ -n "$E2E_OUTER" ] || return 0
+    local config=()
+    if [ "${1:-}" = without-services ]; then
+        mkdir -p "$E2E_ROOT/no-services"
+        sed "s|<standard_session_servicedirs */>|<servicedir>$E2E_ROOT/no-services</servicedir>|" \
+            /usr/share/dbus-1/session.conf >"$E2E_ROOT/bus.conf"
+        config=(--config-file="$E2E_ROOT/bus.conf")
+    fi
+    command -v dbus-run-session >/dev/null || abort "missing tool dbus-run-session (package dbus-bin)"
+    # The bus logs every service it starts on its standard error: into a file with that. A
+    # test stopped from outside passes the signal on to the run inside, which cleans up.
+    E2E_INNER_ROOT=$E2E_ROOT dbus-run-session "${config[@]}" -- \
+        bash -c 'echo $$ >"$2/inner.pid"; exec bash "$0" "$1" 2>&1' "$0" "$E2E_BIN" "$E2E_ROOT" \
+        2>"$E2E_ROOT/bus.log" &
+    local bus=$!
+    trap 'kill -TERM "$(cat "$E2E_ROOT/inner.pid" 2>/dev/null)" 2>/dev/null; wait "$bus"; exit 143' \
+        TERM INT
+    wait "$bus"
+    exit $?
 }
 
 start_display() {
@@ -115,8 +158,11 @@ window_manager_running() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
 
+# start_tray [WIDTH]: a tray host as wide as its icons, or a panel WIDTH pixels wide.
 start_tray() {
-    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+    local width=(--widthtype request)
+    [ -n "${1:-}" ] && width=(--widthtype pixel --width "$1")
+    trayer --edge top --align right "${width[@]}" --height 24 --SetDockType true \
         --SetPartialStrut true --transparent false --tint 0x303030 >/dev/null 2>&1 &
     E2E_PIDS+=($!)
     wait_until 30 tray_running || abort "trayer did not start"
@@ -307,3 +353,109 @@ click_menu_entry() {
     fi
     xdotool mousemove $((X + WIDTH / 2)) "$y" click 1
 }
+
+# A StatusNotifier tray host (what KDE, XFCE and GNOME's AppIndicator panels run) and the
+# clicks it passes on, and KWin's screenshots: desktop items|activate|menu|click LABEL|
+# screenshot FILE (see desktop.py).
+desktop() { "$E2E_PYTHON" "$E2E_HERE/desktop.py" "$@"; }
+WATCHER_PID=
+start_watcher() {
+    desktop watcher >>"$E2E_ROOT/watcher.log" 2>&1 &
+    WATCHER_PID=$!
+    E2E_PIDS+=($WATCHER_PID)
+    wait_until 30 desktop items >/dev/null 2>&1 || abort "the StatusNotifier watcher did not start"
+}
+stop_watcher() {
+    kill "$WATCHER_PID"
+    wait "$WATCHER_PID" 2>/dev/null
+}
+item_registered() { [ -n "$(desktop items 2>/dev/null)" ]; }
+bus_name_owned() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep -q 'boolean true'
+}
+
+# A KDE Plasma Wayland session without a screen (after on_private_bus): KWin on a virtual
+# output with Xwayland, the desktop portal started by the bus on demand, keys through KWin's
+# fake-input protocol (fake_keys EVDEV-CODE..., built with the tests).
+start_kde_session() {
+    local tool
+    for tool in kwin_wayland wl-copy xmessage dbus-update-activation-environment \
+        "$E2E_FAKE_KEYS" "$E2E_PYTHON"; do
+        command -v "$tool" >/dev/null || abort "missing tool $tool (packages: kwin-wayland" \
+            "wl-clipboard x11-utils dbus-bin python3-dbus; fake_keys is built with the tests)"
+    done
+    e2e_environment
+    export XDG_CURRENT_DESKTOP=KDE XDG_SESSION_TYPE=wayland KWIN_COMPOSE=O2 \
+        KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1
+    unset QT_QPA_PLATFORM DISPLAY
+    # The installed kwin_wayland carries a file capability that containers refuse; a copy has
+    # none. Its session command tells which display Xwayland got.
+    cp /usr/bin/kwin_wayland "$E2E_ROOT/kwin_wayland"
+    "$E2E_ROOT/kwin_wayland" --virtual --xwayland --no-lockscreen --socket wayland-codalume \
+        --width 1024 --height 768 \
+        --exit-with-session "sh -c 'echo \$DISPLAY >$E2E_ROOT/xwayland; exec sleep 100000'" \
+        >"$E2E_ROOT/kwin.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 60 test -s "$E2E_ROOT/xwayland" || abort "kwin_wayland did not start"
+    export WAYLAND_DISPLAY=wayland-codalume DISPLAY=$(cat "$E2E_ROOT/xwayland")
+    dbus-update-activation-environment XDG_CURRENT_DESKTOP XDG_SESSION_TYPE WAYLAND_DISPLAY DISPLAY
+    # Asked for shortcuts before KWin owns this name, the bus would start a stand-alone
+    # kglobalaccel that aborts.
+    wait_until 60 bus_name_owned org.kde.kglobalaccel || abort "KWin's kglobalaccel did not start"
+    start_window_log
+    e2e_log "KWin Wayland session, Xwayland on $DISPLAY"
+}
+fake_keys() { "$E2E_FAKE_KEYS" "$@"; }
+# wayland_copy TEXT: puts TEXT on the Wayland clipboard (its owner runs until the next copy);
+# wayland_copy with no TEXT empties the clipboard.
+wayland_copy() {
+    clipboard_clear_owner
+    if (($# == 0)); then
+        wl-copy --clear 2>/dev/null
+        return
+    fi
+    wl-copy --foreground -- "$1" 2>/dev/null &
+    CLIP_PID=$!
+    E2E_PIDS+=($CLIP_PID)
+    wait_until 30 wayland_clipboard_holds "$1"
+}
+wayland_clipboard_holds() { [ "$(wl-paste --no-newline 2>/dev/null)" = "$1" ]; }
+kde_screenshot() { desktop screenshot "$E2E_SHOTS/$1.png"; }
+
+# KWin reports the windows that open, close and take the focus (a script prints them into its
+# log as "js: window|EVENT|ID|PID|WIDTHxHEIGHT"); its own list keeps closed windows until it
+# next paints, which nothing may ask for.
+start_window_log() {
+    cat >"$E2E_ROOT/windows.js" <<'EOF'
+const describe = w => [w.internalId, w.pid, w.width + "x" + w.height].join("|");
+workspace.clientAdded.connect(w => print("window|added|" + describe(w)));
+workspace.clientRemoved.connect(w => print("window|removed|" + describe(w)));
+workspace.clientActivated.connect(w => print("window|active|" + (w ? describe(w) : "none")));
+EOF
+    dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
+        org.kde.kwin.Scripting.loadScript "string:$E2E_ROOT/windows.js" string:windows \
+        >/dev/null &&
+        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
+            org.kde.kwin.Scripting.start >/dev/null || abort "KWin did not take the window log"
+}
+window_events() { grep -a '^js: window|' "$E2E_ROOT/kwin.log" | cut -d'|' -f2-; }
+# wayland_windows KIND: the program's open windows of KIND, one ID a line: the popover
+# (300 x 400) or a dialog (any other but the one-pixel window that takes the clipboard).
+wayland_windows() {
+    window_events | awk -F'|' -v pid="$APP_PID" -v kind="$1" '
+        $1 == "added" && $3 == pid && $4 != "1x1" && (($4 == "300x400") == (kind == "popover")) {
+            open[$2] = 1
+        }
+        $1 == "removed" { delete open[$2] }
+        END { for (id in open) print id }'
+}
+wayland_shown() { [ -n "$(wayland_windows "$1")" ]; }
+wayland_not_shown() { [ -z "$(wayland_windows "$1")" ]; }
+wayland_focused() {
+    local active
+    active=$(window_events | grep '^active|' | tail -n1 | cut -d'|' -f2)
+    wayland_windows "$1" | grep -qxF -- "$active"
+}
+# keys_to_wayland_dialog EVDEV-CODE...: presses the keys once the program's dialog has the focus.
+keys_to_wayland_dialog() { wait_until 30 wayland_focused dialog && fake_keys "$@"; }

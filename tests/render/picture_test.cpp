@@ -220,5 +220,30 @@ TEST(PngOfImage, ReportsFailuresInsteadOfSuccess) {
     EXPECT_FALSE(encodePng(Picture(QImage())));
 }
 
+// Faults: a progress window stuck short of its end, a bar that jumps back, or a stop that is
+// not honoured (the encoding runs on and reports success).
+TEST(PngOfImage, ReportsEveryBandInOrderAndStopsWhenTold) {
+    // 512 rows of 1 KiB per band: five bands, the last one short.
+    QImage image(256, 2200, QImage::Format_ARGB32);
+    image.fill(Qt::darkCyan);
+    struct Case {
+        int stopAfter;  // 0: never
+        bool written;
+        std::vector<int> expected;
+    };
+    for (const Case &c : {Case{0, true, {1, 2, 3, 4, 5}}, Case{2, false, {1, 2}}}) {
+        std::vector<int> seen;
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        const bool written = writePng(Picture(image), buffer, nullptr, [&](int done, int total) {
+            EXPECT_EQ(total, 5);
+            seen.push_back(done);
+            return done != c.stopAfter;
+        });
+        EXPECT_EQ(written, c.written) << c.stopAfter;
+        EXPECT_EQ(seen, c.expected) << c.stopAfter;
+    }
+}
+
 }  // namespace
 }  // namespace codalume

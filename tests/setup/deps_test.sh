@@ -35,7 +35,10 @@ printf '#!/bin/bash\nexec "$@"\n' >"$work/bin/sudo"
 chmod +x "$work/bin/"*
 
 # The packages of a group, as deps.sh lists them.
-group() { bash -c "source <(sed -n '/^[a-z]*=(/,/)\$/p' '$deps'); echo \${$1[@]}"; }
+group() {
+    bash -c "source <(awk -v name='$1=(' 'index(\$0, name) == 1 {on = 1} on {print} on && /\\)\$/ {exit}' '$deps')
+             echo \${$1[@]}"
+}
 build=$(group build)
 
 # case NAME GROUP EXPECTED-INSTALL: the installed and removed files are set up by the caller.

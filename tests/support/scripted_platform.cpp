@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "platform/paths.h"
 
@@ -56,6 +57,40 @@ void ScriptedPlatform::completeSavePanel(size_t index, int response, const QStri
     // Copy: the completion may open further panels and grow the vector.
     SavePanelCompletion completion = savePanels[index].completion;
     completion(response, path);
+}
+
+namespace {
+
+class ScriptedProgressWindow : public ProgressWindow {
+  public:
+    ScriptedProgressWindow(ScriptedPlatform &platform, size_t index, std::function<void()> cancel)
+        : platform_(platform), index_(index), cancel_(std::move(cancel)) {}
+    ~ScriptedProgressWindow() override { record().closed = true; }
+    ScriptedProgressWindow(const ScriptedProgressWindow &) = delete;
+    ScriptedProgressWindow &operator=(const ScriptedProgressWindow &) = delete;
+
+    void setProgress(int done, int total) override {
+        record().updates.emplace_back(done, total);
+        if (platform_.cancelProgress && cancel_) {
+            std::exchange(cancel_, nullptr)();
+        }
+    }
+
+  private:
+    ScriptedPlatform::RecordedProgress &record() { return platform_.progressWindows[index_]; }
+
+    ScriptedPlatform &platform_;
+    size_t index_;
+    std::function<void()> cancel_;
+};
+
+}  // namespace
+
+std::unique_ptr<ProgressWindow> ScriptedPlatform::beginProgress(const Progress &progress,
+                                                                std::function<void()> cancel) {
+    progressWindows.push_back({progress, {}, false});
+    return std::make_unique<ScriptedProgressWindow>(*this, progressWindows.size() - 1,
+                                                    std::move(cancel));
 }
 
 void ScriptedPlatform::runLater(std::chrono::milliseconds delay, std::function<void()> task) {

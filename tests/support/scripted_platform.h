@@ -60,6 +60,19 @@ public:
     bool userDefaultBool(const QString &key) override { return defaults.value(key, false); }
     void setUserDefaultBool(const QString &key, bool value) override { defaults[key] = value; }
 
+    // One progress window: what it said, every (done, total) it was given, whether it closed.
+    struct RecordedProgress {
+        Progress progress;
+        std::vector<std::pair<int, int>> updates;
+        bool closed = false;
+    };
+    std::vector<RecordedProgress> progressWindows;
+    // While set, progress windows ask to stop at their first update, as a user pressing the
+    // cancel button would.
+    bool cancelProgress = false;
+    std::unique_ptr<ProgressWindow> beginProgress(const Progress &progress,
+                                                  std::function<void()> cancel) override;
+
     struct PendingTask {
         std::chrono::milliseconds delay;
         std::function<void()> task;

@@ -3,6 +3,8 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 #include <xkbcommon/xkbcommon-x11.h>
 #include <QCoreApplication>
+#include <QLoggingCategory>
+#include <QTimer>
 #include <cstdlib>
 #include <memory>
 #include <set>
@@ -12,6 +14,15 @@
 namespace codalume {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcHotkey, "codalume.hotkey.x11", QtWarningMsg)
+
+// XKB's own event codes, in the second byte of its events.
+constexpr uint8_t xkbNewKeyboardNotify = 0;
+constexpr uint8_t xkbMapNotify = 1;
+
+// A layout switch sends several notices in a row; the grabs are renewed once they are over.
+constexpr int renewalDelayMs = 100;
 
 template <typename T>
 using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
@@ -60,51 +71,69 @@ X11HotkeyBackend::~X11HotkeyBackend() {
     uninstall();
 }
 
-bool X11HotkeyBackend::lookUpKeyboard() {
+std::optional<X11HotkeyBackend::Keys> X11HotkeyBackend::lookUpKeyboard() {
     xcb_connection_t *connection = x11Connection();
     if (xkb_x11_setup_xkb_extension(
             connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr) == 0) {
-        return false;
+            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, &xkbEventBase_, nullptr) == 0) {
+        return std::nullopt;
     }
     const int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
     if (device < 0) {
-        return false;
+        return std::nullopt;
     }
     std::unique_ptr<xkb_context, KeymapDeleter> context(xkb_context_new(XKB_CONTEXT_NO_FLAGS));
     if (!context) {
-        return false;
+        return std::nullopt;
     }
     std::unique_ptr<xkb_keymap, KeymapDeleter> keymap(xkb_x11_keymap_new_from_device(
         context.get(), connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS));
     if (!keymap) {
-        return false;
+        return std::nullopt;
     }
     const xkb_keycode_t code = xkb_keymap_key_by_name(keymap.get(), "AB03");
     if (code == XKB_KEYCODE_INVALID || code > 255) {
-        return false;
+        return std::nullopt;
     }
-    keycode_ = static_cast<int>(code);
-    superMask_ = modifierMaskFor(connection, keymap.get(), {XKB_KEY_Super_L, XKB_KEY_Super_R},
-                                 XCB_MOD_MASK_4);
-    altMask_ =
+    Keys keys;
+    keys.keycode = static_cast<int>(code);
+    keys.superMask = modifierMaskFor(connection, keymap.get(), {XKB_KEY_Super_L, XKB_KEY_Super_R},
+                                     XCB_MOD_MASK_4);
+    keys.altMask =
         modifierMaskFor(connection, keymap.get(), {XKB_KEY_Alt_L, XKB_KEY_Alt_R}, XCB_MOD_MASK_1);
-    numLockMask_ = modifierMaskFor(connection, keymap.get(), {XKB_KEY_Num_Lock}, XCB_MOD_MASK_2);
-    return true;
+    keys.numLockMask =
+        modifierMaskFor(connection, keymap.get(), {XKB_KEY_Num_Lock}, XCB_MOD_MASK_2);
+    return keys;
 }
 
-bool X11HotkeyBackend::install(Sink sink) {
+void X11HotkeyBackend::install(Sink sink, Result result) {
     if (installed_) {
-        return true;
+        result(true);
+        return;
     }
-    if (!isX11Session() || !lookUpKeyboard()) {
-        return false;
+    const std::optional<Keys> keys = isX11Session() ? lookUpKeyboard() : std::nullopt;
+    if (!keys) {
+        result(false);
+        return;
     }
-    xcb_connection_t *connection = x11Connection();
+    keys_ = *keys;
     root_ = x11RootWindow();
+    if (!grab()) {
+        keys_ = {};
+        result(false);
+        return;
+    }
+    sink_ = std::move(sink);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+    installed_ = true;
+    result(true);
+}
 
-    const uint16_t base = superMask_ | XCB_MOD_MASK_SHIFT;
-    const uint16_t extras[] = {XCB_MOD_MASK_LOCK, numLockMask_, XCB_MOD_MASK_CONTROL, altMask_};
+bool X11HotkeyBackend::grab() {
+    xcb_connection_t *connection = x11Connection();
+    const uint16_t base = keys_.superMask | XCB_MOD_MASK_SHIFT;
+    const uint16_t extras[] = {XCB_MOD_MASK_LOCK, keys_.numLockMask, XCB_MOD_MASK_CONTROL,
+                               keys_.altMask};
     std::set<uint16_t> combinations;
     for (unsigned subset = 0; subset < 16; ++subset) {
         uint16_t mods = base;
@@ -119,7 +148,7 @@ bool X11HotkeyBackend::install(Sink sink) {
     QList<std::pair<uint16_t, xcb_void_cookie_t>> cookies;
     for (uint16_t mods : combinations) {
         cookies.append({mods, xcb_grab_key_checked(connection, 0, root_, mods,
-                                                   static_cast<xcb_keycode_t>(keycode_),
+                                                   static_cast<xcb_keycode_t>(keys_.keycode),
                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)});
     }
     // Each grab's error is checked now: BadAccess means another client holds that combination;
@@ -134,18 +163,19 @@ bool X11HotkeyBackend::install(Sink sink) {
         }
     }
     if (refused) {
-        for (uint16_t mods : grabbed_) {
-            xcb_ungrab_key(connection, static_cast<xcb_keycode_t>(keycode_), root_, mods);
-        }
-        grabbed_.clear();
-        xcb_flush(connection);
-        keycode_ = -1;
-        return false;
+        ungrab();
     }
-    sink_ = std::move(sink);
-    QCoreApplication::instance()->installNativeEventFilter(this);
-    installed_ = true;
-    return true;
+    return !refused;
+}
+
+void X11HotkeyBackend::ungrab() {
+    if (xcb_connection_t *connection = x11Connection()) {
+        for (uint16_t mods : grabbed_) {
+            xcb_ungrab_key(connection, static_cast<xcb_keycode_t>(keys_.keycode), root_, mods);
+        }
+        xcb_flush(connection);
+    }
+    grabbed_.clear();
 }
 
 void X11HotkeyBackend::uninstall() {
@@ -155,24 +185,51 @@ void X11HotkeyBackend::uninstall() {
     if (QCoreApplication::instance() != nullptr) {
         QCoreApplication::instance()->removeNativeEventFilter(this);
     }
-    if (xcb_connection_t *connection = x11Connection()) {
-        for (uint16_t mods : grabbed_) {
-            xcb_ungrab_key(connection, static_cast<xcb_keycode_t>(keycode_), root_, mods);
-        }
-        xcb_flush(connection);
-    }
-    grabbed_.clear();
+    ungrab();
     sink_ = nullptr;
     installed_ = false;
-    keycode_ = -1;
+    keys_ = {};
+}
+
+bool X11HotkeyBackend::isKeyboardChange(const xcb_generic_event_t *event) const {
+    const uint8_t type = event->response_type & 0x7f;
+    if (type == XCB_MAPPING_NOTIFY) {
+        return true;
+    }
+    // Qt selects XKB's notices on its connection for its own keymap; they pass here first.
+    const uint8_t xkbType = reinterpret_cast<const uint8_t *>(event)[1];
+    return xkbEventBase_ != 0 && type == xkbEventBase_ &&
+           (xkbType == xkbNewKeyboardNotify || xkbType == xkbMapNotify);
+}
+
+void X11HotkeyBackend::renewGrabs() {
+    renewalPending_ = false;
+    if (!installed_) {
+        return;
+    }
+    const std::optional<Keys> keys = lookUpKeyboard();
+    if (keys && *keys == keys_) {
+        return;  // a change that leaves the shortcut where it was (another layout, say)
+    }
+    ungrab();
+    const int before = keys_.keycode;
+    keys_ = keys.value_or(Keys{});
+    if (!keys || !grab()) {
+        // Another client holds the new combination: the shortcut is gone until the next change.
+        keys_ = {};
+        qCWarning(lcHotkey) << "the shortcut could not be grabbed again after a keyboard change";
+        return;
+    }
+    qCDebug(lcHotkey) << "keyboard changed; the shortcut key is now" << keys_.keycode << "(was"
+                      << before << ")";
 }
 
 unsigned X11HotkeyBackend::toModifiers(uint16_t state) const {
     unsigned modifiers = 0;
     const std::pair<uint16_t, KeyModifier> table[] = {
         {XCB_MOD_MASK_SHIFT, ShiftModifier},     {XCB_MOD_MASK_LOCK, LockModifier},
-        {XCB_MOD_MASK_CONTROL, ControlModifier}, {altMask_, AltModifier},
-        {numLockMask_, NumLockModifier},         {superMask_, SuperModifier},
+        {XCB_MOD_MASK_CONTROL, ControlModifier}, {keys_.altMask, AltModifier},
+        {keys_.numLockMask, NumLockModifier},    {keys_.superMask, SuperModifier},
     };
     for (const auto &[mask, modifier] : table) {
         if ((state & mask) != 0) {
@@ -187,13 +244,20 @@ bool X11HotkeyBackend::nativeEventFilter(const QByteArray &eventType, void *mess
         return false;
     }
     auto *event = static_cast<xcb_generic_event_t *>(message);
+    if (isKeyboardChange(event)) {
+        if (!renewalPending_) {
+            renewalPending_ = true;
+            QTimer::singleShot(renewalDelayMs, &renewal_, [this] { renewGrabs(); });
+        }
+        return false;  // Qt needs them too
+    }
     const uint8_t type = event->response_type & 0x7f;
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) {
         return false;
     }
     // Key press and release events share one layout.
     auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
-    if (key->event != root_ || key->detail != keycode_) {
+    if (key->event != root_ || key->detail != keys_.keycode) {
         return false;
     }
     KeyEvent keyEvent;

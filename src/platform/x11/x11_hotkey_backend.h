@@ -3,6 +3,8 @@
 #include <xcb/xcb.h>
 #include <QAbstractNativeEventFilter>
 #include <QList>
+#include <QObject>
+#include <optional>
 
 #include "platform/hotkey_backend.h"
 
@@ -11,7 +13,9 @@ namespace codalume {
 // The shortcut as passive key grabs on the root window: the key at the XKB position AB03 (the
 // "C" key of a QWERTY layout, wherever the layout puts the letter) with Super+Shift, plus every
 // combination of Lock, NumLock, Ctrl and Alt so that those never stop a match. Another client
-// holding any of these grabs means the hook is refused.
+// holding any of these grabs means the hook is refused. When the keyboard changes (another
+// layout or keyboard model, a keyboard plugged in, a new modifier map) the key and the
+// modifier bits are looked up again and the grabs renewed.
 class X11HotkeyBackend : public HotkeyBackend, public QAbstractNativeEventFilter {
   public:
     X11HotkeyBackend() = default;
@@ -19,23 +23,35 @@ class X11HotkeyBackend : public HotkeyBackend, public QAbstractNativeEventFilter
     X11HotkeyBackend(const X11HotkeyBackend &) = delete;
     X11HotkeyBackend &operator=(const X11HotkeyBackend &) = delete;
 
-    bool install(Sink sink) override;
+    void install(Sink sink, Result result) override;
     void uninstall() override;
-    int shortcutKeycode() const override { return installed_ ? keycode_ : -1; }
+    int shortcutKeycode() const override { return installed_ ? keys_.keycode : -1; }
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
   private:
-    bool lookUpKeyboard();
+    // What the grabs depend on: the key in the "C" position and the modifier bits.
+    struct Keys {
+        int keycode = -1;
+        uint16_t superMask = XCB_MOD_MASK_4;
+        uint16_t altMask = XCB_MOD_MASK_1;
+        uint16_t numLockMask = XCB_MOD_MASK_2;
+        bool operator==(const Keys &) const = default;
+    };
+    std::optional<Keys> lookUpKeyboard();
+    bool grab();
+    void ungrab();
+    bool isKeyboardChange(const xcb_generic_event_t *event) const;
+    void renewGrabs();
     unsigned toModifiers(uint16_t state) const;
 
     Sink sink_;
     bool installed_ = false;
+    QObject renewal_;  // holds the pending renewal: one for a burst of change notices
+    bool renewalPending_ = false;
+    uint8_t xkbEventBase_ = 0;
     xcb_window_t root_ = XCB_WINDOW_NONE;
-    int keycode_ = -1;
-    uint16_t superMask_ = XCB_MOD_MASK_4;
-    uint16_t altMask_ = XCB_MOD_MASK_1;
-    uint16_t numLockMask_ = XCB_MOD_MASK_2;
+    Keys keys_;
     QList<uint16_t> grabbed_;
 };
 

@@ -18,8 +18,9 @@ QNativeInterface::QX11Application *x11Application() {
     return qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
 }
 
-// The screen number of $DISPLAY (":0.1" names screen 1), the one Qt opened.
-int displayScreen() {
+}  // namespace
+
+int x11ScreenNumber() {
     const char *display = std::getenv("DISPLAY");
     if (display == nullptr) {
         return 0;
@@ -28,8 +29,6 @@ int displayScreen() {
     const char *dot = colon != nullptr ? std::strchr(colon, '.') : nullptr;
     return dot != nullptr ? std::atoi(dot + 1) : 0;
 }
-
-}  // namespace
 
 bool isX11Session() {
     QNativeInterface::QX11Application *x11 = x11Application();
@@ -48,7 +47,7 @@ xcb_window_t x11RootWindow() {
     }
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection));
     const xcb_window_t first = it.rem > 0 ? it.data->root : xcb_window_t{XCB_WINDOW_NONE};
-    for (int index = displayScreen(); it.rem > 0; --index, xcb_screen_next(&it)) {
+    for (int index = x11ScreenNumber(); it.rem > 0; --index, xcb_screen_next(&it)) {
         if (index == 0) {
             return it.data->root;
         }

@@ -12,6 +12,8 @@ bool isX11Session();
 // the default screen. Valid only in an X11 session.
 xcb_connection_t *x11Connection();
 xcb_window_t x11RootWindow();
+// The screen of $DISPLAY (":0.1" names screen 1), the one Qt opened.
+int x11ScreenNumber();
 
 // Whether the pointer is over one of this program's windows (tray icon, popover, dialogs).
 bool pointerOverOwnWindow();

@@ -1,0 +1,123 @@
+#include "app/picture_encoding.h"
+
+#include <QEventLoop>
+#include <QIODevice>
+#include <QThread>
+#include <atomic>
+#include <memory>
+
+namespace codalume {
+
+namespace {
+
+// Counts every byte of the PNG data and passes them on to `target` until a write there
+// fails: the failure report gives the size of the data even when the disk refused it.
+class CountingDevice : public QIODevice {
+  public:
+    explicit CountingDevice(QIODevice *target) : target_(target) {
+        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    }
+    qint64 count() const { return count_; }
+    bool targetFailed() const { return targetFailed_; }
+
+  protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override {
+        if (target_ != nullptr && !targetFailed_ && target_->write(data, size) != size) {
+            targetFailed_ = true;
+        }
+        count_ += size;
+        return size;
+    }
+
+  private:
+    QIODevice *target_;
+    qint64 count_ = 0;
+    bool targetFailed_ = false;
+};
+
+Progress savingProgress(const QString &shownName) {
+    return {QStringLiteral("正在保存图片"), QStringLiteral("正在写入 ") + shownName,
+            QStringLiteral("取消")};
+}
+
+// The worker's part: the PNG data into the temporary file, or only counted when no file could
+// be made.
+void encodeInto(const Picture &picture, EncodedPicture &result, const PngProgress &progress) {
+    const auto encode = [&](QIODevice *target) {
+        CountingDevice counter(target);
+        result.converted = writePng(picture, counter, nullptr, progress);
+        result.size = counter.count();
+        return result.converted && !counter.targetFailed();
+    };
+    bool tried = false;
+    result.writeError = result.file->write([&](QIODevice &out, QString *) {
+        tried = true;
+        return encode(&out);
+    });
+    if (result.writeError && !tried) {
+        encode(nullptr);
+    }
+}
+
+}  // namespace
+
+WriteResult EncodedPicture::place() {
+    if (writeError || !file) {
+        return {QString(), writeError};
+    }
+    return file->place();
+}
+
+EncodedPicture encodeInBackground(Platform &platform, const Picture &picture, PreparedFile file,
+                                  const QString &shownName) {
+    EncodedPicture result;
+    result.file.emplace(std::move(file));
+    std::atomic<bool> stop{false};
+    std::atomic<bool> finished{false};
+    std::atomic<int> done{0};
+    std::atomic<int> total{0};
+    std::atomic<bool> updateQueued{false};
+    QEventLoop loop;
+
+    std::unique_ptr<ProgressWindow> window = platform.beginProgress(savingProgress(shownName), [&] {
+        result.cancelled = true;
+        stop = true;
+    });
+    const auto showProgress = [&] {
+        updateQueued = false;
+        if (window) {
+            window->setProgress(done, total);
+        }
+    };
+    // Called on the worker after each band; at most one update waits in the main loop.
+    const PngProgress progress = [&](int bandsDone, int bands) {
+        done = bandsDone;
+        total = bands;
+        if (!updateQueued.exchange(true)) {
+            QMetaObject::invokeMethod(&loop, showProgress, Qt::QueuedConnection);
+        }
+        return !stop;
+    };
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        encodeInto(picture, result, progress);
+        finished = true;
+    }));
+    // Queued after the worker's last progress update, so that one is shown (or cancelled) first.
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    if (!finished) {
+        // The application is quitting: the work stops at the next band and leaves nothing.
+        result.cancelled = true;
+        stop = true;
+    }
+    worker->wait();
+    window.reset();
+    if (result.cancelled) {
+        result.file.reset();
+    }
+    return result;
+}
+
+}  // namespace codalume

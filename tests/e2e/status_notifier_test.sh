@@ -1,0 +1,64 @@
+#!/bin/bash
+# On a StatusNotifier tray (KDE Plasma, XFCE, GNOME with AppIndicator) the panel draws the icon
+# and passes clicks on over D-Bus. A host that starts after the program gets its item; a click
+# toggles the popover next to the pointer; the host's menu lists and runs the entries.
+source "$(dirname "$0")/lib.sh"
+on_private_bus
+start_session without-tray
+
+start_app
+check "without a tray it starts and says so" wait_until 30 output_has "no system tray is running"
+start_watcher
+check "a tray host that starts later gets the item" wait_until 30 item_registered
+check "the host's menu lists the entries in order" \
+    test "$(desktop menu | paste -sd'|')" = "获取剪贴板 (Super+Shift+C)|设置|-|退出"
+
+# The host passes a plain click on as Activate; the pointer is where the icon is, on a panel
+# (trayer stands in for one: a dock window that takes no focus).
+start_tray 200
+xdotool mousemove 1000 12
+desktop activate
+check "a click opens the popover" wait_until 30 shown popover
+eval "$(xdotool getwindowgeometry --shell "$(app_windows popover)")"
+check "... below the pointer, inside the screen" \
+    test "$X" -le 1000 -a $((X + WIDTH)) -le 1024 -a "$Y" -gt 12 -a "$Y" -lt 40
+screenshot 01-popover
+convert "$E2E_SHOTS/01-popover.png" -fill none -stroke red -strokewidth 2 \
+    -draw "circle 1000,12 1008,12" "$E2E_SHOTS/01-popover.png"
+# A click on the icon reaches the panel first (a press outside the program), then Activate.
+xdotool click 1
+desktop activate
+check "a click on the icon closes it" wait_until 30 not_shown popover
+sleep 1
+check "... for good" not_shown popover
+desktop activate
+check "the next click opens it again" wait_until 30 shown popover
+xmessage -geometry +50+500 "another window" &
+E2E_PIDS+=($!)
+check "another window taking the focus closes it" wait_until 30 not_shown popover
+kill $!
+
+xdotool keydown ctrl
+desktop activate
+xdotool keyup ctrl
+check "Ctrl+click opens the menu" wait_until 30 menu_shown
+xdotool key Escape
+
+stop_watcher
+start_watcher
+check "a tray host that restarts gets the item back" wait_until 30 item_registered
+
+put_text_on_clipboard 'print("from the menu")' || abort "xclip did not take the clipboard"
+desktop activate
+wait_until 30 shown popover || abort "the popover did not open"
+desktop click "获取剪贴板 (Super+Shift+C)"
+check "获取剪贴板 captures" wait_until 30 shown dialog
+check "... and closed the popover first" not_shown popover
+keys_to_dialog Escape
+check "the preview closes" wait_until 30 not_shown dialog
+desktop click "退出"
+check "退出 quits" wait_until 30 bash -c "! kill -0 $APP_PID 2>/dev/null"
+wait "$APP_PID"
+check "... with status 0" test $? -eq 0
+check "the missing tray was reported once" test "$(output_count "no system tray")" -eq 1
+finish
