@@ -1,6 +1,9 @@
-"""Side-by-side render benchmark: codalume render vs pygmentize -f png, printed as ratios."""
+"""Side-by-side render benchmark: codalume render vs pygmentize -f png, printed as ratios, with
+the size of codalume's PNG against optipng -o2 of the very same picture."""
 import os
 import random
+import shutil
+import struct
 import statistics
 import subprocess
 import sys
@@ -45,29 +48,58 @@ def median_run(command, repeats):
     return statistics.median(r[0] for r in runs), statistics.median(r[1] for r in runs)
 
 
+# optipng -o2 tries eight zlib settings at level 9 on the whole decoded picture: on the tall
+# pictures that takes minutes and gigabytes, and they are not what people share, so the size
+# comparison stops at this many pixels (where the encoder's thorough levels stop too).
+OPTIPNG_MAX_PIXELS = 4_000_000
+
+
+def png_pixels(path):
+    """Width times height, from the PNG header."""
+    with open(path, "rb") as f:
+        head = f.read(24)
+    width, height = struct.unpack(">II", head[16:24])
+    return width * height
+
+
+def optimized_size(path, tmp):
+    """The size optipng -o2 makes of the same picture, or None beyond OPTIPNG_MAX_PIXELS."""
+    if png_pixels(path) > OPTIPNG_MAX_PIXELS:
+        return None
+    copy = os.path.join(tmp, "optipng.png")
+    shutil.copyfile(path, copy)
+    subprocess.run(["optipng", "-quiet", "-o2", copy], check=True)
+    return os.path.getsize(copy)
+
+
 def main():
     codalume, repeats = sys.argv[1], int(sys.argv[2])
     env_note = "offscreen, %d cores" % os.cpu_count()
     print("render benchmark (%s, median of %d runs)" % (env_note, repeats))
-    header = "%7s | %9s %9s | %9s %9s | %11s %11s" % (
-        "lines", "codalume", "peer", "codalume", "peer", "time ratio", "mem ratio")
+    header = "%7s %6s | %9s %9s | %9s %9s | %11s %11s | %9s %9s %9s" % (
+        "lines", "Mpx", "codalume", "peer", "codalume", "peer", "time ratio", "mem ratio",
+        "codalume", "optipng", "size")
     print(header)
-    print("%7s | %9s %9s | %9s %9s | %11s %11s" % ("", "s", "s", "MB", "MB", "peer/ours",
-                                                   "ours/peer"))
+    print("%7s %6s | %9s %9s | %9s %9s | %11s %11s | %9s %9s %9s" % (
+        "", "", "s", "s", "MB", "MB", "peer/ours", "ours/peer", "KB", "-o2 KB", "ours/opt"))
     print("-" * len(header))
     with tempfile.TemporaryDirectory() as tmp:
-        for lines in (50, 1000, 10000):
+        for lines in (5, 50, 1000, 10000):
             source = os.path.join(tmp, "input_%d.js" % lines)
             with open(source, "w") as f:
                 f.write(generate(lines))
+            picture = os.path.join(tmp, "ours.png")
             ours = median_run([codalume, "render", source, "--language", "JavaScript",
-                               "--preferences", write_prefs(tmp),
-                               "-o", os.path.join(tmp, "ours.png")], repeats)
+                               "--preferences", write_prefs(tmp), "-o", picture], repeats)
             peer = median_run(["/usr/bin/pygmentize", "-l", "javascript", "-f", "png", "-o",
                                os.path.join(tmp, "peer.png"), source], repeats)
-            print("%7d | %9.3f %9.3f | %9.1f %9.1f | %10.2fx %10.2fx" % (
-                lines, ours[0], peer[0], ours[1] / 1024, peer[1] / 1024,
-                peer[0] / max(ours[0], 1e-3), ours[1] / peer[1]))
+            size = os.path.getsize(picture)
+            optimized = optimized_size(picture, tmp)
+            print("%7d %6.1f | %9.3f %9.3f | %9.1f %9.1f | %10.2fx %10.2fx | %9.0f %9s %9s" % (
+                lines, png_pixels(picture) / 1e6, ours[0], peer[0], ours[1] / 1024,
+                peer[1] / 1024, peer[0] / max(ours[0], 1e-3), ours[1] / peer[1], size / 1024,
+                "-" if optimized is None else "%.0f" % (optimized / 1024),
+                "-" if optimized is None else "%.3f" % (size / optimized)))
 
 
 def write_prefs(tmp):

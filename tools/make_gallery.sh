@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Renders the pictures of docs/gallery/ from docs/samples/ with `codalume render`, one per look:
-# every rule set, solid and gradient (three directions), light and dark, with an author line.
+# every rule set, solid and gradient (three directions), light and dark, with an author line,
+# and the optional parts of the card (line numbers, window buttons, shadow).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 codalume=${1:-build/src/codalume}
@@ -18,6 +19,11 @@ looks=(
   'html-gradient-horizontal|card.html|"useGradientBackground":true,"backgroundColorR":0.98,"backgroundColorG":0.85,"backgroundColorB":0.7,"gradientEndColorR":0.72,"gradientEndColorG":0.85,"gradientEndColorB":0.98,"gradientDirection":"horizontal"'
   'json-gradient-vertical|package.json|"useGradientBackground":true,"backgroundColorR":0.1,"backgroundColorG":0.1,"backgroundColorB":0.14,"gradientEndColorR":0.24,"gradientEndColorG":0.2,"gradientEndColorB":0.36,"gradientDirection":"vertical"'
   'text-light|notes.txt|"backgroundColorR":1,"backgroundColorG":1,"backgroundColorB":1,"authorName":"Ops team","showAuthorName":true'
+  # The optional parts of the card, one at a time and all three together.
+  'cpp-line-numbers|ring_buffer.cpp|"showLineNumbers":true'
+  'python-window-controls|fetch.py|"backgroundColorR":0.97,"backgroundColorG":0.96,"backgroundColorB":0.93,"fontStyle":"JetBrains","showWindowControls":true'
+  'swift-shadow|hello.swift|"useGradientBackground":true,"backgroundColorR":0.13,"backgroundColorG":0.15,"backgroundColorB":0.22,"gradientEndColorR":0.2,"gradientEndColorG":0.12,"gradientEndColorB":0.3,"gradientDirection":"diagonal","showShadow":true'
+  'javascript-all-parts|server.js|"useGradientBackground":true,"backgroundColorR":0.16,"backgroundColorG":0.11,"backgroundColorB":0.36,"gradientEndColorR":0.05,"gradientEndColorG":0.42,"gradientEndColorB":0.55,"gradientDirection":"diagonal","fontStyle":"JetBrains","authorName":"Lin Wei","showLineNumbers":true,"showWindowControls":true,"showShadow":true'
 )
 defaults='"showPreview":true,"fontSize":14,"fontStyle":"VSCode","fontColor":"#FFFFFF","backgroundColor":"#1E1E1E","authorName":"","email":"","wechat":"","blog":"","startAtLogin":false,"saveToDownloads":true,"showAuthorName":true,"showEmail":true,"showWechat":true,"showBlog":true,"backgroundColorR":0.12,"backgroundColorG":0.12,"backgroundColorB":0.12,"useGradientBackground":false,"gradientEndColorR":0.2,"gradientEndColorG":0.2,"gradientEndColorB":0.3,"gradientDirection":"vertical"'
 

@@ -1,4 +1,5 @@
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <functional>
@@ -13,6 +14,7 @@ namespace codalume {
 namespace {
 
 const QString revealButton = QStringLiteral("在文件管理器中显示");
+const QString copyButton = QStringLiteral("复制图片");
 const QString okButton = QStringLiteral("确定");
 const QString savedPrefix = QStringLiteral("图片已成功保存到 ");
 const QString diagnosticsPrefix = QStringLiteral("详细诊断信息:\n\n");
@@ -50,12 +52,24 @@ Alert makeAlert(AlertStyle style, const QString &message, const QString &informa
 // Called with the path of every file written, before the user is told.
 using SavedHook = std::function<void(const QString &path)>;
 
-// "图片已保存" or "图片已保存到临时位置"; the first button shows the file.
+// "图片已保存" or "图片已保存到临时位置"; the first button shows the file. A code picture can also
+// be copied: the file's PNG goes on the clipboard as the button is pressed, while the alert
+// still has the focus. (An image taken from the clipboard is there already.)
 void announceSaved(Platform &platform, const QString &message, const QString &path,
-                   const SavedHook &saved) {
+                   const SavedHook &saved, const Picture &picture) {
     saved(path);
-    const Alert alert =
-        makeAlert(AlertStyle::Informational, message, savedPrefix + path, {revealButton, okButton});
+    const bool copyable = picture.codePicture() != nullptr;
+    Alert alert = makeAlert(AlertStyle::Informational, message, savedPrefix + path,
+                            copyable ? QStringList{revealButton, copyButton, okButton}
+                                     : QStringList{revealButton, okButton});
+    if (copyable) {
+        alert.onButton = [&platform, path](int answer) {
+            QFile file(path);
+            if (answer == firstButtonReturn + 1 && file.open(QIODevice::ReadOnly)) {
+                platform.setClipboardImage(file.readAll());
+            }
+        };
+    }
     if (platform.runAlert(alert) == firstButtonReturn) {
         platform.revealFile(path);
     }
@@ -109,7 +123,7 @@ class DownloadsSave {
             return;
         }
         diagnostics_.add(QStringLiteral("文件写入成功"));
-        announceSaved(platform_, QStringLiteral("图片已保存"), written.path, saved_);
+        announceSaved(platform_, QStringLiteral("图片已保存"), written.path, saved_, picture_);
     }
 
   private:
@@ -146,7 +160,7 @@ class DownloadsSave {
             const WriteResult written = png.place();
             if (!written.error) {
                 announceSaved(platform_, QStringLiteral("图片已保存到临时位置"), written.path,
-                              saved_);
+                              saved_, picture_);
                 return;
             }
         }
@@ -188,7 +202,7 @@ void saveToChosenPath(Platform &platform, const Picture &picture, const QString 
         return;
     }
     diagnostics.add(QStringLiteral("文件写入成功"));
-    announceSaved(platform, QStringLiteral("图片已保存"), path, saved);
+    announceSaved(platform, QStringLiteral("图片已保存"), path, saved, picture);
 }
 
 }  // namespace

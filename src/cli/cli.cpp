@@ -21,6 +21,7 @@
 #include "render/code_image.h"
 #include "render/language.h"
 #include "render/picture.h"
+#include "render/svg_output.h"
 #include "render/trace.h"
 #include "settings/preferences_file.h"
 
@@ -122,6 +123,10 @@ FileContent pngOf(const Picture &picture, TerminalProgress &progress) {
     };
 }
 
+FileContent svgOf(const CodePicture &picture) {
+    return [&picture](QIODevice &out, QString *reason) { return writeSvg(picture, out, reason); };
+}
+
 // One of the twelve language names, whatever its capitals; nothing for any other name.
 std::optional<QString> languageNamed(const QString &name) {
     for (const QString &known : languageNames()) {
@@ -171,12 +176,12 @@ std::optional<int> parseCommand(QCommandLineParser &parser, const QStringList &a
 int runRender(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Render code as a highlighted picture and write it as PNG."));
+        QStringLiteral("Render code as a highlighted picture and write it as PNG or SVG."));
     parser.addHelpOption();
     const QCommandLineOption outputOption(
         {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Write the PNG to <file>, or to standard output with - (default: a new "
-                       "code_image_<seconds>.png in the Downloads folder)."),
+        QStringLiteral("Write the picture to <file>, or to standard output with - (default: a "
+                       "new code_image_<seconds>.png, or .svg, in the Downloads folder)."),
         QStringLiteral("file"));
     const QCommandLineOption languageOption(
         QStringLiteral("language"),
@@ -194,8 +199,21 @@ int runRender(const QStringList &arguments) {
     const QCommandLineOption verboseOption(
         {QStringLiteral("v"), QStringLiteral("verbose")},
         QStringLiteral("Print the trace lines on standard error."));
-    parser.addOptions(
-        {outputOption, languageOption, scaleOption, preferencesOption, verboseOption});
+    const QCommandLineOption formatOption(
+        QStringLiteral("format"),
+        QStringLiteral("Write <format>: png or svg (default: svg when the output's name ends in "
+                       ".svg, else png)."),
+        QStringLiteral("format"));
+    // The optional parts of the card, turned on whatever the settings say.
+    const QCommandLineOption lineNumbersOption(QStringLiteral("line-numbers"),
+                                               QStringLiteral("Number the lines."));
+    const QCommandLineOption windowControlsOption(
+        QStringLiteral("window-controls"),
+        QStringLiteral("Draw three window buttons at the card's top-left corner."));
+    const QCommandLineOption shadowOption(QStringLiteral("shadow"),
+                                          QStringLiteral("Put a soft shadow around the card."));
+    parser.addOptions({outputOption, languageOption, scaleOption, preferencesOption, verboseOption,
+                       formatOption, lineNumbersOption, windowControlsOption, shadowOption});
     QString inputPath;
     if (const std::optional<int> done = parseCommand(parser, arguments, &inputPath)) {
         return *done;
@@ -216,6 +234,15 @@ int runRender(const QStringList &arguments) {
             QStringLiteral("--language wants one of %1, not '%2'")
                 .arg(languageNames().join(QStringLiteral(", ")), parser.value(languageOption)));
     }
+    const QString format = parser.isSet(formatOption)
+                               ? parser.value(formatOption).toLower()
+                               : (parser.value(outputOption).endsWith(u".svg", Qt::CaseInsensitive)
+                                      ? QStringLiteral("svg")
+                                      : QStringLiteral("png"));
+    if (format != u"png" && format != u"svg") {
+        return usageError(
+            QStringLiteral("--format wants png or svg, not '%1'").arg(parser.value(formatOption)));
+    }
     setTraceEnabled(parser.isSet(verboseOption));
 
     const Input input = readInput(inputPath);
@@ -225,12 +252,15 @@ int runRender(const QStringList &arguments) {
     QString error;
     TerminalProgress progress;
     const QString preferencesPath = parser.value(preferencesOption);
-    const std::optional<UserPreferences> preferences =
-        preferencesPath.isEmpty() ? loadPreferences()
-                                  : readPreferencesFile(preferencesPath, &error);
+    std::optional<UserPreferences> preferences = preferencesPath.isEmpty()
+                                                     ? loadPreferences()
+                                                     : readPreferencesFile(preferencesPath, &error);
     if (!preferences) {
         return fail(error);
     }
+    preferences->showLineNumbers |= parser.isSet(lineNumbersOption);
+    preferences->showWindowControls |= parser.isSet(windowControlsOption);
+    preferences->showShadow |= parser.isSet(shadowOption);
     const QString language = chosenLanguage.value_or(detectLanguage(input.text));
 
     // The folder is settled first, so a missing folder fails before any rendering.
@@ -239,7 +269,10 @@ int runRender(const QStringList &arguments) {
     if (output.isEmpty() && makeDirectories(folder)) {
         return fail(QStringLiteral("cannot create the folder %1").arg(folder));
     }
-    const QString fileName = pictureFileName(QDateTime::currentSecsSinceEpoch());
+    QString fileName = pictureFileName(QDateTime::currentSecsSinceEpoch());
+    if (format == u"svg") {
+        fileName = QFileInfo(fileName).completeBaseName() + QStringLiteral(".svg");
+    }
     const std::optional<CodePicture> code =
         generateCodeImage(input.text, language, *preferences, scale, &error);
     if (!code) {
@@ -251,22 +284,23 @@ int runRender(const QStringList &arguments) {
     // stops the encoder, whose temporary file then goes; a file that was already finished
     // stays.
     const Picture picture(*code);
+    const FileContent content = format == u"svg" ? svgOf(*code) : pngOf(picture, progress);
     const InterruptGuard guard;
     std::optional<FileError> failure;
     if (output.isEmpty()) {
-        const WriteResult written = writeNewFile(folder, fileName, pngOf(picture, progress));
+        const WriteResult written = writeNewFile(folder, fileName, content);
         output = written.error ? folder + u'/' + fileName : written.path;
         failure = written.error;
     } else if (isStandardOutput(output)) {
         // Standard output carries the picture itself, so no path follows it.
-        failure = writeToDescriptor(STDOUT_FILENO, pngOf(picture, progress));
+        failure = writeToDescriptor(STDOUT_FILENO, content);
         if (!failure) {
             guard.exitIfInterrupted();
             return exitSuccess;
         }
         output = output == u"-" ? QStringLiteral("standard output") : output;
     } else {
-        failure = replaceFile(output, pngOf(picture, progress));
+        failure = replaceFile(output, content);
     }
     progress.clear();
     guard.exitIfInterrupted();
@@ -296,13 +330,19 @@ int runDetect(const QStringList &arguments) {
 QString mainHelp() {
     return QStringLiteral(
         "Usage: codalume [COMMAND] [OPTIONS]\n"
-        "Turns code into a highlighted PNG picture. Without a command, starts the tray program.\n"
+        "Turns code into a highlighted picture (PNG or SVG). Without a command, starts the tray\n"
+        "program.\n"
         "\n"
         "Commands:\n"
-        "  render [FILE|-] [-o OUT.png|-] [--language NAME] [--scale N] [--preferences FILE]\n"
-        "         [-v]     Render the code (standard input by default) and print the path of\n"
-        "                  the PNG written (-o - writes the PNG to standard output). With -v\n"
-        "                  (--verbose), trace lines go to standard error.\n"
+        "  render [FILE|-] [-o OUT.png|OUT.svg|-] [--format png|svg] [--language NAME]\n"
+        "         [--scale N] [--preferences FILE] [--line-numbers] [--window-controls]\n"
+        "         [--shadow] [-v]\n"
+        "                  Render the code (standard input by default) and print the path of\n"
+        "                  the picture written (-o - writes it to standard output): PNG, or\n"
+        "                  SVG with --format svg or an output name ending in .svg. The three\n"
+        "                  switches turn on line numbers, window buttons and a shadow\n"
+        "                  whatever the settings say. With -v (--verbose), trace lines go to\n"
+        "                  standard error.\n"
         "  detect [FILE|-] Print the language name of the code.\n"
         "  capture         Have the running tray program capture the clipboard, as its\n"
         "                  shortcut does (it is started first when it is not running).\n"

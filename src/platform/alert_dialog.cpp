@@ -49,7 +49,8 @@ QStyle::StandardPixmap standardPixmapFor(AlertStyle style) {
 
 }  // namespace
 
-AlertDialog::AlertDialog(const Alert &alert, QWidget *parent) : QDialog(parent) {
+AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
+    : QDialog(parent), onButton_(alert.onButton) {
     setModal(true);
     setSizeGripEnabled(false);
 
@@ -212,6 +213,9 @@ QLabel *AlertDialog::makeImageView(const QImage &image, const QSize &size) {
 }
 
 void AlertDialog::finishWith(int index) {
+    if (onButton_) {
+        onButton_(firstButtonReturn + index);
+    }
     done(firstButtonReturn + index);
 }
 

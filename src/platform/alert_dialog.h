@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <QList>
 #include <QPointer>
 
@@ -54,6 +55,7 @@ class AlertDialog : public QDialog {
     QPointer<QWidget> accessoryWidget_;
     QPointer<QWidget> accessoryWidgetParent_;
     QScrollArea *accessoryScrollArea_ = nullptr;  // only around a form taller than the screen
+    std::function<void(int)> onButton_;
 };
 
 }  // namespace codalume

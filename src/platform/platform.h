@@ -38,6 +38,10 @@ struct Alert {
     int windowExtraWidth = 0;
     int windowExtraHeight = 0;
     QStringList buttons;  // in order; the first is the default. None: one "确定" button
+    // Runs when a button is pressed, with its answer, while the alert is still on screen and
+    // has the focus (on Wayland only a focused window may set the clipboard); the alert then
+    // closes and runAlert returns the same answer.
+    std::function<void(int answer)> onButton;
 };
 
 struct SavePanelOptions {
@@ -76,6 +80,9 @@ class Platform {
     virtual std::optional<QString> clipboardText() = 0;
     virtual std::optional<QImage> clipboardImage() = 0;
     virtual void clearClipboard() = 0;
+    // Puts a picture on the clipboard, owned by this program while it runs: the PNG bytes as
+    // image/png, and the other image types Qt offers from them.
+    virtual void setClipboardImage(const QByteArray &png) = 0;
 
     // Shows a save panel without blocking; `completion` runs once, later, on the main thread
     // with the response (modalResponseOK when confirmed) and the chosen path (empty if none).

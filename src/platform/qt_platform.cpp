@@ -60,6 +60,32 @@ void addMessageRow(QFileDialog &dialog, const QString &message) {
     }
 }
 
+// The PNG as image/png and, only when another program asks for some other image type, decoded
+// for Qt to convert: decoding a very tall picture up front would take gigabytes. (Qt's reader
+// refuses images beyond its allocation limit; the PNG itself is always there.)
+class PngMimeData : public QMimeData {
+  public:
+    explicit PngMimeData(QByteArray png) : png_(std::move(png)) {}
+    QStringList formats() const override { return {pngType(), imageType()}; }
+    bool hasFormat(const QString &type) const override { return formats().contains(type); }
+
+  protected:
+    QVariant retrieveData(const QString &type, QMetaType) const override {
+        if (type == pngType()) {
+            return png_;
+        }
+        if (type == imageType()) {
+            return QImage::fromData(png_, "PNG");
+        }
+        return {};
+    }
+
+  private:
+    static QString pngType() { return QStringLiteral("image/png"); }
+    static QString imageType() { return QStringLiteral("application/x-qt-image"); }
+    QByteArray png_;
+};
+
 }  // namespace
 
 QtPlatform::QtPlatform() = default;
@@ -98,6 +124,10 @@ std::optional<QImage> QtPlatform::clipboardImage() {
 
 void QtPlatform::clearClipboard() {
     QGuiApplication::clipboard()->clear(QClipboard::Clipboard);
+}
+
+void QtPlatform::setClipboardImage(const QByteArray &png) {
+    QGuiApplication::clipboard()->setMimeData(new PngMimeData(png), QClipboard::Clipboard);
 }
 
 void QtPlatform::beginSavePanel(const SavePanelOptions &options, SavePanelCompletion completion) {

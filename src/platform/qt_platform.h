@@ -23,6 +23,7 @@ class QtPlatform : public Platform {
     std::optional<QString> clipboardText() override;
     std::optional<QImage> clipboardImage() override;
     void clearClipboard() override;
+    void setClipboardImage(const QByteArray &png) override;
 
     void beginSavePanel(const SavePanelOptions &options, SavePanelCompletion completion) override;
 

@@ -281,7 +281,10 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
     }
     data->textHeight = static_cast<double>(data->lines.size()) * data->lineHeight;
     const double height = data->textHeight + kRoomBelowCode + kRoomAboveCode;
-    const qint64 heightPixels = pixelsFor(height, scale);
+    data->shadow = preferences.showShadow;
+    data->margin = data->shadow ? ShadowStyle::margin : 0;
+    const qint64 marginPixels = marginPixelsAt(*data, scale);
+    const qint64 heightPixels = pixelsFor(height, scale) + 2 * marginPixels;
 
     // A cheap lower bound of the widest line refuses a huge line before it is laid out.
     double narrowest = 0;
@@ -291,7 +294,7 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
             std::max(narrowest, static_cast<double>(visible) * kNarrowestAdvance * fontSize);
     }
     const qint64 leastWidthPixels =
-        pixelsFor(std::max(narrowest + 2 * kSideRoom, kMinimumWidth), scale);
+        pixelsFor(std::max(narrowest + 2 * kSideRoom, kMinimumWidth), scale) + 2 * marginPixels;
     if (!withinLimits(leastWidthPixels, heightPixels)) {
         return refuse(failure, sizeFailure(leastWidthPixels, heightPixels));
     }
@@ -312,20 +315,30 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
     const double authorTextWidth =
         data->authorLine.isEmpty() ? 0 : textLineWidth(data->authorLine, data->authorFont);
     data->authorWidth = data->authorLine.isEmpty() ? 0 : authorTextWidth + 2 * kSideRoom;
-    data->codeWidth = data->textWidth + 2 * kSideRoom;
+    data->lineNumbers = preferences.showLineNumbers;
+    if (data->lineNumbers) {
+        // As wide as the largest number plus two blank columns; numbers end one column after
+        // the card's padding, the code starts after the gutter.
+        const qsizetype digits = QString::number(std::max<size_t>(data->lines.size(), 1)).size();
+        data->numbersRight = kSideRoom + textLineWidth(QString(digits, u'0'), data->codeFont);
+        data->gutterWidth = textLineWidth(QString(digits + 2, u'0'), data->codeFont);
+        data->lineNumberColor = commentColor();
+    }
+    data->codeWidth = data->textWidth + 2 * kSideRoom + data->gutterWidth;
     const double width = std::max({data->codeWidth, data->authorWidth, kMinimumWidth});
-    const qint64 widthPixels = pixelsFor(width, scale);
+    const qint64 widthPixels = pixelsFor(width, scale) + 2 * marginPixels;
     if (!withinLimits(widthPixels, heightPixels)) {
         return refuse(failure, sizeFailure(widthPixels, heightPixels));
     }
-    data->size = QSizeF(width, height);
+    data->cardSize = QSizeF(width, height);
+    data->size = QSizeF(width + 2 * data->margin, height + 2 * data->margin);
 
     data->background = opaqueColor(preferences.backgroundColorR, preferences.backgroundColorG,
                                    preferences.backgroundColorB);
     data->gradient = preferences.useGradientBackground;
     data->gradientEnd = opaqueColor(preferences.gradientEndColorR, preferences.gradientEndColorG,
                                     preferences.gradientEndColorB);
-    data->gradientLine = gradientLineFor(preferences.gradientDirection, data->size);
+    data->gradientLine = gradientLineFor(preferences.gradientDirection, data->cardSize);
     // From the colour actually filled, so a hand-edited component outside 0..1 cannot put
     // white decoration on a light card.
     data->decoration = contrastColor(clampComponent(preferences.backgroundColorR),
@@ -334,7 +347,7 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
 
     data->code = highlightSyntax(code, language);
     makeBaseColorReadable(data->code, language, data->background, data->decoration);
-    data->codeOrigin = QPointF(kSideRoom, kRoomAboveCode);
+    data->codeOrigin = QPointF(kSideRoom + data->gutterWidth, kRoomAboveCode);
 
     data->label = QStringLiteral("Language: ") + language;
     data->labelFont = decorationFont(kDecorationScale * fontSize, true);
@@ -343,6 +356,8 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
     data->labelDescent = labelMetrics.descent();
     data->labelBox = QRectF(width - kSideRoom - labelWidth, kLabelTopRoom - labelMetrics.height(),
                             labelWidth, labelMetrics.height());
+    data->windowControls = preferences.showWindowControls;
+    data->windowControlsCenterY = data->labelBox.center().y();
 
     data->rule = QLineF(kSideRoom, height - kRuleHeight, width - kSideRoom, height - kRuleHeight);
 
@@ -355,9 +370,10 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
         trace(QStringLiteral("绘制作者信息: ") + data->authorLine + QStringLiteral(" 在位置: ") +
               formatPair(kSideRoom, kAuthorBaseHeight));
     }
-    trace(QStringLiteral("图片生成完成，尺寸: ") + formatPair(width, height) +
-          QStringLiteral(", 作者信息宽度: ") + formatNumber(data->authorWidth) +
-          QStringLiteral(", 代码宽度: ") + formatNumber(data->codeWidth));
+    trace(QStringLiteral("图片生成完成，尺寸: ") +
+          formatPair(data->size.width(), data->size.height()) + QStringLiteral(", 作者信息宽度: ") +
+          formatNumber(data->authorWidth) + QStringLiteral(", 代码宽度: ") +
+          formatNumber(data->codeWidth));
     return CodePicture(std::move(data));
 }
 

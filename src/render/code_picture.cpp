@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/card_shadow.h"
 #include "render/code_image.h"
 #include "render/code_picture_data.h"
 
@@ -12,27 +13,41 @@ namespace codalume {
 
 namespace {
 
-constexpr double kCornerRadius = 12;
 // The raster engine paints at most 32767 device pixels in either direction; tiles stay well
 // inside that so every coordinate it sees is small.
 constexpr int kMaxTile = 8192;
 
+// Window controls: three circles of 12 points, 8 points apart, the first at the padding.
+constexpr double kControlDiameter = 12;
+constexpr double kControlGap = 8;
+constexpr double kControlsLeft = 40;
+const QColor kControlColors[] = {QColor(0xff, 0x5f, 0x57), QColor(0xfe, 0xbc, 0x2e),
+                                 QColor(0x28, 0xc8, 0x40)};
+
+// Where the shadow's blur and drop are fixed.
+CardShadow shadowOf(const CodePicture::Data &data, double scale) {
+    const QSizeF card(std::ceil(data.cardSize.width() * scale - 1e-9) / scale,
+                      std::ceil(data.cardSize.height() * scale - 1e-9) / scale);
+    return {card, cardCornerRadius, ShadowStyle::blur, ShadowStyle::drop, ShadowStyle::opacity};
+}
+
 QRectF cardRect(const CodePicture::Data &data, double scale) {
     // The card covers whole device pixels, so the right and bottom edges are opaque even when
     // the measured size is fractional.
-    return {0, 0, std::ceil(data.size.width() * scale - 1e-9) / scale,
-            std::ceil(data.size.height() * scale - 1e-9) / scale};
+    return {0, 0, std::ceil(data.cardSize.width() * scale - 1e-9) / scale,
+            std::ceil(data.cardSize.height() * scale - 1e-9) / scale};
 }
 
-void paintBackground(const CodePicture::Data &data, QPainter &painter, const QRectF &visible) {
-    if (data.gradient) {
-        QLinearGradient gradient(data.gradientLine.p1(), data.gradientLine.p2());
-        gradient.setColorAt(0, data.background);
-        gradient.setColorAt(1, data.gradientEnd);
-        painter.fillRect(visible, gradient);
-    } else {
-        painter.fillRect(visible, data.background);
+void paintLineNumber(const CodePicture::Data &data, QPainter &painter, QTextLayout &layout,
+                     size_t index, double baseline) {
+    layoutTextLine(layout, QString::number(index + 1), data.codeFont, {});
+    if (layout.lineCount() == 0) {
+        return;
     }
+    const QTextLine line = layout.lineAt(0);
+    painter.setPen(data.lineNumberColor);
+    layout.draw(&painter,
+                QPointF(data.numbersRight - line.naturalTextWidth(), baseline - line.ascent()));
 }
 
 void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &visible) {
@@ -50,6 +65,12 @@ void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &v
     layout.setCacheEnabled(false);
     for (auto index = static_cast<size_t>(first);
          index <= static_cast<size_t>(end) && index < data.lines.size(); ++index) {
+        // Every line shares the code font's baseline, whatever fallback fonts it uses.
+        const double baseline =
+            data.codeOrigin.y() + static_cast<double>(index) * data.lineHeight + data.codeAscent;
+        if (data.lineNumbers) {
+            paintLineNumber(data, painter, layout, index, baseline);
+        }
         const CodeLine &line = data.lines[index];
         if (line.length == 0) {
             continue;
@@ -58,9 +79,6 @@ void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &v
         if (layout.lineCount() == 0) {
             continue;
         }
-        // Every line shares the code font's baseline, whatever fallback fonts it uses.
-        const double baseline =
-            data.codeOrigin.y() + static_cast<double>(index) * data.lineHeight + data.codeAscent;
         layout.draw(&painter, QPointF(data.codeOrigin.x(), baseline - layout.lineAt(0).ascent()));
     }
 }
@@ -98,9 +116,25 @@ void paintRule(const CodePicture::Data &data, QPainter &painter, const QRectF &v
     painter.drawLine(rule);
 }
 
+void paintWindowControls(const CodePicture::Data &data, QPainter &painter, const QRectF &visible) {
+    const QRectF area(kControlsLeft, data.windowControlsCenterY - kControlDiameter / 2,
+                      3 * kControlDiameter + 2 * kControlGap, kControlDiameter);
+    if (!data.windowControls || !area.intersects(visible)) {
+        return;
+    }
+    painter.save();
+    painter.setPen(Qt::NoPen);
+    for (int i = 0; i < 3; ++i) {
+        painter.setBrush(kControlColors[i]);
+        painter.drawEllipse(QRectF(area.left() + i * (kControlDiameter + kControlGap), area.top(),
+                                   kControlDiameter, kControlDiameter));
+    }
+    painter.restore();
+}
+
 // Clears what lies outside the rounded card, antialiased, in the four corner squares.
 void clearCorners(QPainter &painter, const QRectF &card, const QRectF &visible) {
-    const double r = kCornerRadius;
+    const double r = cardCornerRadius;
     const QRectF corners[] = {
         {card.left(), card.top(), r, r},
         {card.right() - r, card.top(), r, r},
@@ -124,33 +158,36 @@ void clearCorners(QPainter &painter, const QRectF &card, const QRectF &visible) 
 // Paints `pixelRect` (device pixels at `scale`) into `tile`, which is exactly that size.
 void paintTile(const CodePicture::Data &data, QImage &tile, const QRect &pixelRect, double scale) {
     tile.fill(Qt::transparent);
-    QPainter painter(&tile);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
-                           QPainter::SmoothPixmapTransform);
-    painter.translate(-pixelRect.x(), -pixelRect.y());
-    painter.scale(scale, scale);
+    const int margin = marginPixelsAt(data, scale);
     const QRectF card = cardRect(data, scale);
-    const QRectF visible = QRectF(pixelRect.x() / scale, pixelRect.y() / scale,
-                                  pixelRect.width() / scale, pixelRect.height() / scale)
-                               .intersected(card);
-    if (visible.isEmpty()) {
-        return;
+    // The tile in card points: the card's top-left corner lies `margin` pixels in.
+    const QRectF area((pixelRect.x() - margin) / scale, (pixelRect.y() - margin) / scale,
+                      pixelRect.width() / scale, pixelRect.height() / scale);
+    const QRectF visible = area.intersected(card);
+    if (!visible.isEmpty()) {
+        QPainter painter(&tile);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                               QPainter::SmoothPixmapTransform);
+        painter.translate(margin - pixelRect.x(), margin - pixelRect.y());
+        painter.scale(scale, scale);
+        painter.setClipRect(visible);
+        painter.fillRect(visible, cardBrush(data));
+        paintCardContents(data, painter, visible, scale);
+        clearCorners(painter, card, visible);
     }
-    painter.setClipRect(visible);
-    paintBackground(data, painter, visible);
-    paintCode(data, painter, visible);
-    paintText(painter, visible, data.label, data.labelFont, data.labelBox, data.labelDescent,
-              data.decoration);
-    paintRule(data, painter, visible, scale);
-    paintText(painter, visible, data.authorLine, data.authorFont, data.authorBox,
-              data.authorDescent, data.decoration);
-    clearCorners(painter, card, visible);
+    if (data.shadow) {
+        // Between its rounded corners the card covers its whole width with opaque pixels.
+        shadowOf(data, scale)
+            .paintUnder(tile, area.topLeft(), scale,
+                        card.adjusted(0, cardCornerRadius, 0, -cardCornerRadius));
+    }
 }
 
 QSize pixelSizeAt(const CodePicture::Data &data, double scale) {
     const QRectF card = cardRect(data, scale);
-    return {static_cast<int>(std::lround(card.width() * scale)),
-            static_cast<int>(std::lround(card.height() * scale))};
+    const int margin = marginPixelsAt(data, scale);
+    return {static_cast<int>(std::lround(card.width() * scale)) + 2 * margin,
+            static_cast<int>(std::lround(card.height() * scale)) + 2 * margin};
 }
 
 // Paints any rectangle of any size by tiles that share the target's memory.
@@ -174,6 +211,27 @@ void paintPixels(const CodePicture::Data &data, QImage &target, const QRect &pix
 }
 
 }  // namespace
+
+QBrush cardBrush(const CodePicture::Data &data) {
+    if (!data.gradient) {
+        return data.background;
+    }
+    QLinearGradient gradient(data.gradientLine.p1(), data.gradientLine.p2());
+    gradient.setColorAt(0, data.background);
+    gradient.setColorAt(1, data.gradientEnd);
+    return gradient;
+}
+
+void paintCardContents(const CodePicture::Data &data, QPainter &painter, const QRectF &visible,
+                       double scale) {
+    paintWindowControls(data, painter, visible);
+    paintCode(data, painter, visible);
+    paintText(painter, visible, data.label, data.labelFont, data.labelBox, data.labelDescent,
+              data.decoration);
+    paintRule(data, painter, visible, scale);
+    paintText(painter, visible, data.authorLine, data.authorFont, data.authorBox,
+              data.authorDescent, data.decoration);
+}
 
 CodePicture::CodePicture(std::shared_ptr<const Data> data) : data_(std::move(data)) {}
 

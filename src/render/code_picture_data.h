@@ -7,6 +7,7 @@
 #include <QSizeF>
 #include <QString>
 #include <QTextLayout>
+#include <cmath>
 #include <vector>
 
 #include "render/code_image.h"
@@ -20,10 +21,23 @@ struct CodeLine {
     qsizetype length = 0;
 };
 
+// The drop shadow under the card: the card's shape, moved down and blurred by a Gaussian, in
+// a transparent margin around the card. The margin holds it down to nothing: at its outer edge
+// the shadow is more than three blurs away from the moved card.
+struct ShadowStyle {
+    static constexpr double blur = 12;  // standard deviation of the Gaussian, points
+    static constexpr double drop = 10;  // how far the shape is moved down, points
+    static constexpr double opacity = 0.5;
+    static constexpr double margin = 48;
+};
+
 // Everything a CodePicture needs to paint any part of itself. Lengths are points; the
-// rectangles and lines are in top-down coordinates (origin at the top-left corner).
+// rectangles and lines are in top-down coordinates with the origin at the card's top-left
+// corner, which lies `margin` points in from the picture's (0 without a shadow).
 struct CodePicture::Data {
-    QSizeF size;
+    QSizeF size;  // the whole picture: the card and the margin around it
+    QSizeF cardSize;
+    double margin = 0;
     double scale = 2.0;
 
     AttributedText code;
@@ -48,6 +62,19 @@ struct CodePicture::Data {
 
     QLineF rule;
 
+    // Line numbers: right-aligned with their right edge at numbersRight, in lineNumberColor;
+    // the code moves right by gutterWidth (0 without numbers).
+    bool lineNumbers = false;
+    double gutterWidth = 0;
+    double numbersRight = 0;
+    QColor lineNumberColor;
+
+    // Three circles at the top-left corner, centred on the label's line.
+    bool windowControls = false;
+    double windowControlsCenterY = 0;
+
+    bool shadow = false;
+
     QString authorLine;
     QFont authorFont;
     QRectF authorBox;  // empty when there is no author line
@@ -59,6 +86,8 @@ struct CodePicture::Data {
 }  // namespace codalume
 
 class QPaintDevice;
+class QBrush;
+class QPainter;
 
 namespace codalume {
 
@@ -66,6 +95,23 @@ namespace codalume {
 // painter's scale alone decides the pixel density.
 QPaintDevice *pointDevice();
 void setPointResolution(QImage &image);
+
+// The margin in whole device pixels, so that the card starts on a pixel boundary.
+inline int marginPixelsAt(const CodePicture::Data &data, double scale) {
+    return static_cast<int>(std::lround(data.margin * scale));
+}
+
+// The radius of the card's corners, points.
+inline constexpr double cardCornerRadius = 12;
+
+// Paints everything on the card except its background (code, line numbers, window controls,
+// label, rule, author line) in card points; what lies outside `visible` may be skipped. The
+// rule snaps to whole device pixels at `scale`.
+void paintCardContents(const CodePicture::Data &data, QPainter &painter, const QRectF &visible,
+                       double scale);
+
+// The card's solid colour or gradient, in card points.
+QBrush cardBrush(const CodePicture::Data &data);
 
 // Lays out `text` as one unwrapped left-to-right line in `font` with `formats`, emoji in the
 // colour emoji font.

@@ -202,6 +202,10 @@ void applyPattern(AttributedText &text, const QString &pattern, QRgb rgb) {
 
 }  // namespace
 
+QColor commentColor() {
+    return gray();
+}
+
 QColor baseColor(const QString &language) {
     return language == QStringLiteral("Text") ? QColor(Qt::black) : darkGray();
 }

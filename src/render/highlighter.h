@@ -17,6 +17,9 @@ struct AttributedText {
 // The colour of characters no rule paints: black for "Text", dark gray for any other name.
 QColor baseColor(const QString &language);
 
+// The gray of comments, in every language group that has them.
+QColor commentColor();
+
 // Colours the text with the fixed rules of the language's group; unknown names get the base
 // colour only.
 AttributedText highlightSyntax(const QString &code, const QString &language);

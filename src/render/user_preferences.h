@@ -32,6 +32,11 @@ struct UserPreferences {
     double gradientEndColorG = 0.2;
     double gradientEndColorB = 0.3;
     QString gradientDirection = QStringLiteral("vertical");
+    // Optional parts of the card, written after the members above; files without them load
+    // with the parts off.
+    bool showLineNumbers = false;
+    bool showWindowControls = false;
+    bool showShadow = false;
 
     bool operator==(const UserPreferences &) const = default;
 };

@@ -16,6 +16,10 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// Members a file may lack: they came after the first files were written, and such a file
+// loads with them off.
+enum class Presence { required, optional };
+
 // The record's members in file order, each bound to its field. One table serves encoding and
 // decoding so the two can never disagree on a name, a type or the order.
 template <typename Visitor>
@@ -43,6 +47,9 @@ void forEachMember(UserPreferences &p, Visitor &&visit) {
     visit("gradientEndColorG", p.gradientEndColorG);
     visit("gradientEndColorB", p.gradientEndColorB);
     visit("gradientDirection", p.gradientDirection);
+    visit("showLineNumbers", p.showLineNumbers, Presence::optional);
+    visit("showWindowControls", p.showWindowControls, Presence::optional);
+    visit("showShadow", p.showShadow, Presence::optional);
 }
 
 bool readValue(const Json &value, bool &out) {
@@ -145,7 +152,7 @@ std::optional<QByteArray> encodePreferences(const UserPreferences &preferences) 
     std::string out = "{";
     bool ok = true;
     bool first = true;
-    forEachMember(copy, [&](const char *key, auto &field) {
+    forEachMember(copy, [&](const char *key, auto &field, Presence = Presence::required) {
         using Field = std::decay_t<decltype(field)>;
         if (!first) {
             out += ',';
@@ -182,13 +189,18 @@ std::optional<UserPreferences> decodePreferences(const QByteArray &bytes) {
     }
     UserPreferences decoded;
     bool ok = true;
-    forEachMember(decoded, [&](const char *key, auto &field) {
-        if (!ok) {
-            return;
-        }
-        const auto member = document.find(key);
-        ok = member != document.end() && readValue(*member, field);
-    });
+    forEachMember(decoded,
+                  [&](const char *key, auto &field, Presence presence = Presence::required) {
+                      if (!ok) {
+                          return;
+                      }
+                      const auto member = document.find(key);
+                      if (member == document.end()) {
+                          ok = presence == Presence::optional;
+                          return;
+                      }
+                      ok = readValue(*member, field);
+                  });
     if (!ok) {
         return std::nullopt;
     }

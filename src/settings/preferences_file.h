@@ -27,7 +27,8 @@ bool savePreferences(const UserPreferences &preferences, QString *error = nullpt
 // Nothing when a colour component is not finite.
 std::optional<QByteArray> encodePreferences(const UserPreferences &preferences);
 
-// All 23 members with their exact types, or nothing. Other members are ignored.
+// All 23 required members with their exact types, and the optional parts of the card (missing:
+// off; present: a boolean), or nothing. Other members are ignored.
 std::optional<UserPreferences> decodePreferences(const QByteArray &bytes);
 
 inline constexpr qint64 maxPreferencesFileSize = 1 << 20;

@@ -23,10 +23,17 @@ const std::array<AuthorItem, 4> authorItems = {{
      "Blog: ", &UserPreferences::blog, &UserPreferences::showBlog},
 }};
 
+const std::array<StyleItem, 3> styleItems = {{
+    {"showLineNumbersCheckbox", "显示行号", &UserPreferences::showLineNumbers},
+    {"showWindowControlsCheckbox", "显示窗口按钮", &UserPreferences::showWindowControls},
+    {"showShadowCheckbox", "显示阴影", &UserPreferences::showShadow},
+}};
+
 namespace {
 
 constexpr int panelWidth = 450;
-constexpr int panelHeight = 850;
+// 850 for the described form, plus the "样式" section: its header and one row of check boxes.
+constexpr int panelHeight = 942;
 constexpr int margin = 20;
 constexpr int labelX = 20;
 constexpr int labelWidth = 100;
@@ -232,7 +239,16 @@ Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &d
     QObject::connect(form.direction, &QComboBox::currentIndexChanged, preview,
                      repaint(form.direction));
 
-    y = builder.sectionHeader(QStringLiteral("作者信息"), y - 54);
+    // The optional parts of the card, one row of check boxes under the background.
+    y = builder.sectionHeader(QStringLiteral("样式"), y - 54);
+    for (size_t i = 0; i < styleItems.size(); ++i) {
+        const StyleItem &item = styleItems[i];
+        form.styles[i] =
+            builder.checkbox(QString::fromLatin1(item.name), QString::fromUtf8(item.title),
+                             p.*item.shown, margin + 130 * static_cast<int>(i), y - 22, 120);
+    }
+
+    y = builder.sectionHeader(QStringLiteral("作者信息"), y - 52);
     for (size_t i = 0; i < authorItems.size(); ++i) {
         const AuthorItem &item = authorItems[i];
         const QString name = QString::fromLatin1(item.name);
@@ -278,6 +294,9 @@ void writeSettingsForm(const Form &form, const QMap<QString, QString> &direction
     if (form.direction->currentIndex() >= 0) {
         p.gradientDirection =
             directionMapReverse.value(form.direction->currentText(), QStringLiteral("vertical"));
+    }
+    for (size_t i = 0; i < styleItems.size(); ++i) {
+        p.*styleItems[i].shown = form.styles[i]->isChecked();
     }
     for (size_t i = 0; i < authorItems.size(); ++i) {
         p.*authorItems[i].shown = form.authors[i].checkbox->isChecked();

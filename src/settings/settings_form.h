@@ -41,6 +41,15 @@ struct AuthorItem {
 
 extern const std::array<AuthorItem, 4> authorItems;
 
+// One check box of the "样式" section: an optional part of the card.
+struct StyleItem {
+    const char *name;  // object name
+    const char *title;
+    bool UserPreferences::*shown;
+};
+
+extern const std::array<StyleItem, 3> styleItems;
+
 struct AuthorControls {
     QLineEdit *field = nullptr;
     QCheckBox *checkbox = nullptr;
@@ -59,6 +68,7 @@ struct Form {
     ColorWell *gradientEnd = nullptr;
     QComboBox *direction = nullptr;
     ColorPreviewView *preview = nullptr;
+    std::array<QCheckBox *, 3> styles{};
     std::array<AuthorControls, 4> authors;
 };
 

@@ -17,10 +17,11 @@ namespace codalume {
 // Controls carry stable object names: showPreviewCheckbox, saveToDownloadsCheckbox,
 // startAtLoginCheckbox, fontSizeField, fontStylePopup, backgroundColorWell,
 // useGradientCheckbox, gradientEndColorWell, gradientDirectionPopup, colorPreview,
-// authorNameField, emailField, wechatField, blogField, showAuthorNameCheckbox,
-// showEmailCheckbox, showWechatCheckbox, showBlogCheckbox, noteBox, noteLabel; each row's
-// label is "<control name>Label" (e.g. fontSizeFieldLabel), section headers are
-// sectionHeader1..4 with their lines sectionLine1..4.
+// showLineNumbersCheckbox, showWindowControlsCheckbox, showShadowCheckbox, authorNameField,
+// emailField, wechatField, blogField, showAuthorNameCheckbox, showEmailCheckbox,
+// showWechatCheckbox, showBlogCheckbox, noteBox, noteLabel; each row's label is "<control
+// name>Label" (e.g. fontSizeFieldLabel), section headers are sectionHeader1..5 with their lines
+// sectionLine1..5.
 void runSettingsWindow(Platform &platform, UserPreferences &preferences);
 
 // An optional "+" or "-" followed by ASCII digits, nothing else, within the 64-bit range.

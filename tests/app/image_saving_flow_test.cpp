@@ -16,6 +16,7 @@ namespace {
 using testing::FlowTest;
 
 const QString reveal = QStringLiteral("在文件管理器中显示");
+const QString copy = QStringLiteral("复制图片");
 const QString ok = QStringLiteral("确定");
 const QString everyAttemptFailedText = QStringLiteral(
     "无法保存到任何位置。这可能是因为应用没有获得足够的权限或沙盒限制。\n\n"
@@ -479,6 +480,58 @@ TEST_F(SaveFlowTest, ASavedCodePictureDecodesToTheRenderedPixels) {
     }
     EXPECT_GT(compared, 1000);
     EXPECT_EQ(qAlpha(saved.pixel(0, 0)), 0);  // rounded corner
+}
+
+// A code picture's saved alerts, on every route, offer "复制图片" between the reveal button and
+// "确定"; pressing it puts the written file's PNG on the clipboard (while the alert is still up)
+// and nothing else happens. The other two buttons copy nothing.
+TEST_F(SaveFlowTest, ACodePictureCanBeCopiedFromEverySavedAlert) {
+    const std::optional<CodePicture> code = generateCodeImage(
+        QStringLiteral("let x = 1"), QStringLiteral("Swift"), controller.userPreferences, 1.0);
+    ASSERT_TRUE(code.has_value());
+    const Picture picture(*code);
+    struct Case {
+        const char *route;
+        int answer;
+    };
+    for (const Case c : {Case{"downloads", 1001}, Case{"temporary", 1001}, Case{"panel", 1001},
+                         Case{"downloads", 1000}, Case{"downloads", 1002}}) {
+        SCOPED_TRACE(std::string(c.route) + " " + std::to_string(c.answer));
+        platform = {};
+        platform.now = now;
+        QDir(home.tmp()).removeRecursively();
+        QDir().mkpath(home.tmp());
+        controller.userPreferences.saveToDownloads = std::string(c.route) != "panel";
+        platform.downloads.reset();
+        QString written = downloadsPath() + u'/' + fileName;
+        if (std::string(c.route) == "temporary") {
+            platform.downloads = home.file("nowhere/Downloads");
+            writeFile(home.file("nowhere"), "a file");
+            platform.answerNext(1000);  // "尝试其它位置"
+            written = home.tmp() + u'/' + fileName;
+        }
+        platform.answerNext(c.answer);
+        controller.saveImage(picture);
+        if (std::string(c.route) == "panel") {
+            written = home.file("chosen.png");
+            platform.completeSavePanel(0, modalResponseOK, written);
+        }
+
+        ASSERT_TRUE(QFileInfo::exists(written));
+        ASSERT_FALSE(platform.alerts.empty());
+        EXPECT_EQ(platform.alerts.back().alert.buttons, QStringList({reveal, copy, ok}));
+        EXPECT_EQ(platform.alerts.back().alert.messageText,
+                  std::string(c.route) == "temporary" ? QStringLiteral("图片已保存到临时位置")
+                                                      : QStringLiteral("图片已保存"));
+        const std::vector<QByteArray> copied = c.answer == 1001
+                                                   ? std::vector<QByteArray>{readFile(written)}
+                                                   : std::vector<QByteArray>{};
+        EXPECT_EQ(platform.clipboardPngs, copied);
+        EXPECT_EQ(platform.revealed, c.answer == 1000 ? QStringList{written} : QStringList{});
+        EXPECT_EQ(platform.alerts.back().answer, c.answer) << "and no further alert";
+        QFile::remove(written);
+        QFile::remove(home.file("nowhere"));
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QThread>
+#include <QXmlStreamReader>
 
 #include "cli/cli_runner.h"
 #include "support/temp_home.h"
@@ -47,6 +48,7 @@ TEST(CommandLine, UsageAndExitCodes) {
         {{"render", home.file("code.swift"), "--scale", "lots"}, 2, "--scale"},
         {{"render", home.file("code.swift"), "--scale", "nan"}, 2, "--scale"},
         {{"render", home.file("code.swift"), "-o", ""}, 2, "--output"},
+        {{"render", home.file("code.swift"), "--format", "gif"}, 2, "--format wants png or svg"},
         {{"render", home.file("code.swift"), "--language", "C++"},
          2,
          "--language wants one of Swift, Python, JavaScript, Java, C#, Go, Rust, HTML, XML, "
@@ -159,6 +161,93 @@ TEST(CommandLine, RenderWritesANewPictureIntoDownloadsQuietlyUnlessVerbose) {
         EXPECT_TRUE(scaled.err.contains(QStringLiteral("没有作者信息可显示或已选择不显示")));
         EXPECT_EQ(scaled.out, home.file("one.png") + '\n');
     }
+}
+
+int channelDistance(QRgb p, QRgb q) {
+    return std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                     std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+}
+
+// Pixels that differ clearly between `actual` and `expected`, per pixel of ink (opaque, clearly
+// not `background`) in `expected`; 1 when the sizes differ.
+double differencePerInk(const QImage &actual, const QImage &expected, QRgb background) {
+    if (actual.size() != expected.size()) {
+        return 1;
+    }
+    const QImage a = actual.convertToFormat(QImage::Format_ARGB32);
+    const QImage e = expected.convertToFormat(QImage::Format_ARGB32);
+    qint64 differing = 0;
+    qint64 ink = 1;
+    for (int y = 0; y < e.height(); ++y) {
+        for (int x = 0; x < e.width(); ++x) {
+            const QRgb p = e.pixel(x, y);
+            differing += channelDistance(a.pixel(x, y), p) > 64;
+            ink += qAlpha(p) == 255 && channelDistance(p, background) > 64;
+        }
+    }
+    return static_cast<double>(differing) / static_cast<double>(ink);
+}
+
+// SVG keeps the code as text and looks like the PNG: rendered by another program (librsvg) at
+// one pixel per point it differs from the PNG only where the rasterisers antialias text in
+// their own ways (about 0.2 clearly different pixels per pixel of ink; everything moved by one
+// pixel gives 1.0 and more). The three switches turn the optional parts on over a file that has
+// them off.
+TEST(CommandLine, SvgIsTextAndLooksLikeThePngWithTheOptionalParts) {
+    TempHome home;
+    writeFile(home.file("code.py"),
+              "def greet(name):\n    # greet someone, the line long enough to widen the card\n\n   "
+              " return f\"Hello, {name}!\" * 3\n");
+    const QStringList parts = {"--line-numbers", "--window-controls", "--shadow", "--scale", "1"};
+    ASSERT_EQ(run(QStringList{"render", home.file("code.py"), "-o", home.file("plain.png"),
+                              "--scale", "1"})
+                  .exitCode,
+              0);
+    const Outcome png =
+        run(QStringList{"render", home.file("code.py"), "-o", home.file("x.png")} + parts);
+    ASSERT_EQ(png.exitCode, 0) << png.err.toStdString();
+    const Outcome svg =
+        run(QStringList{"render", home.file("code.py"), "-o", home.file("x.SVG")} + parts);
+    ASSERT_EQ(svg.exitCode, 0) << svg.err.toStdString();
+    const QImage pixels(home.file("x.png"));
+    const QImage plain(home.file("plain.png"));
+    EXPECT_GT(pixels.width(), plain.width() + 2 * 48) << "margin for the shadow and a gutter";
+    EXPECT_EQ(pixels.height(), plain.height() + 2 * 48);
+
+    QFile file(home.file("x.SVG"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QString text;
+    int images = 0;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement) {
+            if (xml.name() == u"text") {
+                text += xml.readElementText() + u' ';
+            }
+            images += xml.name() == u"image";
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    for (const char *word : {"greet", "someone", "Hello", "Language: Python"}) {
+        EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << word << " in " << text.toStdString();
+    }
+    EXPECT_EQ(images, 8) << "the shadow's corners and edges";
+
+    QProcess rsvg;
+    rsvg.start("rsvg-convert",
+               {"-w", QString::number(pixels.width()), "-h", QString::number(pixels.height()), "-o",
+                home.file("from-svg.png"), home.file("x.SVG")});
+    ASSERT_TRUE(rsvg.waitForFinished(60'000)) << "rsvg-convert (librsvg2-bin) is needed";
+    ASSERT_EQ(rsvg.exitCode(), 0) << rsvg.readAllStandardError().toStdString();
+    const QRgb card = pixels.pixel(pixels.width() / 2, pixels.height() - 48 - 8);
+    EXPECT_LT(differencePerInk(QImage(home.file("from-svg.png")), pixels, card), 0.5);
+
+    // Standard output and the default name follow --format.
+    const Outcome out = run({"render", home.file("code.py"), "--format", "svg", "-o", "-"});
+    EXPECT_TRUE(out.out.startsWith("<?xml")) << out.out.left(80).toStdString();
+    const Outcome named = run({"render", home.file("code.py"), "--format", "SVG"});
+    EXPECT_TRUE(named.out.trimmed().endsWith(".svg")) << named.out.toStdString();
+    EXPECT_TRUE(QFileInfo(named.out.trimmed()).isFile());
 }
 
 // Another writer that takes the default name while the picture is painted keeps its file: the
@@ -359,30 +448,32 @@ TEST(CommandLine, StandardOutputDevicesAndFifosAreWrittenIntoNeverReplaced) {
     ASSERT_EQ(::stat(QFile::encodeName(fifo).constData(), &node), 0);
     EXPECT_TRUE(S_ISFIFO(node.st_mode)) << "the FIFO is still a FIFO";
 
-    // A full device says so. Run as nobody when we are root, so that even a writer that
-    // replaced the node could not touch /dev/full.
-    QProcess full;
-    const QStringList arguments = {"render", "-o", "/dev/full"};
-    if (::geteuid() == 0) {
-        testing::start(full,
-                       QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
-                                   QStringLiteral(CODALUME_BINARY)} +
-                           arguments,
-                       QStringLiteral("setpriv"));
-    } else {
-        testing::start(full, arguments);
+    // A full device says so, for either format. Run as nobody when we are root, so that even
+    // a writer that replaced the node could not touch /dev/full.
+    for (const char *format : {"png", "svg"}) {
+        QProcess full;
+        const QStringList arguments = {"render", "-o", "/dev/full", "--format", format};
+        if (::geteuid() == 0) {
+            testing::start(full,
+                           QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
+                                       QStringLiteral(CODALUME_BINARY)} +
+                               arguments,
+                           QStringLiteral("setpriv"));
+        } else {
+            testing::start(full, arguments);
+        }
+        full.write(code);
+        full.closeWriteChannel();
+        ASSERT_TRUE(full.waitForFinished(120'000));
+        EXPECT_EQ(full.exitCode(), 1);
+        // As nobody, Qt may first note that it cannot make a runtime folder.
+        const QString error =
+            QString::fromUtf8(full.readAllStandardError()).trimmed().section('\n', -1);
+        EXPECT_TRUE(error.startsWith("codalume: cannot write /dev/full: ")) << error.toStdString();
+        EXPECT_TRUE(error.contains("No space left on device")) << error.toStdString();
+        ASSERT_EQ(::stat("/dev/full", &node), 0);
+        EXPECT_TRUE(S_ISCHR(node.st_mode));
     }
-    full.write(code);
-    full.closeWriteChannel();
-    ASSERT_TRUE(full.waitForFinished(120'000));
-    EXPECT_EQ(full.exitCode(), 1);
-    // As nobody, Qt may first note that it cannot make a runtime folder.
-    const QString error =
-        QString::fromUtf8(full.readAllStandardError()).trimmed().section('\n', -1);
-    EXPECT_TRUE(error.startsWith("codalume: cannot write /dev/full: ")) << error.toStdString();
-    EXPECT_TRUE(error.contains("No space left on device")) << error.toStdString();
-    ASSERT_EQ(::stat("/dev/full", &node), 0);
-    EXPECT_TRUE(S_ISCHR(node.st_mode));
 }
 
 }  // namespace

@@ -36,8 +36,16 @@ check "the picture has the size the renderer gives the same code" \
 check "the saved alert appears" wait_until 30 shown dialog
 screenshot 02-saved
 check "the trace shows two renders (preview and save)" test "$(renders)" -eq 2
-keys_to_dialog Escape
-check "the saved alert is dismissed" wait_until 30 not_shown dialog
+# "复制图片", the button after the first: the picture goes on the clipboard, the alert closes.
+keys_to_dialog Tab
+keys_to_dialog space
+check "复制图片 closes the saved alert" wait_until 30 not_shown dialog
+check "the clipboard offers the picture as PNG" wait_until 30 clipboard_holds_png
+xclip -o -selection clipboard -t image/png >"$E2E_ROOT/copied.png" 2>/dev/null
+check "... with the saved picture's pixels" same_pixels "$E2E_ROOT/copied.png" \
+    "$HOME/Downloads/$saved"
+check "... and other image types" bash -c \
+    "xclip -o -selection clipboard -t TARGETS | grep -v '^image/png$' | grep -q '^image/'"
 sleep 1.2 # the next picture gets a name of its own second
 
 # An image: offered, then saved unchanged.

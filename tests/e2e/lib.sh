@@ -321,6 +321,16 @@ keys_to_dialog() {
 # The PNG files in Downloads, one per line.
 downloads_pngs() { find "$HOME/Downloads" -maxdepth 1 -name '*.png' -printf '%f\n' | sort; }
 
+# same_pixels A B: the two pictures have the same size and the same RGBA pixels.
+same_pixels() {
+    "$E2E_PYTHON" - "$1" "$2" <<'PY'
+import sys
+from PIL import Image
+a, b = (Image.open(p).convert('RGBA') for p in sys.argv[1:3])
+sys.exit(0 if a.size == b.size and list(a.getdata()) == list(b.getdata()) else 1)
+PY
+}
+
 # png_size FILE: "WIDTHxHEIGHT" read from the PNG header.
 png_size() {
     "$E2E_PYTHON" - "$1" <<'PY'

@@ -27,6 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     preferences.useGradientBackground = data[4] & 2;
     preferences.fontStyle = (data[4] & 4) ? QStringLiteral("JetBrains") : QStringLiteral("VSCode");
     const double scale = (data[4] & 8) ? 1.0 : 2.0;
+    preferences.showLineNumbers = data[4] & 16;
+    preferences.showWindowControls = data[4] & 32;
+    preferences.showShadow = data[4] & 64;
     const QString text = codalume::fuzz::textFrom(data + 5, size - 5);
 
     const std::optional<codalume::CodePicture> picture =
@@ -44,8 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (picture->size().width() < 500) {
         codalume::fuzz::fail("a picture narrower than 500 points");
     }
-    // Paint a corner tile: painting must not crash on whatever the layout holds.
+    // Paint a corner tile, and one where the card's corner lies behind a shadow's margin:
+    // painting must not crash on whatever the layout holds.
     QImage tile(64, 64, QImage::Format_ARGB32_Premultiplied);
     picture->paintRegion(tile, QRect(0, 0, 64, 64));
+    picture->paintRegion(tile, QRect(pixels.width() - 160, pixels.height() - 160, 64, 64));
     return 0;
 }

@@ -75,6 +75,26 @@ TEST(AlertDialog, ButtonsKeepTheirOrderTheFirstIsDefaultAndTheAnswerIsTheIndex) 
         });
         EXPECT_EQ(answer, c.answer) << c.shown.join(',').toStdString();
     }
+
+    // A pressed button's action runs while the alert is still up and focused (where Wayland
+    // lets a program set the clipboard); closing the window presses nothing.
+    for (const int press : {1, -1}) {
+        Alert alert;
+        alert.buttons = {QStringLiteral("在文件管理器中显示"), QStringLiteral("复制图片"),
+                         QStringLiteral("确定")};
+        std::vector<std::pair<int, bool>> actions;
+        AlertDialog *open = nullptr;
+        alert.onButton = [&](int answer) {
+            actions.emplace_back(answer, open != nullptr && open->isVisible());
+        };
+        const int answer = runAndInspect(alert, [&](AlertDialog &dialog) {
+            open = &dialog;
+            return press;
+        });
+        EXPECT_EQ(answer, press < 0 ? 1002 : 1001);
+        using Actions = std::vector<std::pair<int, bool>>;
+        EXPECT_EQ(actions, press < 0 ? Actions() : Actions({{1001, true}}));
+    }
 }
 
 TEST(AlertDialog, TheAccessoryImageFillsItsViewProportionally) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
@@ -54,6 +55,19 @@ TEST(QtPlatform, ClipboardTellsTextFromImageFromNothing) {
     QGuiApplication::clipboard()->setText(QStringLiteral("to be cleared"));
     platform.clearClipboard();
     EXPECT_EQ(platform.clipboardText(), std::nullopt);
+
+    // A copied picture: its very PNG bytes as image/png, and an image for other types.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(image.save(&buffer, "PNG"));
+    platform.setClipboardImage(png);
+    const QMimeData *copied = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_EQ(copied->data(QStringLiteral("image/png")), png);
+    EXPECT_FALSE(copied->hasText());
+    ASSERT_TRUE(platform.clipboardImage().has_value());
+    EXPECT_EQ(platform.clipboardImage()->convertToFormat(QImage::Format_ARGB32), image);
 }
 
 TEST(QtPlatform, UserDefaultsPersistPerKey) {

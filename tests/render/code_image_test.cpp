@@ -264,6 +264,158 @@ TEST_F(CodeImage, PlacesCardLabelRuleAndCodeOnRealPixels) {
     EXPECT_GT(code.top(), 140);
 }
 
+// A light card rendered by the command line and kept in tests/render/reference: any change of
+// layout, colour or antialiasing in a picture without the optional parts shows here.
+TEST_F(CodeImage, WithoutOptionalPartsMatchesTheReferencePicture) {
+    prefs.fontStyle = QStringLiteral("JetBrains");
+    prefs.authorName = QStringLiteral("Lin");
+    prefs.backgroundColorR = 0.97;
+    prefs.backgroundColorG = 0.96;
+    prefs.backgroundColorB = 0.93;
+    const QImage reference(
+        QStringLiteral(CODALUME_SOURCE_DIR "/tests/render/reference/light_card.png"));
+    ASSERT_FALSE(reference.isNull());
+    const QImage image = paintAll(
+        render(QStringLiteral(
+                   "def greet(name):\n    # 问候 someone\n    return f\"Hello, {name}!\" * 3\n"),
+               QStringLiteral("Python"), 1.0));
+    ASSERT_EQ(image.size(), reference.size());
+    const QImage expected = testing::straight(reference);
+    int differing = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            differing += channelDistance(image.pixel(x, y), expected.pixel(x, y)) > 1;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+// The optional parts on the real pixels of a light card, each against the same card without
+// it: what the part draws, and that nothing else moves.
+TEST_F(CodeImage, OptionalPartsDrawWhereTheyBelongAndMoveNothingElse) {
+    prefs.backgroundColorR = prefs.backgroundColorG = prefs.backgroundColorB = 0.95;
+    const QRgb background = QColor::fromRgbF(0.95, 0.95, 0.95).rgba();
+    // Ten lines, the second empty; the third wide enough that the gutter widens the card.
+    const QString code =
+        QStringLiteral("first\n\n") + QString(70, u'w') + QStringLiteral("\n4\n5\n6\n7\n8\n9\nten");
+    const CodePicture plain = render(code);
+    const QImage plainImage = paintAll(plain);
+    const double lineHeight = plain.data().lineHeight;
+    const auto rowsOfLine = [&](int index) {
+        return std::pair(static_cast<int>(2 * (70 + index * lineHeight)),
+                         static_cast<int>(2 * (70 + (index + 1) * lineHeight)) - 1);
+    };
+    // Pixels that differ between two pictures of the same size, outside the given rectangles.
+    const auto differsOutside = [](const QImage &a, const QImage &b, std::vector<QRect> except) {
+        int count = 0;
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                const bool skipped = std::any_of(except.begin(), except.end(),
+                                                 [&](const QRect &r) { return r.contains(x, y); });
+                count += !skipped && a.pixel(x, y) != b.pixel(x, y);
+            }
+        }
+        return count;
+    };
+
+    // Line numbers: one per line, the empty one too, right-aligned in the comment gray in a
+    // gutter that pushes the code (and the card's edge) right by its width.
+    prefs.showLineNumbers = true;
+    const CodePicture numbered = render(code);
+    prefs.showLineNumbers = false;
+    const auto &data = numbered.data();
+    ASSERT_GT(data.gutterWidth, 0);
+    EXPECT_DOUBLE_EQ(numbered.size().width(), plain.size().width() + data.gutterWidth);
+    const QImage numbers = paintAll(numbered);
+    const int right = static_cast<int>(2 * data.numbersRight);
+    QRect first;
+    QRect tenth;
+    for (int index = 0; index < 10; ++index) {
+        const auto [top, bottom] = rowsOfLine(index);
+        const QRect digits =
+            ink(numbers, QRect(80, top, right + 4 - 80, bottom - top + 1), background);
+        ASSERT_TRUE(digits.isValid()) << "no number on line " << index + 1;
+        EXPECT_GE(digits.right(), right - 6) << index + 1;
+        EXPECT_LE(digits.right(), right) << index + 1;
+        int darkest = 255;
+        for (int y = digits.top(); y <= digits.bottom(); ++y) {
+            for (int x = digits.left(); x <= digits.right(); ++x) {
+                darkest = std::min(darkest, qGray(numbers.pixel(x, y)));
+            }
+        }
+        EXPECT_NEAR(darkest, 128, 16) << "comment gray, line " << index + 1;
+        (index == 0 ? first : tenth) = index == 0 || index == 9 ? digits : QRect();
+        const QRect code =
+            ink(numbers, QRect(right + 8, top, numbers.width() - right - 8, bottom - top + 1),
+                background);
+        EXPECT_EQ(code.isValid(), index != 1) << index + 1;
+        if (code.isValid()) {
+            EXPECT_NEAR(code.left(), 2 * (40 + data.gutterWidth), 4) << index + 1;
+        }
+    }
+    EXPECT_LT(tenth.left(), first.left()) << "two digits reach further left";
+    const auto [belowTop, belowBottom] = rowsOfLine(10);
+    EXPECT_FALSE(
+        ink(numbers, QRect(80, belowTop, right, belowBottom - belowTop), background).isValid())
+        << "no number after the last line";
+
+    // Window controls: three circles of 12 points, 8 apart, at the card's padding on the
+    // label's line, and nothing else changes.
+    prefs.showWindowControls = true;
+    const CodePicture controlled = render(code);
+    prefs.showWindowControls = false;
+    const QImage controls = paintAll(controlled);
+    ASSERT_EQ(controls.size(), plainImage.size());
+    const int centerY = static_cast<int>(2 * plain.data().labelBox.center().y());
+    const QRgb colors[] = {qRgb(0xff, 0x5f, 0x57), qRgb(0xfe, 0xbc, 0x2e), qRgb(0x28, 0xc8, 0x40)};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(controls.pixel(2 * (46 + 20 * i), centerY), colors[i]) << i;
+        EXPECT_EQ(controls.pixel(2 * (46 + 20 * i) + 10, centerY), colors[i]) << i;
+        EXPECT_EQ(controls.pixel(2 * (46 + 20 * i) + 14, centerY), background) << "gap " << i;
+    }
+    EXPECT_EQ(differsOutside(controls, plainImage, {QRect(78, centerY - 14, 108, 28)}), 0);
+
+    // Shadow: the same card in a transparent margin of 48 points, with a soft shadow that
+    // falls below it, fades to nothing at the margin's edge and shows at the round corners.
+    prefs.showShadow = true;
+    const CodePicture shadowed = render(code);
+    prefs.showShadow = false;
+    const QImage shadow = paintAll(shadowed);
+    ASSERT_EQ(shadow.size(), plainImage.size() + QSize(192, 192));
+    const QImage card = shadow.copy(QRect(QPoint(96, 96), plainImage.size()));
+    const int w = plainImage.width();
+    const int h = plainImage.height();
+    EXPECT_EQ(differsOutside(card, plainImage,
+                             {QRect(0, 0, 24, 24), QRect(w - 24, 0, 24, 24),
+                              QRect(0, h - 24, 24, 24), QRect(w - 24, h - 24, 24, 24)}),
+              0)
+        << "the card differs in its round corners only";
+    ASSERT_EQ(qAlpha(plainImage.pixel(0, 0)), 0);
+    const QRgb cornerPixel = card.pixel(0, 0);
+    EXPECT_GT(qAlpha(cornerPixel), 0) << "shadow under the round corner";
+    EXPECT_LT(qAlpha(cornerPixel), 200) << "the corner is not filled by the card";
+    EXPECT_LT(qGray(cornerPixel), 40) << "the shadow is black";
+    int edge = 0;
+    for (int x = 0; x < shadow.width(); ++x) {
+        edge = std::max(
+            {edge, qAlpha(shadow.pixel(x, 0)), qAlpha(shadow.pixel(x, shadow.height() - 1))});
+    }
+    for (int y = 0; y < shadow.height(); ++y) {
+        edge = std::max(
+            {edge, qAlpha(shadow.pixel(0, y)), qAlpha(shadow.pixel(shadow.width() - 1, y))});
+    }
+    EXPECT_EQ(edge, 0) << "transparent at the margin's edge";
+    const int middle = shadow.width() / 2;
+    const int below = qAlpha(shadow.pixel(middle, 96 + h + 8));
+    const int further = qAlpha(shadow.pixel(middle, 96 + h + 40));
+    const int above = qAlpha(shadow.pixel(middle, 96 - 8));
+    EXPECT_GT(below, 60);
+    EXPECT_GT(below, further);
+    EXPECT_GT(further, 0);
+    EXPECT_LT(above, below) << "the shadow falls downwards";
+    EXPECT_GT(qAlpha(shadow.pixel(96 - 8, 96 + h / 2)), 0) << "and to the sides";
+}
+
 // Code no rule paints, on the card's real pixels: on a dark start colour black or dark gray
 // would vanish (the default card gave 1.3:1 and 2.2:1), so it takes the contrast colour; light
 // cards keep the base colours exactly. The label and rule follow the start colour as filled.

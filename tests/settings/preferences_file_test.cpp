@@ -15,13 +15,18 @@ namespace {
 
 using testing::TempHome;
 
-constexpr char defaultFile[] =
+// A default file written before the card had optional parts.
+constexpr char oldDefaultFile[] =
     R"({"showPreview":true,"fontSize":14,"fontStyle":"VSCode","fontColor":"#FFFFFF",)"
     R"("backgroundColor":"#1E1E1E","authorName":"","email":"","wechat":"","blog":"",)"
     R"("startAtLogin":false,"saveToDownloads":true,"showAuthorName":true,"showEmail":true,)"
     R"("showWechat":true,"showBlog":true,"backgroundColorR":0.12,"backgroundColorG":0.12,)"
     R"("backgroundColorB":0.12,"useGradientBackground":false,"gradientEndColorR":0.2,)"
     R"("gradientEndColorG":0.2,"gradientEndColorB":0.3,"gradientDirection":"vertical"})";
+
+const QByteArray defaultFile =
+    QByteArray(oldDefaultFile).chopped(1) +
+    R"(,"showLineNumbers":false,"showWindowControls":false,"showShadow":false})";
 
 void writeFile(const QString &path, const QByteArray &bytes) {
     QFile file(path);
@@ -51,8 +56,11 @@ QByteArray replaced(const QByteArray &from, const QByteArray &member, const QByt
     return out;
 }
 
-TEST(PreferencesFormat, DefaultRecordEncodesByteForByte) {
-    EXPECT_EQ(encodePreferences(UserPreferences{}).value(), QByteArray(defaultFile));
+// The optional parts come last and a file without them loads as the defaults: a new key put
+// anywhere else, or required, would break every file written before.
+TEST(PreferencesFormat, DefaultRecordEncodesByteForByteAndOldFilesStillLoad) {
+    EXPECT_EQ(encodePreferences(UserPreferences{}).value(), defaultFile);
+    EXPECT_EQ(decodePreferences(oldDefaultFile).value(), UserPreferences{});
 }
 
 TEST(PreferencesFormat, SlashesAreEscapedAndTextSurvivesARoundTrip) {
@@ -65,7 +73,11 @@ TEST(PreferencesFormat, SlashesAreEscapedAndTextSurvivesARoundTrip) {
     p.backgroundColorR = 0.1 + 0.2;  // needs all 17 digits
     p.gradientEndColorB = 1.0;
     p.gradientDirection = QStringLiteral("sideways");
+    p.showLineNumbers = true;
+    p.showShadow = true;
     const QByteArray bytes = encodePreferences(p).value();
+    EXPECT_TRUE(
+        bytes.endsWith(R"("showLineNumbers":true,"showWindowControls":false,"showShadow":true})"));
     EXPECT_TRUE(bytes.contains(R"("blog":"https:\/\/example.org\/博客")"));
     EXPECT_TRUE(bytes.contains(R"("backgroundColorR":0.30000000000000004)"));
     EXPECT_TRUE(bytes.contains(R"("gradientEndColorB":1,)"));
@@ -99,6 +111,7 @@ TEST_P(PreferencesDecode, AllOrNothing) {
 }
 
 const QByteArray base(defaultFile);
+const QByteArray oldBase(oldDefaultFile);
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PreferencesDecode,
@@ -138,6 +151,13 @@ INSTANTIATE_TEST_SUITE_P(
                    false},
         DecodeCase{"null string", replaced(base, "\"email\":\"\"", "\"email\":null"), false},
         DecodeCase{"missing key", replaced(base, ",\"gradientDirection\":\"vertical\"", ""), false},
+        DecodeCase{"written before the optional parts", oldBase, true},
+        DecodeCase{"one optional part only",
+                   replaced(oldBase, "\"blog\":\"\"", "\"blog\":\"\",\"showShadow\":true"), true},
+        DecodeCase{"optional part as a number",
+                   replaced(base, "\"showShadow\":false", "\"showShadow\":0"), false},
+        DecodeCase{"optional part null",
+                   replaced(base, "\"showLineNumbers\":false", "\"showLineNumbers\":null"), false},
         DecodeCase{"invalid UTF-8", replaced(base, "\"email\":\"\"", "\"email\":\"\xff\""), false},
         DecodeCase{"array", "[" + base + "]", false}, DecodeCase{"empty", "", false},
         DecodeCase{"truncated", base.left(base.size() / 2), false},
@@ -221,7 +241,7 @@ TEST(PreferencesFile, FailedWriteReportsAndKeepsTheOldFile) {
     bad.backgroundColorB = std::nan("");
     writeFile(preferencesFilePath(), defaultFile);
     EXPECT_FALSE(savePreferences(bad, &error));
-    EXPECT_EQ(readFile(preferencesFilePath()), QByteArray(defaultFile));
+    EXPECT_EQ(readFile(preferencesFilePath()), defaultFile);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ T *control(const Alert &alert, const QString &name) {
 }
 
 // Frames are given with the origin at the panel's bottom-left corner, as the form is drawn.
-QRect frame(int x, int y, int width, int height, int parentHeight = 850) {
+QRect frame(int x, int y, int width, int height, int parentHeight = 942) {
     return QRect(x, parentHeight - y - height, width, height);
 }
 
@@ -54,30 +54,35 @@ TEST(SettingsWindow, FormHasEveryControlWithItsTextAndFrame) {
         QRect frame;
         const char *text;
     } rows[] = {
-        {"sectionHeader1", frame(20, 808, 410, 22), "基本设置"},
-        {"sectionLine1", frame(20, 800, 410, 1), ""},
-        {"showPreviewCheckbox", frame(20, 768, 300, 22), "生成图片前预览"},
-        {"saveToDownloadsCheckbox", frame(20, 738, 300, 22), "自动保存到Downloads目录"},
-        {"startAtLoginCheckbox", frame(20, 708, 300, 22), "开机自动启动"},
-        {"sectionHeader2", frame(20, 656, 410, 22), "字体设置"},
-        {"sectionLine2", frame(20, 648, 410, 1), ""},
-        {"fontSizeFieldLabel", frame(20, 616, 100, 22), "字体大小:"},
-        {"fontSizeField", frame(130, 616, 50, 22), ""},
-        {"fontStylePopupLabel", frame(20, 586, 100, 22), "字体风格:"},
-        {"fontStylePopup", frame(130, 586, 200, 22), ""},
-        {"sectionHeader3", frame(20, 534, 410, 22), "背景设置"},
-        {"sectionLine3", frame(20, 526, 410, 1), ""},
-        {"backgroundColorWellLabel", frame(20, 494, 100, 22), "背景色:"},
-        {"backgroundColorWell", frame(130, 494, 50, 22), ""},
-        {"useGradientCheckbox", frame(190, 494, 150, 22), "使用渐变背景"},
-        {"gradientEndColorWellLabel", frame(20, 464, 100, 22), "渐变终止色:"},
-        {"gradientEndColorWell", frame(130, 464, 50, 22), ""},
-        {"gradientDirectionPopupLabel", frame(20, 434, 100, 22), "渐变方向:"},
-        {"gradientDirectionPopup", frame(130, 434, 150, 22), ""},
-        {"colorPreviewLabel", frame(20, 404, 100, 22), "效果预览:"},
-        {"colorPreview", frame(130, 402, 250, 24), ""},
-        {"sectionHeader4", frame(20, 350, 410, 22), "作者信息"},
-        {"sectionLine4", frame(20, 342, 410, 1), ""},
+        {"sectionHeader1", frame(20, 900, 410, 22), "基本设置"},
+        {"sectionLine1", frame(20, 892, 410, 1), ""},
+        {"showPreviewCheckbox", frame(20, 860, 300, 22), "生成图片前预览"},
+        {"saveToDownloadsCheckbox", frame(20, 830, 300, 22), "自动保存到Downloads目录"},
+        {"startAtLoginCheckbox", frame(20, 800, 300, 22), "开机自动启动"},
+        {"sectionHeader2", frame(20, 748, 410, 22), "字体设置"},
+        {"sectionLine2", frame(20, 740, 410, 1), ""},
+        {"fontSizeFieldLabel", frame(20, 708, 100, 22), "字体大小:"},
+        {"fontSizeField", frame(130, 708, 50, 22), ""},
+        {"fontStylePopupLabel", frame(20, 678, 100, 22), "字体风格:"},
+        {"fontStylePopup", frame(130, 678, 200, 22), ""},
+        {"sectionHeader3", frame(20, 626, 410, 22), "背景设置"},
+        {"sectionLine3", frame(20, 618, 410, 1), ""},
+        {"backgroundColorWellLabel", frame(20, 586, 100, 22), "背景色:"},
+        {"backgroundColorWell", frame(130, 586, 50, 22), ""},
+        {"useGradientCheckbox", frame(190, 586, 150, 22), "使用渐变背景"},
+        {"gradientEndColorWellLabel", frame(20, 556, 100, 22), "渐变终止色:"},
+        {"gradientEndColorWell", frame(130, 556, 50, 22), ""},
+        {"gradientDirectionPopupLabel", frame(20, 526, 100, 22), "渐变方向:"},
+        {"gradientDirectionPopup", frame(130, 526, 150, 22), ""},
+        {"colorPreviewLabel", frame(20, 496, 100, 22), "效果预览:"},
+        {"colorPreview", frame(130, 494, 250, 24), ""},
+        {"sectionHeader4", frame(20, 442, 410, 22), "样式"},
+        {"sectionLine4", frame(20, 434, 410, 1), ""},
+        {"showLineNumbersCheckbox", frame(20, 402, 120, 22), "显示行号"},
+        {"showWindowControlsCheckbox", frame(150, 402, 120, 22), "显示窗口按钮"},
+        {"showShadowCheckbox", frame(280, 402, 120, 22), "显示阴影"},
+        {"sectionHeader5", frame(20, 350, 410, 22), "作者信息"},
+        {"sectionLine5", frame(20, 342, 410, 1), ""},
         {"authorNameFieldLabel", frame(20, 310, 100, 22), "作者名:"},
         {"authorNameField", frame(130, 310, 190, 22), "输入您的名字 (将显示在图片上)"},
         {"showAuthorNameCheckbox", frame(130, 284, 190, 22), "在图片上显示作者名"},
@@ -100,7 +105,7 @@ TEST(SettingsWindow, FormHasEveryControlWithItsTextAndFrame) {
     ScriptedPlatform platform;
     UserPreferences preferences;
     platform.answerNext([&](const Alert &alert) {
-        EXPECT_EQ(alert.accessoryWidget->size(), QSize(450, 850));
+        EXPECT_EQ(alert.accessoryWidget->size(), QSize(450, 942));
         for (const auto &row : rows) {
             if (QWidget *widget = control(alert, row.name)) {
                 EXPECT_EQ(widget->geometry(), row.frame) << row.name;
@@ -145,6 +150,8 @@ UserPreferences unusualRecord() {
     p.useGradientBackground = true;
     p.gradientEndColorB = 0.123456789012345;
     p.gradientDirection = "diagonal";
+    p.showLineNumbers = true;
+    p.showShadow = true;
     return p;
 }
 
@@ -218,6 +225,7 @@ TEST(SettingsWindow, SavesEditsTracesConfirmsAndUpdatesStartAtLogin) {
         control<QCheckBox>(alert, "startAtLoginCheckbox")->setChecked(true);
         control<QCheckBox>(alert, "useGradientCheckbox")->setChecked(true);
         control<QComboBox>(alert, "gradientDirectionPopup")->setCurrentIndex(1);
+        control<QCheckBox>(alert, "showWindowControlsCheckbox")->setChecked(true);
         return firstButtonReturn;
     });
     ::testing::internal::CaptureStdout();
@@ -234,6 +242,7 @@ TEST(SettingsWindow, SavesEditsTracesConfirmsAndUpdatesStartAtLogin) {
     EXPECT_EQ(preferences.fontStyle, "JetBrains");
     EXPECT_EQ(preferences.gradientDirection, "horizontal");
     EXPECT_FALSE(preferences.showWechat);
+    EXPECT_TRUE(preferences.showWindowControls);
     EXPECT_EQ(loadPreferences(), preferences);
     ASSERT_EQ(platform.alerts.size(), 2u);
     EXPECT_EQ(platform.alerts[1].alert.messageText, "设置已保存");

@@ -1,5 +1,6 @@
 #include "support/scripted_platform.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
@@ -20,6 +21,11 @@ int ScriptedPlatform::runAlert(const Alert &alert) {
         answers_.pop_front();
         answer = next(alert);
     }
+    const bool pressed = answer >= firstButtonReturn &&
+                         answer < firstButtonReturn + std::max<qsizetype>(1, alert.buttons.size());
+    if (pressed && alert.onButton) {
+        alert.onButton(answer);
+    }
     RecordedAlert record{alert, alert.accessoryWidget != nullptr, answer};
     record.alert.accessoryWidget = nullptr;
     alerts.push_back(std::move(record));
@@ -30,6 +36,12 @@ void ScriptedPlatform::clearClipboard() {
     text.reset();
     image.reset();
     ++clipboardClears;
+}
+
+void ScriptedPlatform::setClipboardImage(const QByteArray &png) {
+    clipboardPngs.push_back(png);
+    text.reset();
+    image = QImage::fromData(png, "PNG");
 }
 
 void ScriptedPlatform::beginSavePanel(const SavePanelOptions &options,

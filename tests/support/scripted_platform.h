@@ -43,6 +43,9 @@ public:
     std::optional<QString> clipboardText() override { return text; }
     std::optional<QImage> clipboardImage() override { return image; }
     void clearClipboard() override;
+    // Every picture put on the clipboard, oldest first; the clipboard then holds its image.
+    std::vector<QByteArray> clipboardPngs;
+    void setClipboardImage(const QByteArray &png) override;
 
     void beginSavePanel(const SavePanelOptions &options, SavePanelCompletion completion) override;
     // Completes the i-th panel opened so far (in opening order).

@@ -1,0 +1,134 @@
+#include "render/svg_output.h"
+
+#include <QFileDevice>
+#include <QPainter>
+#include <QPainterPath>
+#include <QSvgGenerator>
+#include <cmath>
+
+#include "render/card_shadow.h"
+#include "render/code_picture_data.h"
+
+namespace codalume {
+
+namespace {
+
+// Passes every byte on to `out` and remembers whether any write fell short: the generator
+// writes through a text stream that keeps such failures to itself.
+class CheckedDevice : public QIODevice {
+  public:
+    explicit CheckedDevice(QIODevice &out) : out_(out) { open(QIODevice::WriteOnly); }
+    bool failed() const { return failed_; }
+
+  protected:
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *data, qint64 size) override {
+        if (failed_ || out_.write(data, size) != size) {
+            failed_ = true;
+            return -1;
+        }
+        return size;
+    }
+
+  private:
+    QIODevice &out_;
+    bool failed_ = false;
+};
+
+// Pixels per point of the shadow's images: the blur is soft, twice the point grid is plenty.
+constexpr double kShadowScale = 2;
+// Beyond this many blurs from a corner the shadow along an edge no longer changes along it.
+constexpr double kCornerReach = 5;
+
+// The shadow in nine parts around the card: four corners as they are, four edges as one line
+// of pixels stretched along the edge (their shadow does not change along it), and the middle,
+// which the card hides. Memory stays that of the corners, however tall the card.
+void paintShadow(const CodePicture::Data &data, const QSizeF &card, QPainter &painter) {
+    const CardShadow shadow(card, cardCornerRadius, ShadowStyle::blur, ShadowStyle::drop,
+                            ShadowStyle::opacity);
+    const double m = data.margin;
+    const double w = card.width();
+    const double h = card.height();
+    const double reach = cardCornerRadius + kCornerReach * ShadowStyle::blur;
+    const double columns[] = {-m, reach, w - reach, w + m};
+    const double rows[] = {-m, ShadowStyle::drop + reach, h + ShadowStyle::drop - reach, h + m};
+    const auto piece = [&](int column, int row) {
+        return QRectF(QPointF(columns[column], rows[row]),
+                      QPointF(columns[column + 1], rows[row + 1]));
+    };
+    const auto draw = [&](const QRectF &area, const QRectF &sampled) {
+        const QSize pixels(
+            std::max(1, static_cast<int>(std::ceil(sampled.width() * kShadowScale))),
+            std::max(1, static_cast<int>(std::ceil(sampled.height() * kShadowScale))));
+        QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        shadow.paintUnder(image, sampled.topLeft(), kShadowScale);
+        painter.drawImage(area.translated(m, m), image);
+    };
+    for (int column : {0, 2}) {
+        for (int row : {0, 2}) {
+            draw(piece(column, row), piece(column, row));
+        }
+    }
+    const double middleX = w / 2;
+    const double middleY = (rows[1] + rows[2]) / 2;
+    for (int row : {0, 2}) {
+        const QRectF area = piece(1, row);
+        draw(area, QRectF(middleX, area.top(), 1 / kShadowScale, area.height()));
+    }
+    for (int column : {0, 2}) {
+        const QRectF area = piece(column, 1);
+        draw(area, QRectF(area.left(), middleY, area.width(), 1 / kShadowScale));
+    }
+}
+
+}  // namespace
+
+bool writeSvg(const CodePicture &picture, QIODevice &out, QString *error) {
+    const auto fail = [error](const QString &reason) {
+        if (error) {
+            *error = reason;
+        }
+        return false;
+    };
+    if (!out.isWritable()) {
+        return fail(QStringLiteral("the output is not open for writing"));
+    }
+    const CodePicture::Data &data = picture.data();
+    // Whole points, as the PNG at one pixel per point has whole pixels.
+    const QSize size(static_cast<int>(std::ceil(data.size.width() - 1e-9)),
+                     static_cast<int>(std::ceil(data.size.height() - 1e-9)));
+    CheckedDevice device(out);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&device);
+    generator.setResolution(72);  // a user unit is a point
+    generator.setSize(size);
+    generator.setViewBox(QRectF(QPointF(0, 0), size));
+    generator.setTitle(data.label);
+    QPainter painter;
+    if (!painter.begin(&generator)) {
+        return fail(QStringLiteral("SVG output could not start"));
+    }
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                           QPainter::SmoothPixmapTransform);
+    // Whole points, as the PNG's card covers whole pixels.
+    const QRectF card(0, 0, std::ceil(data.cardSize.width() - 1e-9),
+                      std::ceil(data.cardSize.height() - 1e-9));
+    if (data.shadow) {
+        paintShadow(data, card.size(), painter);
+    }
+    painter.translate(data.margin, data.margin);
+    QPainterPath rounded;
+    rounded.addRoundedRect(card, cardCornerRadius, cardCornerRadius);
+    painter.fillPath(rounded, cardBrush(data));
+    paintCardContents(data, painter, card, 1.0);
+    painter.end();
+    // A file keeps the last bytes in its buffer: a full disk shows only when they go out.
+    auto *file = qobject_cast<QFileDevice *>(&out);
+    if (device.failed() || (file && !file->flush())) {
+        return fail(QStringLiteral("writing the SVG data failed: ") + out.errorString());
+    }
+    return true;
+}
+
+}  // namespace codalume
