@@ -27,12 +27,8 @@ saved=$HOME/Downloads/$(downloads_pngs | head -n1)
 check "... as code_image_<seconds>.png" bash -c "[[ '$saved' =~ /code_image_[0-9]{10}\.png$ ]]"
 "$E2E_BIN" render --scale 2 -o "$E2E_ROOT/expected.png" "$E2E_ROOT/code.rs" >/dev/null 2>&1 ||
     abort "codalume render failed"
-check "... with the pixels codalume render makes of that text" "$E2E_PYTHON" -c '
-import sys
-from PIL import Image, ImageChops
-a, b = (Image.open(p).convert("RGBA") for p in sys.argv[1:3])
-sys.exit(a.size != b.size or ImageChops.difference(a, b).getbbox() is not None)' \
-    "$saved" "$E2E_ROOT/expected.png"
+check "... with the pixels codalume render makes of that text" \
+    same_pixels "$saved" "$E2E_ROOT/expected.png"
 check "the saved alert appears" wait_until 30 wayland_shown dialog
 keys_to_wayland_dialog 1 # Escape
 check "... and closes" wait_until 30 wayland_not_shown dialog
