@@ -26,24 +26,21 @@ void makeFile(const QString &path, const QByteArray &content = "x") {
 
 TEST(PermissionProbes, RunInOrderTraceEachFailureAndLeaveNothing) {
     enum Place { Absent, File, Leftover, Xdg };
-    const QString tmpFailed = "临时文件写入测试失败: cannot write {tmp}/permission_test.txt: ",
-                  notDir = "Not a directory";
+    const QString notDir = "Not a directory",
+                  tmpFailed =
+                      "临时文件写入测试失败: cannot write {tmp}/permission_test.txt: " + notDir,
+                  dlFailed =
+                      "Downloads目录写入测试失败: cannot write {downloads}/permission_test.txt: ",
+                  sysFailed =
+                      "系统目录访问测试失败: cannot list {system}: No such file or directory";
     const struct {
         const char *fault;
         Place tmp, downloads, system;
-        bool passes;
         QStringList traces;  // "{tmp}", "{downloads}" and "{system}" stand for the folders
     } rows[] = {
-        {"an old probe file fails the check", Leftover, File, Absent, true, {}},
-        {"the XDG Downloads folder ignored", File, Xdg, Absent, true, {tmpFailed + notDir}},
-        {"all failing passes",
-         File,
-         File,
-         Absent,
-         false,
-         {tmpFailed + notDir,
-          "Downloads目录写入测试失败: cannot write {downloads}/permission_test.txt: " + notDir,
-          "系统目录访问测试失败: cannot list {system}: No such file or directory"}},
+        {"an old probe file fails the check", Leftover, File, Absent, {}},
+        {"the XDG Downloads folder ignored", File, Xdg, Absent, {tmpFailed}},
+        {"all failing passes", File, File, Absent, {tmpFailed, dlFailed + notDir, sysFailed}},
     };
     for (const auto &row : rows) {
         testing::TempHome home;
@@ -65,16 +62,18 @@ TEST(PermissionProbes, RunInOrderTraceEachFailureAndLeaveNothing) {
         const QString tmp = platform.temporaryDirectory(),
                       downloads = platform.downloadsDirectory();
         ::testing::internal::CaptureStdout();
-        EXPECT_EQ(PermissionHelper::checkPermissions(platform, system), row.passes) << row.fault;
+        // The check passes unless all three probes fail.
+        EXPECT_EQ(PermissionHelper::checkPermissions(platform, system), row.traces.size() < 3)
+            << row.fault;
         QStringList expected = row.traces;
         expected.replaceInStrings("{tmp}", tmp).replaceInStrings("{downloads}", downloads);
         EXPECT_EQ(QString::fromStdString(::testing::internal::GetCapturedStdout())
                       .split('\n', Qt::SkipEmptyParts),
                   expected.replaceInStrings("{system}", system))
             << row.fault;
-        for (const QString &folder : {tmp, downloads}) {
-            EXPECT_FALSE(QFileInfo::exists(folder + "/permission_test.txt")) << row.fault;
-        }
+        EXPECT_FALSE(QFileInfo::exists(tmp + "/permission_test.txt") ||
+                     QFileInfo::exists(downloads + "/permission_test.txt"))
+            << row.fault;
     }
 }
 
@@ -99,11 +98,9 @@ TEST(PermissionPrompts, OnlyAFailedCheckOffersTheSettings) {
     for (const auto &row : rows) {
         testing::TempHome home;
         testing::ScriptedPlatform platform;
-        if (!row.pass) {  // the temporary folder and Downloads are files
-            makeFile(home.file("t"));
-            qputenv("TMPDIR", home.file("t").toUtf8());
-            makeFile(home.file("Downloads"));
-        }
+        makeFile(home.file("t"));  // a file as temporary folder, and as Downloads
+        makeFile(home.file("Downloads"));
+        qputenv("TMPDIR", (row.pass ? home.tmp() : home.file("t")).toUtf8());
         for (int answer : row.answers) {
             platform.answerNext(answer);
         }
@@ -150,7 +147,6 @@ TEST(RecentImagesView, KeysAndTheMenuActOnTheirRow) {
         }
         return names.join(' ');
     };
-    EXPECT_EQ(press(1, Qt::Key_Delete, Qt::ControlModifier), "c.png b.png a.png") << "Ctrl+Delete";
     EXPECT_EQ(press(2, Qt::Key_Delete, Qt::KeypadModifier), "c.png b.png") << "keypad Delete";
     press(1, Qt::Key_Return);
     EXPECT_EQ(platform.revealed, QStringList({folder.filePath("b.png")}));
