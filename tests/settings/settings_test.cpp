@@ -3,10 +3,13 @@
 #include <sys/stat.h>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <cmath>
 #include <functional>
 
+#include "platform/paths.h"
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
 #include "settings/launch_at_login.h"
@@ -204,6 +207,32 @@ TEST_F(SettingsWindow, CancelChangesNothingThoughThePreviewFollowed) {
     EXPECT_EQ(preferences, UserPreferences{});
     EXPECT_EQ(platform.alerts.size(), 1u);
     EXPECT_EQ(entries(home.path()), QStringList({"tmp"}));
+}
+
+// A path with spaces or shell characters must still start the program at login; an entry of an
+// earlier version, or a folder where the entry goes, must be dealt with without loss.
+TEST_F(PreferencesFile, StartAtLoginWritesARunnableEntryAndRemovesOnlyOurs) {
+    const struct {
+        const char *path, *exec;
+    } quoting[] = {{"/opt/my apps/codalume", R"("/opt/my apps/codalume")"},
+                   {"/a\"b/$HOME/`x`", R"("/a\\"b/\\$HOME/\\`x\\`")"},
+                   {"/100%/c", R"("/100%%/c")"}};
+    for (const auto &row : quoting) {
+        EXPECT_TRUE(autostartEntryText(QString::fromUtf8(row.path))
+                        .contains(QByteArray("\nExec=") + row.exec + "\n"))
+            << row.path;
+    }
+    const QString agent = home.file("Library/LaunchAgents/com.user.codalume.plist");
+    QDir().mkpath(QFileInfo(agent).absolutePath());
+    writeFile(agent, "<plist/>");
+    configureLaunchAtLogin(true);
+    EXPECT_EQ(readFile(autostartEntryPath()), autostartEntryText(applicationPath()));
+    EXPECT_FALSE(QFile::exists(agent)) << "the earlier version's launch agent stays";
+    configureLaunchAtLogin(false);
+    EXPECT_FALSE(QFile::exists(autostartEntryPath()));
+    QDir().mkpath(autostartEntryPath() + "/keep");
+    configureLaunchAtLogin(false);
+    EXPECT_TRUE(QFileInfo(autostartEntryPath() + "/keep").isDir()) << "a folder is not ours";
 }
 
 }  // namespace
