@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <cerrno>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "platform/alert_dialog.h"
+#include "platform/paths.h"
+#include "platform/portal/portal_hotkey_backend.h"
+#include "platform/qt_platform.h"
+#include "platform/save_file.h"
+#include "platform/single_instance.h"
+#include "support/file_test.h"
+
+namespace codalume {
+namespace {
+
+// Runs the alert through the real platform; `inspect` sees the open dialog and picks the
+// button to press (or -1 to close the window without one).
+int runAndInspect(const Alert &alert, const std::function<int(AlertDialog &)> &inspect) {
+    QTimer::singleShot(0, [&inspect] {
+        auto *dialog = qobject_cast<AlertDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr) << "no alert open";
+        const int index = inspect(*dialog);
+        index < 0 ? dialog->reject() : dialog->buttons().at(index)->click();
+    });
+    return QtPlatform().runAlert(alert);
+}
+
+// The first button is the default; the answer names the button pressed,
+// closing the window answers the last one, and a button's action runs while the alert is still
+// up (where Wayland lets a program set the clipboard).
+TEST(AlertDialog, TheAnswerIsThePressedButton) {
+    const struct {
+        QStringList buttons;
+        int press;  // -1: the window is closed
+        int answer;
+    } rows[] = {{{"一", "二", "三"}, 2, 1002}, {{"尝试其它位置", "确定"}, -1, 1001}, {{}, 0, 1000}};
+    for (const auto &row : rows) {
+        Alert alert;
+        alert.buttons = row.buttons;
+        std::vector<std::pair<int, bool>> actions;
+        AlertDialog *open = nullptr;
+        alert.onButton = [&](int answer) { actions.emplace_back(answer, open->isVisible()); };
+        const int answer = runAndInspect(alert, [&](AlertDialog &dialog) {
+            open = &dialog;
+            EXPECT_TRUE(dialog.buttons().front()->isDefault());
+            EXPECT_EQ(dialog.buttons().back()->text(),  // no English "OK"
+                      row.buttons.value(row.buttons.size() - 1, "确定"));
+            return row.press;
+        });
+        EXPECT_EQ(answer, row.answer);
+        using Actions = std::vector<std::pair<int, bool>>;
+        EXPECT_EQ(actions, row.press < 0 ? Actions() : Actions({{row.answer, true}}));
+    }
+}
+
+// The caller's form is lent to the dialog: it must come back alive, scrolled when taller than
+// the screen; texts are plain text.
+TEST(AlertDialog, TheCallersFormComesBackAndTextIsPlain) {
+    QWidget tall;
+    tall.setMinimumSize(450, 4000);
+    auto *field = new QLabel(QStringLiteral("field"), &tall);
+    Alert alert;
+    alert.messageText = QStringLiteral("<b>not bold</b>");
+    alert.accessoryWidget = &tall;
+    runAndInspect(alert, [&](AlertDialog &dialog) {
+        EXPECT_EQ(dialog.messageLabel()->textFormat(), Qt::PlainText);
+        EXPECT_TRUE(field->isVisible());
+        EXPECT_LE(dialog.height(), dialog.screen()->availableGeometry().height());
+        return 0;
+    });
+    EXPECT_EQ(tall.parentWidget(), nullptr);
+}
+
+// An empty temporary folder would turn later writes into writes relative to the working folder.
+TEST(Paths, AMissingTemporaryFolderKeepsItsName) {
+    testing::TempHome home;
+    qputenv("TMPDIR", (home.path() + "/gone/../missing").toUtf8());
+    EXPECT_EQ(temporaryDirectory(), home.path() + "/missing");
+}
+
+// One holder of the lock at a time: a refused second one must not release the first one's.
+// And whoever can write into the folder of the lock and the socket can put their own there:
+// only a folder of this user closed to others is used, a link left in the shared folder is not
+// followed, and an unusable XDG_RUNTIME_DIR is not quietly replaced.
+TEST(SingleInstance, OneLockHolderAtATimeInAPrivateFolderOfThisUser) {
+    QTemporaryDir dir;
+    const QString lock = dir.filePath("codalume.lock");
+    using State = SingleInstanceLock::State;
+    std::optional<SingleInstanceLock> first(std::in_place, lock);
+    EXPECT_EQ(SingleInstanceLock(lock).state(), State::HeldElsewhere);
+    EXPECT_EQ(SingleInstanceLock(lock).state(), State::HeldElsewhere);
+    first.reset();
+    EXPECT_EQ(SingleInstanceLock(lock).state(), State::Acquired);
+    constexpr auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+    const auto folder = [&dir](const QString &name, QFile::Permissions mode) {
+        QDir().mkpath(dir.filePath(name));
+        QFile::setPermissions(dir.filePath(name), mode);
+        return dir.filePath(name);
+    };
+    const QString own = folder("own", owner), fallback = QString("codalume-%1").arg(::geteuid());
+    QDir().mkpath(dir.filePath("links"));
+    QFile::link(own, dir.filePath("links/" + fallback));
+    const struct {
+        const char *fault;
+        std::optional<QString> runtime;  // XDG_RUNTIME_DIR; none: unset
+        QString shared, expected;        // the fallback's folder; the folder used, or none
+    } rows[] = {
+        {"a private runtime folder refused", own, {}, own},
+        {"a group-writable runtime folder used", folder("open", owner | QFile::WriteGroup), {}, {}},
+        {"no new private folder when unset", std::nullopt, dir.path(), dir.filePath(fallback)},
+        {"a link in the shared folder followed", std::nullopt, dir.filePath("links"), {}},
+    };
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    for (const auto &row : rows) {
+        row.runtime ? qputenv("XDG_RUNTIME_DIR", row.runtime->toLocal8Bit())
+                    : qunsetenv("XDG_RUNTIME_DIR");
+        const RuntimeFolder result = runtimeFolder(row.shared);
+        EXPECT_EQ(result.path, row.expected) << row.fault;
+        EXPECT_EQ(result.error.isEmpty(), !row.expected.isEmpty()) << row.fault;
+    }
+    qputenv("XDG_RUNTIME_DIR", saved);
+    EXPECT_EQ(QFile::permissions(dir.filePath(fallback)) & 0x0077, 0) << "the new folder is open";
+}
+
+// The portal's answers that the KDE session of the end-to-end tests never gives: each row is a
+// way to report "initialized" for a shortcut that can never fire, or to miss a real binding.
+TEST(PortalBinding, OnlyAnAcceptedListedTriggeredShortcutIsBound) {
+    const auto with = [](const char *id, const char *key, const char *value) {
+        return PortalShortcut{id, QVariantMap{{key, QString(value)}}};
+    };
+    const PortalShortcut bound = with("capture", "trigger_description", "Meta+Shift+C"),
+                         unparsed = with("capture", "trigger_description", ""),
+                         silent = with("capture", "description", "获取剪贴板"),
+                         other = with("other", "trigger_description", "C");
+    const struct {
+        const char *name;
+        uint code;
+        QList<PortalShortcut> shortcuts;
+        bool bound;
+    } rows[] = {
+        {"a portal that names no triggers", 0, {silent}, true},
+        {"the user changed the trigger", 0, {other, bound}, true},
+        {"empty list: offered only in BindShortcuts to KDE 5.27", 0, {}, false},
+        {"a trigger the desktop could not parse", 0, {unparsed}, false},
+        {"only other programs' shortcuts", 0, {other}, false},
+        {"the user said no", 1, {bound}, false},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(portalBound(row.code, row.shortcuts, "capture"), row.bound) << row.name;
+    }
+}
+
+using SaveFileTest = testing::FileTest;
+
+// Any kind of entry under a name counts as taken: a file, a folder, a link to nowhere.
+TEST_F(SaveFileTest, ANewFileTakesTheFirstFreeNameAndReplacesNothing) {
+    const QString folder = home.path();
+    writeFile(folder + "/shot.png", "old");
+    ASSERT_TRUE(QDir(folder).mkdir("shot_2.png"));
+    ASSERT_TRUE(QFile::link(folder + "/nowhere", folder + "/shot_3.png"));
+    const WriteResult result = writeNewFile(folder, "shot.png", "new");
+    ASSERT_FALSE(result.error.has_value()) << result.error->description.toStdString();
+    EXPECT_EQ(result.path, folder + "/shot_4.png");
+    EXPECT_EQ(readFile(result.path), "new");
+    EXPECT_EQ(readFile(folder + "/shot.png"), "old");
+    EXPECT_EQ(entries(folder),
+              QStringList({"shot.png", "shot_2.png", "shot_3.png", "shot_4.png", "tmp"}));
+}
+
+TEST_F(SaveFileTest, AFailedWriteReportsItsErrorAndLeavesNothing) {
+    writeFile(home.file("plain"), "not a folder");
+    const FileContent bad = [](QIODevice &out, QString *reason) {
+        *reason = QStringLiteral("too large");
+        return out.write("half") < 0;
+    };
+    const FileContent fine = [](QIODevice &out, QString *) { return out.write("x") == 1; };
+    const struct {
+        const char *fault;
+        QString folder, name;
+        FileContent content;
+        FileError error;
+    } rows[] = {
+        {"failed content left behind", home.path(), "a", bad, {"too large", 1001, "com.codalume"}},
+        {"a failed rename leaves the temporary file", home.path(), "missing/a", fine,
+         posixError(ENOENT)},
+        {"a file taken for a folder", home.file("plain"), "a", fine, posixError(ENOTDIR)},
+    };
+    for (const auto &row : rows) {
+        const WriteResult result = writeNewFile(row.folder, row.name, row.content);
+        EXPECT_EQ(result.error, row.error) << row.fault;
+        EXPECT_TRUE(result.path.isEmpty()) << row.fault;
+        EXPECT_EQ(entries(home.path()), QStringList({"plain", "tmp"})) << row.fault;
+    }
+}
+
+// A link is followed and its target keeps its mode; a folder is never replaced.
+TEST_F(SaveFileTest, ReplacingWritesThroughALinkAndRefusesAFolder) {
+    const QString target = home.file("target.png");
+    writeFile(target, "old contents");
+    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
+    ASSERT_TRUE(QFile::link(target, home.file("link.png")));
+    ASSERT_FALSE(replaceFile(home.file("link.png"), "new").has_value());
+    EXPECT_EQ(readFile(target), "new");
+    EXPECT_FALSE(QFile::permissions(target) & QFile::ReadOther) << "the mode of a new file";
+    EXPECT_EQ(entries(home.path()), QStringList({"link.png", "target.png", "tmp"}));
+    ASSERT_TRUE(QDir(home.path()).mkdir("folder.png"));
+    EXPECT_EQ(replaceFile(home.file("folder.png"), "x").value_or(FileError{}).code, EISDIR);
+}
+
+}  // namespace
+}  // namespace codalume

@@ -1,0 +1,239 @@
+#include "settings/settings_window.h"
+
+#include <sys/stat.h>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <cmath>
+#include <functional>
+
+#include "platform/paths.h"
+#include "settings/color_preview_view.h"
+#include "settings/color_well.h"
+#include "settings/launch_at_login.h"
+#include "settings/preferences_file.h"
+#include "support/file_test.h"
+#include "support/scripted_platform.h"
+
+namespace codalume {
+namespace {
+
+const QByteArray defaults = encodePreferences(UserPreferences{}).value();
+
+// `bytes` with the member `key` given the value text `value`, or removed when it is null.
+QByteArray withMember(QByteArray bytes, const char *key, const char *value) {
+    const QByteArray name = QByteArray(",\"") + key + "\":";
+    const qsizetype start = bytes.indexOf(name);
+    qsizetype end = start + name.size();
+    while (end < bytes.size() && bytes[end] != ',' && bytes[end] != '}') {
+        ++end;
+    }
+    return start < 0 ? QByteArray("key not found")
+                     : bytes.replace(start, end - start, value ? name + value : "");
+}
+
+// A file decodes whole or not at all; each row is one member a lax decoder would let through
+// (or a valid form a strict one would refuse).
+TEST(PreferencesFormat, EveryMemberHasItsExactType) {
+    const struct {
+        const char *fault, *key, *value;
+        bool decodes;
+    } rows[] = {
+        {"integral float refused as integer", "fontSize", "14.0", true},
+        {"integer past int64 wraps", "fontSize", "9223372036854775808", false},
+        {"-2^63-1 rounds to the minimum as a double", "fontSize", "-9223372036854775809", false},
+        {"fraction truncated to an integer", "fontSize", "14.5", false},
+        {"number taken as boolean", "startAtLogin", "1", false},
+        {"string taken as double", "backgroundColorG", "\"0.12\"", false},
+        {"overflowing double taken as infinity", "backgroundColorG", "1e999", false},
+        {"null taken as empty text", "email", "null", false},
+        {"missing required member defaulted", "gradientDirection", nullptr, false},
+        {"number taken as optional part", "showShadow", "0", false},
+        {"unknown member refused", "blog", "\"\",\"x\":[1]", true},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(decodePreferences(withMember(defaults, row.key, row.value)).has_value(),
+                  row.decodes)
+            << row.fault;
+    }
+    EXPECT_FALSE(decodePreferences(defaults + "x")) << "trailing bytes ignored";
+    // Files written before the optional parts of the card load with those parts off.
+    QByteArray old = defaults;
+    for (const char *part : {"showLineNumbers", "showWindowControls", "showShadow"}) {
+        old = withMember(old, part, nullptr);
+    }
+    EXPECT_EQ(decodePreferences(old), UserPreferences{});
+    UserPreferences shadow;
+    shadow.showShadow = true;
+    EXPECT_EQ(decodePreferences(old.chopped(1) + ",\"showShadow\":true}"), shadow);
+}
+
+using PreferencesFile = testing::FileTest;
+
+TEST_F(PreferencesFile, UnusableFilesLoadAsDefaultsAndAreLeftAlone) {
+    const QString path = preferencesFilePath();
+    UserPreferences custom;
+    custom.authorName = QStringLiteral("kept");
+    const QByteArray partial =
+        withMember(encodePreferences(custom).value(), "gradientDirection", nullptr);
+    const std::pair<const char *, std::function<void()>> rows[] = {
+        {"a field of a partial file kept", [&] { writeFile(path, partial); }},
+        {"a FIFO blocks the start", [&] { ::mkfifo(QFile::encodeName(path).constData(), 0600); }},
+        {"a huge file read whole",
+         [&] {
+             writeFile(path, "");
+             QFile::resize(path, maxPreferencesFileSize + 1);
+         }},
+    };
+    for (const auto &[fault, make] : rows) {
+        make();
+        EXPECT_EQ(loadPreferences(), UserPreferences{}) << fault;
+        EXPECT_TRUE(!QFileInfo(path).isFile() || QFileInfo(path).size() > 1000 ||
+                    readFile(path) == partial)
+            << "a bad file was rewritten";
+        ASSERT_TRUE(QFile::remove(path) || QDir(path).removeRecursively()) << fault;
+    }
+}
+
+TEST_F(PreferencesFile, FailedSavesReportAndKeepTheOldFile) {
+    writeFile(preferencesFilePath(), defaults);
+    for (const double bad : {std::nan(""), double(INFINITY), -double(INFINITY)}) {
+        UserPreferences p;
+        p.gradientEndColorG = bad;
+        QString error;
+        EXPECT_FALSE(savePreferences(p, &error)) << bad;
+        EXPECT_FALSE(error.isEmpty());
+        EXPECT_EQ(readFile(preferencesFilePath()), defaults) << bad;
+    }
+}
+
+template <typename T>
+T *control(const Alert &alert, const char *name) {
+    T *widget = alert.accessoryWidget->findChild<T *>(name);
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+class SettingsWindow : public testing::FileTest {
+  protected:
+    // Runs the dialog, lets `edit` change the form, presses `button`; returns the trace lines.
+    QStringList run(const std::function<void(const Alert &)> &edit,
+                    int button = firstButtonReturn) {
+        platform.answerNext([&](const Alert &alert) {
+            edit(alert);
+            return button;
+        });
+        ::testing::internal::CaptureStdout();
+        runSettingsWindow(platform, preferences);
+        return QString::fromStdString(::testing::internal::GetCapturedStdout())
+            .split('\n', Qt::SkipEmptyParts);
+    }
+    testing::ScriptedPlatform platform;
+    UserPreferences preferences;
+};
+
+// Saving an untouched form writes back what was read, through the file: a control bound to
+// the wrong field, or a value rounded, clamped or escaped wrongly, changes the user's file.
+TEST_F(SettingsWindow, AnUntouchedFormSavesTheRecordBack) {
+    preferences.showPreview = false;
+    preferences.fontSize = -7;
+    preferences.fontStyle = "Menlo";
+    preferences.blog = "https://例.org/\"q\"\\😀";
+    preferences.backgroundColorR = 1.5;
+    preferences.backgroundColorB = 1.0 / 3.0;
+    preferences.useGradientBackground = true;
+    preferences.gradientDirection = "diagonal";
+    preferences.showShadow = true;
+    const UserPreferences read = preferences;
+    run([](const Alert &) {});
+    EXPECT_EQ(preferences, read);
+    EXPECT_EQ(loadPreferences(), read);
+    EXPECT_FALSE(QFile::exists(autostartEntryPath())) << "start at login was not changed";
+}
+
+TEST_F(SettingsWindow, EditsAreSavedThenConfirmed) {
+    const QStringList lines = run([](const Alert &alert) {
+        control<QLineEdit>(alert, "fontSizeField")->setText("+42");
+        control<QComboBox>(alert, "fontStylePopup")->setCurrentIndex(1);
+        control<QLineEdit>(alert, "authorNameField")->setText("\u3000Ann Lee\t");
+        control<QLineEdit>(alert, "blogField")->setText("blog.example");
+        control<QCheckBox>(alert, "showBlogCheckbox")->setChecked(false);
+        control<QCheckBox>(alert, "startAtLoginCheckbox")->setChecked(true);
+        control<QCheckBox>(alert, "useGradientCheckbox")->setChecked(true);
+        control<QComboBox>(alert, "gradientDirectionPopup")->setCurrentIndex(1);
+    });
+    EXPECT_EQ(lines.value(2), "保存后的设置值 - 作者: 'Ann Lee', 邮箱: '', 微信: ''");
+    EXPECT_EQ(lines.value(lines.size() - 1), "测试图片创建成功，应该包含作者信息");
+    EXPECT_EQ(preferences.fontSize, 42);
+    EXPECT_EQ(preferences.fontStyle, "JetBrains");
+    EXPECT_EQ(loadPreferences(), preferences);
+    EXPECT_EQ(QFile::permissions(preferencesFilePath()) & 0x0077, 0) << "e-mail readable by all";
+    EXPECT_TRUE(QFile::exists(autostartEntryPath()));
+    ASSERT_EQ(platform.alerts.size(), 2u);
+    EXPECT_EQ(platform.alerts[1].alert.messageText, "设置已保存");
+    EXPECT_EQ(platform.alerts[1].alert.informativeText,
+              "您的设置已成功保存。\n\n作者信息: Author: Ann Lee\n背景色: #1E1E1E\n渐变颜色: "
+              "#1E1E1E → #33334C\n渐变方向: 水平");
+}
+
+TEST_F(SettingsWindow, FailedWriteIsAWarningNotSaved) {
+    writeFile(home.file("not-a-folder"), "");
+    qputenv("HOME", home.file("not-a-folder").toUtf8());
+    run([](const Alert &alert) { control<QLineEdit>(alert, "fontSizeField")->setText("20"); });
+    EXPECT_EQ(preferences.fontSize, 20) << "applies until the program quits";
+    ASSERT_EQ(platform.alerts.size(), 2u);
+    const Alert &warning = platform.alerts[1].alert;
+    EXPECT_EQ(warning.style, AlertStyle::Warning);
+    EXPECT_EQ(warning.messageText, "设置未能保存");
+    EXPECT_TRUE(warning.informativeText.startsWith(
+        "新的设置在程序退出前有效，但无法写入设置文件。\n\n文件: " + home.file("not-a-folder") +
+        "/.codalume_prefs.json\n原因: "))
+        << warning.informativeText.toStdString();
+}
+
+TEST_F(SettingsWindow, CancelChangesNothingThoughThePreviewFollowed) {
+    const QStringList lines = run(
+        [](const Alert &alert) {
+            control<QCheckBox>(alert, "startAtLoginCheckbox")->setChecked(true);
+            control<ColorWell>(alert, "backgroundColorWell")->pickColor({1, 1, 1});
+            EXPECT_EQ(
+                control<ColorPreviewView>(alert, "colorPreview")->layer().text->foregroundColor,
+                QColor(Qt::black));
+        },
+        firstButtonReturn + 1);
+    EXPECT_TRUE(lines.isEmpty());
+    EXPECT_EQ(preferences, UserPreferences{});
+    EXPECT_EQ(platform.alerts.size(), 1u);
+    EXPECT_EQ(entries(home.path()), QStringList({"tmp"}));
+}
+
+// A path with spaces or shell characters must still start the program at login; an entry of an
+// earlier version, or a folder where the entry goes, must be dealt with without loss.
+TEST_F(PreferencesFile, StartAtLoginWritesARunnableEntryAndRemovesOnlyOurs) {
+    const struct {
+        const char *path, *exec;
+    } quoting[] = {{"/opt/my apps/codalume", R"("/opt/my apps/codalume")"},
+                   {"/a\"b/$HOME/`x`", R"("/a\\"b/\\$HOME/\\`x\\`")"},
+                   {"/100%/c", R"("/100%%/c")"}};
+    for (const auto &row : quoting) {
+        EXPECT_TRUE(autostartEntryText(QString::fromUtf8(row.path))
+                        .contains(QByteArray("\nExec=") + row.exec + "\n"))
+            << row.path;
+    }
+    const QString agent = home.file("Library/LaunchAgents/com.user.codalume.plist");
+    QDir().mkpath(QFileInfo(agent).absolutePath());
+    writeFile(agent, "<plist/>");
+    configureLaunchAtLogin(true);
+    EXPECT_EQ(readFile(autostartEntryPath()), autostartEntryText(applicationPath()));
+    EXPECT_FALSE(QFile::exists(agent)) << "the earlier version's launch agent stays";
+    configureLaunchAtLogin(false);
+    EXPECT_FALSE(QFile::exists(autostartEntryPath()));
+    QDir().mkpath(autostartEntryPath() + "/keep");
+    configureLaunchAtLogin(false);
+    EXPECT_TRUE(QFileInfo(autostartEntryPath() + "/keep").isDir()) << "a folder is not ours";
+}
+
+}  // namespace
+}  // namespace codalume
