@@ -28,6 +28,9 @@ mirror=$(apt-cache policy | awk -v s=" $suite/main " 'index($0, s) {print $2; ex
 cache=/var/cache/codalume-fresh-check
 mkdir -p "$cache/debootstrap" "$cache/apt"
 root=$(mktemp -d /var/tmp/codalume-fresh.XXXXXX)
+# mktemp makes it 0700; as the new system's "/" that would shut out every user but root (the
+# tests run some programs as nobody).
+chmod 755 "$root"
 mounts=()
 
 cleanup() {
