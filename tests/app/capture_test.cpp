@@ -5,7 +5,6 @@
 #include "app/instance_requests.h"
 #include "flow_fixture.h"
 #include "render/code_image.h"
-#include "render/language.h"
 
 namespace codalume {
 namespace {
@@ -58,13 +57,8 @@ TEST_F(FlowTest, CaptureShowsTheRightAlertsAndSavesOnlyWhatTheUserConfirmed) {
         const QString saved = downloads + u'/' + fileName;
         EXPECT_EQ(QFileInfo::exists(saved), row.alerts.endsWith("图片已保存"));
         EXPECT_EQ(entries(downloads).size(), QFileInfo::exists(saved) ? 1 : 0);
-        if (row.text && QFileInfo::exists(saved)) {
-            const auto picture =
-                generateCodeImage(*row.text, detectLanguage(*row.text), controller.userPreferences,
-                                  platform.pictureScale());
-            EXPECT_EQ(QImage(saved).size(), picture->pixelSize());
-        } else if (QFileInfo::exists(saved)) {
-            EXPECT_EQ(decoded(saved), image);
+        if (QFileInfo::exists(saved)) {  // a code picture for text, else the image unchanged
+            EXPECT_EQ(decoded(saved) == image, !row.text.has_value());
         }
         if (row.alerts[0] == "图片预览") {  // a picture exactly when one could be made
             EXPECT_EQ(platform.alerts[0].alert.accessoryImage.isNull(), row.text == tooLong);

@@ -70,14 +70,7 @@ class TrayTest : public ::testing::Test {
     std::unique_ptr<StatusBarController> controller;
 
     void SetUp() override {
-        ::testing::internal::CaptureStdout();
         controller = std::make_unique<StatusBarController>(platform, &popover, hooks.make());
-        ::testing::internal::GetCapturedStdout();
-    }
-    void TearDown() override {
-        ::testing::internal::CaptureStdout();
-        controller.reset();
-        ::testing::internal::GetCapturedStdout();
     }
 };
 
@@ -128,7 +121,7 @@ TEST_F(TrayTest, APressQueuedWhenTheControllerGoesRunsNothing) {
     controller->showPopover();  // as a second start does
     EXPECT_EQ(hooks.mouse.active, 1) << "one outside-click registration at most";
     hooks.keys.sink({true, FakeHotkeyBackend::keyC, SuperModifier | ShiftModifier, 100});
-    TearDown();
+    controller.reset();
     QCoreApplication::processEvents();
     EXPECT_TRUE(platform.alerts.empty());
     EXPECT_EQ(hooks.keys.uninstalls, 1);
