@@ -42,8 +42,8 @@ TEST(AppDelegateTest, StartUpFollowsTheFileAndWiresThePopover) {
         preferences.startAtLogin = laterStart;
         ASSERT_TRUE(savePreferences(preferences));
         configureLaunchAtLogin(!laterStart);  // left from an earlier start
+        Hooks hooks;                          // outlives the delegate, whose hooks write to it
         AppDelegate delegate(platform);
-        Hooks hooks;
         delegate.applicationDidFinishLaunching(hooks.make());
 
         EXPECT_EQ(platform.pendingTasks.size(), laterStart ? 0u : 1u);
