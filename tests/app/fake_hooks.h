@@ -12,7 +12,6 @@ class FakeHotkeyBackend : public HotkeyBackend {
   public:
     static constexpr int keyC = 54;
     struct Log {
-        int installs = 0;
         int uninstalls = 0;
         Sink sink;
         Result answer;  // set when the hook answers later, as a desktop portal does
@@ -20,20 +19,12 @@ class FakeHotkeyBackend : public HotkeyBackend {
     FakeHotkeyBackend(Log &log, bool accept, bool answerLater = false)
         : log_(log), accept_(accept), answerLater_(answerLater) {}
     void install(Sink sink, Result result) override {
-        ++log_.installs;
-        if (accept_) {
-            log_.sink = std::move(sink);
-        }
-        if (answerLater_) {
-            log_.answer = std::move(result);
-        } else {
-            result(accept_);
-        }
+        log_.sink = accept_ ? std::move(sink) : nullptr;
+        answerLater_ ? void(log_.answer = std::move(result)) : result(accept_);
     }
     void uninstall() override {
         ++log_.uninstalls;
-        log_.sink = nullptr;
-        log_.answer = nullptr;
+        log_ = {log_.uninstalls, nullptr, nullptr};
     }
     int shortcutKeycode() const override { return keyC; }
 
@@ -47,30 +38,18 @@ class FakeHotkeyBackend : public HotkeyBackend {
 class FakeMouseBackend : public MouseBackend {
   public:
     struct Log {
-        int starts = 0;
-        int stops = 0;
         int active = 0;
         Sink sink;
     };
-    FakeMouseBackend(Log &log, bool accept) : log_(log), accept_(accept) {}
+    explicit FakeMouseBackend(Log &log) : log_(log) {}
     bool start(Sink sink) override {
-        ++log_.starts;
-        if (!accept_) {
-            return false;
-        }
-        ++log_.active;
-        log_.sink = std::move(sink);
+        log_ = {log_.active + 1, std::move(sink)};
         return true;
     }
-    void stop() override {
-        ++log_.stops;
-        --log_.active;
-        log_.sink = nullptr;
-    }
+    void stop() override { log_ = {log_.active - 1, nullptr}; }
 
   private:
     Log &log_;
-    bool accept_;
 };
 
 }  // namespace codalume::testing

@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/paths.h"
 #include "platform/platform.h"
 
 namespace codalume::testing {
@@ -14,27 +15,23 @@ namespace codalume::testing {
 // tasks until the test runs them. Paths are the real ones (tests point HOME, TMPDIR and XDG_*
 // at fresh folders), so file-system work is never faked.
 class ScriptedPlatform : public Platform {
-public:
-    // One recorded alert: the value, minus the accessory widget (gone once the alert closed),
-    // plus what the test may want to know about it.
+  public:
+    // One recorded alert, minus the accessory widget (gone once the alert closed).
     struct RecordedAlert {
-        Alert alert;  // accessoryWidget is reset to nullptr after the run
+        Alert alert;
         bool hadAccessoryWidget = false;
-        int answer = 0;
     };
-    struct SavePanel {
-        SavePanelOptions options;
-        SavePanelCompletion completion;
-        bool completed = false;
-    };
+    std::vector<RecordedAlert> alerts;
+    QStringList messages() const;  // the alerts' message texts, in order
 
     // Answers: the next alert pops the front of the queue. A plain number is returned as is;
     // a function may also fill an accessory form before it answers. An empty queue answers
     // firstButtonReturn.
     using Answer = std::function<int(const Alert &)>;
-    void answerNext(int response);
-    void answerNext(Answer answer);
-
+    void answerNext(int response) {
+        answers_.push_back([response](const Alert &) { return response; });
+    }
+    void answerNext(Answer answer) { answers_.push_back(std::move(answer)); }
     int runAlert(const Alert &alert) override;
 
     std::optional<QString> text;
@@ -42,14 +39,28 @@ public:
     int clipboardClears = 0;
     std::optional<QString> clipboardText() override { return text; }
     std::optional<QImage> clipboardImage() override { return image; }
-    void clearClipboard() override;
-    // Every picture put on the clipboard, oldest first; the clipboard then holds its image.
-    std::vector<QByteArray> clipboardPngs;
-    void setClipboardImage(const QByteArray &png) override;
+    void clearClipboard() override {
+        text.reset();
+        image.reset();
+        ++clipboardClears;
+    }
+    void setClipboardImage(const QByteArray &png) override {
+        text.reset();
+        image = QImage::fromData(png, "PNG");
+    }
 
-    void beginSavePanel(const SavePanelOptions &options, SavePanelCompletion completion) override;
-    // Completes the i-th panel opened so far (in opening order).
-    void completeSavePanel(size_t index, int response, const QString &path);
+    struct SavePanel {
+        SavePanelOptions options;
+        SavePanelCompletion completion;
+    };
+    std::vector<SavePanel> savePanels;
+    void beginSavePanel(const SavePanelOptions &options, SavePanelCompletion completion) override {
+        savePanels.push_back({options, std::move(completion)});
+    }
+    // Completes the i-th panel opened so far (a copy: the completion may open further panels).
+    void completeSavePanel(size_t index, int response, const QString &path) {
+        SavePanelCompletion(savePanels.at(index).completion)(response, path);
+    }
 
     QStringList revealed;
     QList<QUrl> openedUrls;
@@ -60,15 +71,8 @@ public:
     bool userDefaultBool(const QString &key) override { return defaults.value(key, false); }
     void setUserDefaultBool(const QString &key, bool value) override { defaults[key] = value; }
 
-    // One progress window: what it said, every (done, total) it was given, whether it closed.
-    struct RecordedProgress {
-        Progress progress;
-        std::vector<std::pair<int, int>> updates;
-        bool closed = false;
-    };
-    std::vector<RecordedProgress> progressWindows;
-    // While set, progress windows ask to stop at their first update, as a user pressing the
-    // cancel button would.
+    // While set when a progress window opens, it asks to stop at its first update, as a user
+    // pressing its cancel button would.
     bool cancelProgress = false;
     std::unique_ptr<ProgressWindow> beginProgress(const Progress &progress,
                                                   std::function<void()> cancel) override;
@@ -78,24 +82,28 @@ public:
         std::function<void()> task;
     };
     std::vector<PendingTask> pendingTasks;
-    void runLater(std::chrono::milliseconds delay, std::function<void()> task) override;
+    void runLater(std::chrono::milliseconds delay, std::function<void()> task) override {
+        pendingTasks.push_back({delay, std::move(task)});
+    }
     // Runs (and removes) every queued task, including tasks queued while running.
     void runPendingTasks();
 
     double now = 1'700'000'000.0;
     double currentTime() override { return now; }
-    double scale = 2.0;
-    double pictureScale() override { return scale; }
+    double pictureScale() override { return 2.0; }
 
-    QString homeDirectory() override;
-    QString temporaryDirectory() override;
-    QString downloadsDirectory() override;
-    QString applicationPath() override;
+    // Folders a test may move somewhere unusable; unset, the real ones under HOME.
+    std::optional<QString> downloads, temporary;
+    QString homeDirectory() override { return codalume::homeDirectory(); }
+    QString temporaryDirectory() override {
+        return temporary.value_or(codalume::temporaryDirectory());
+    }
+    QString downloadsDirectory() override {
+        return downloads.value_or(codalume::downloadsDirectory());
+    }
+    QString applicationPath() override { return codalume::applicationPath(); }
 
-    std::vector<RecordedAlert> alerts;
-    std::vector<SavePanel> savePanels;
-
-private:
+  private:
     std::deque<Answer> answers_;
 };
 
