@@ -122,26 +122,18 @@ TEST(CommandLine, ExitCodesMessagesAndNothingLeftOnDisk) {
     }
 }
 
-TEST(CommandLine, RenderWritesANewPictureIntoDownloadsQuietlyUnlessVerbose) {
+// Without -o the picture goes into the Downloads folder, made when missing, at 2x; its path is
+// all that is printed. With -v the trace lines go to standard error. (Taken names: the save-file
+// suite and the overtaken render below.)
+TEST(CommandLine, RenderWritesIntoDownloadsQuietlyUnlessVerbose) {
     TempHome home;
-    const QString downloads = home.file("Downloads");
-    // Occupy the names of this second and the next two, so the run has to pick "_2".
-    const qint64 now = QDateTime::currentSecsSinceEpoch();
-    ASSERT_TRUE(QDir().mkpath(downloads));
-    for (qint64 s = now; s < now + 3; ++s) {
-        writeFile(QStringLiteral("%1/code_image_%2.png").arg(downloads).arg(s), "keep me");
-    }
-    const Outcome r = run({"render", "--language", "Swift"}, snippet);
+    const Outcome r = run({"render"}, snippet);
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, QString()) << "quiet on success";
     const QString written = QString::fromUtf8(r.out.trimmed());
-    EXPECT_TRUE(written.startsWith(downloads + "/code_image_")) << written.toStdString();
-    EXPECT_TRUE(written.endsWith("_2.png")) << written.toStdString();
+    EXPECT_TRUE(written.startsWith(home.file("Downloads/code_image_")) && written.endsWith(".png"))
+        << written.toStdString();
     EXPECT_EQ(QImage(written).width(), 1000) << "500 points at the default 2x";
-    for (qint64 s = now; s < now + 3; ++s) {
-        EXPECT_EQ(readFile(QStringLiteral("%1/code_image_%2.png").arg(downloads).arg(s)),
-                  "keep me");
-    }
     const Outcome verbose = run({"render", "-o", home.file("one.png"), "--scale", "1", "-v"}, "x");
     EXPECT_EQ(verbose.out, home.file("one.png").toUtf8() + '\n');
     EXPECT_EQ(QImage(home.file("one.png")).width(), 500);
