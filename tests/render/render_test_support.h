@@ -5,7 +5,6 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <cstdlib>
-#include <functional>
 
 #include "render/code_image.h"
 
@@ -17,13 +16,6 @@ struct GuiApplicationCleanup : ::testing::Environment {
 };
 inline ::testing::Environment *const kGuiApplicationCleanup =
     ::testing::AddGlobalTestEnvironment(new GuiApplicationCleanup);
-
-// Runs `action` and returns what it printed on standard output (the trace lines).
-inline QString capturedStdout(const std::function<void()> &action) {
-    ::testing::internal::CaptureStdout();
-    action();
-    return QString::fromStdString(::testing::internal::GetCapturedStdout());
-}
 
 // Fonts need a QGuiApplication; the first call makes one, off screen, for the whole program.
 inline void ensureGuiApplication() {
@@ -41,11 +33,11 @@ inline std::optional<CodePicture> render(const QString &code, const QString &lan
                                          const UserPreferences &prefs, double scale = 2,
                                          QString *trace = nullptr) {
     ensureGuiApplication();
-    std::optional<CodePicture> picture;
-    const QString out =
-        capturedStdout([&] { picture = generateCodeImage(code, language, prefs, scale); });
+    ::testing::internal::CaptureStdout();
+    std::optional<CodePicture> picture = generateCodeImage(code, language, prefs, scale);
+    const std::string out = ::testing::internal::GetCapturedStdout();
     if (trace != nullptr) {
-        *trace = out;
+        *trace = QString::fromStdString(out);
     }
     return picture;
 }
