@@ -3,47 +3,44 @@
 // Runs the real executable the way a shell would and collects what the user sees.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QString>
 #include <QStringList>
 
 namespace codalume::testing {
 
 struct Outcome {
     int exitCode = -1;
-    QString out;
+    QByteArray out;  // raw: a PNG may come this way
     QString err;
 };
 
-// Starts the executable (or `program`, which runs it) in the test's own environment (TempHome
-// points HOME and TMPDIR at fresh folders).
+// Starts `program` (the executable, or a program that runs it) in the test's own environment.
+// In the sanitizer build every run is also a leak check: a leak makes the run fail.
 inline void start(QProcess &process, const QStringList &arguments,
                   const QString &program = QStringLiteral(CODALUME_BINARY)) {
-    // In the sanitizer build every run of the command line is also a leak check: a leak makes
-    // the run fail. Other builds ignore the variable.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(
-        QStringLiteral("ASAN_OPTIONS"),
-        environment.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=1"));
+    environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=1");
     process.setProcessEnvironment(environment);
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.start();
+    process.start(program, arguments);
 }
 
-inline Outcome run(const QStringList &arguments, const QByteArray &input = {}) {
+inline Outcome run(const QStringList &arguments, const QByteArray &input = {},
+                   const QString &program = QStringLiteral(CODALUME_BINARY)) {
     QProcess process;
-    start(process, arguments);
+    start(process, arguments, program);
     process.write(input);
     process.closeWriteChannel();
     process.waitForFinished(120'000);
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit)
-        << "crashed: " << arguments.join(' ').toStdString();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << arguments.join(' ').toStdString();
+    return {process.exitCode(), process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+inline QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 inline void writeFile(const QString &path, const QByteArray &bytes) {

@@ -1,15 +1,13 @@
-#include <QSet>
-
 #include "fuzz_support.h"
 #include "render/highlighter.h"
 
 // The first byte picks the language name (the known ones, a wrong-case one and a random
-// one); the rest is the text. Every UTF-16 unit must keep exactly one opaque colour of the rules
-// and the text must come back unchanged.
+// one); the rest is the text. Every UTF-16 unit must keep exactly one opaque colour and the
+// text must come back unchanged.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    static const QStringList names = {"Swift", "Python", "JavaScript", "Java", "C#",  "Go",
-                                      "Rust",  "HTML",   "XML",        "JSON", "PHP", "Text",
-                                      "swift", "json",   ""};
+    static const QStringList names = {"Swift", "Python", "JavaScript", "Java", "C#",
+                                      "Go",    "Rust",   "HTML",       "XML",  "JSON",
+                                      "PHP",   "Text",   "swift",      "json", ""};
     if (size == 0) {
         return 0;
     }
@@ -24,16 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (result.colors.size() != static_cast<size_t>(text.size())) {
         codalume::fuzz::fail("not exactly one colour per UTF-16 unit");
     }
-    // Seven colours exist: black, dark gray, and the five rule colours; all opaque.
-    QSet<QRgb> seen;
     for (QRgb color : result.colors) {
         if (qAlpha(color) != 255) {
             codalume::fuzz::fail("a colour that is not opaque");
         }
-        seen.insert(color);
-    }
-    if (seen.size() > 7) {
-        codalume::fuzz::fail("more colours than the rules have");
     }
     return 0;
 }

@@ -15,15 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const auto document =
         nlohmann::ordered_json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr,
                                       /*allow_exceptions=*/false);
-    const struct {
-        const char *key;
-        bool value;
-    } optionalParts[] = {{"showLineNumbers", decoded->showLineNumbers},
-                         {"showWindowControls", decoded->showWindowControls},
-                         {"showShadow", decoded->showShadow}};
-    for (const auto &part : optionalParts) {
-        const auto member = document.find(part.key);
-        if (part.value != (member != document.end() && *member == true)) {
+    for (const auto &[key, on] : {std::pair{"showLineNumbers", decoded->showLineNumbers},
+                                  std::pair{"showWindowControls", decoded->showWindowControls},
+                                  std::pair{"showShadow", decoded->showShadow}}) {
+        const auto member = document.find(key);
+        if (on != (member != document.end() && *member == true)) {
             codalume::fuzz::fail("an optional part differs from the file's member");
         }
     }
@@ -31,16 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!encoded) {
         codalume::fuzz::fail("a decoded record does not encode");
     }
-    if (!encoded->endsWith(decoded->showShadow ? "\"showShadow\":true}"
-                                               : "\"showShadow\":false}")) {
-        codalume::fuzz::fail("the optional parts are not written last");
-    }
     const std::optional<codalume::UserPreferences> again = codalume::decodePreferences(*encoded);
     if (!again || !(*again == *decoded)) {
         codalume::fuzz::fail("a decoded record does not survive a round trip");
-    }
-    if (codalume::encodePreferences(*again) != encoded) {
-        codalume::fuzz::fail("encoding is not stable");
     }
     return 0;
 }

@@ -1,20 +1,10 @@
 #pragma once
 
-#include <QGuiApplication>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
 
 namespace codalume::fuzz {
-
-// Fonts and painting need an application object; one for the whole run, off screen.
-inline void startApplication() {
-    static int argc = 1;
-    static char name[] = "codalume-fuzz";
-    static char *argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
-}
 
 // Any byte string as text, the way a clipboard could deliver it (invalid UTF-8 included).
 inline QString textFrom(const uint8_t *data, size_t size) {
