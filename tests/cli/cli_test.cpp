@@ -6,12 +6,14 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <map>
 
 #include "cli/cli_runner.h"
-#include "support/hostile_files.h"
+#include "settings/preferences_file.h"
 #include "support/temp_home.h"
 
 namespace codalume {
@@ -22,6 +24,28 @@ using testing::readFile;
 using testing::run;
 using testing::TempHome;
 using testing::writeFile;
+
+// The default settings but for the font size.
+QByteArray preferencesWithFontSize(int64_t size) {
+    UserPreferences preferences;
+    preferences.fontSize = size;
+    return encodePreferences(preferences).value();
+}
+
+// Every regular file under the folder with its bytes (a FIFO is left unread: it would block).
+std::map<QString, QByteArray> snapshot(const QString &folder) {
+    std::map<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (info.isFile()) {
+            files[info.filePath()] = info.size() > (1 << 20) ? QByteArray::number(info.size())
+                                                             : readFile(info.filePath());
+        }
+    }
+    return files;
+}
 
 const QByteArray snippet = "let total = 1;\nconsole.log(total);\n";
 
@@ -34,10 +58,10 @@ TEST(CommandLine, ExitCodesMessagesAndNothingLeftOnDisk) {
     writeFile(home.file("bom.txt"), "\xEF\xBB\xBFimport os\n");
     writeFile(home.file("latin1.txt"), "// caf\xE9\n");
     writeFile(home.file("nul.txt"), QByteArray("let a\0 = 1;", 11));
-    writeFile(home.file("big-font.json"), testing::plainPreferences(100'000, 0.12));
+    writeFile(home.file("big-font.json"), preferencesWithFontSize(100'000));
     // A home preferences file of the wrong type only means the defaults.
-    writeFile(home.file(".codalume_prefs.json"), testing::plainPreferences(14, 0.12).replace(
-                                                     "\"fontSize\":14", "\"fontSize\":\"14\""));
+    writeFile(home.file(".codalume_prefs.json"),
+              preferencesWithFontSize(14).replace("\"fontSize\":14", "\"fontSize\":\"14\""));
     QFile huge(home.file("huge.txt"));  // sparse: nothing is written
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(17'000'000));
     const struct {
@@ -101,7 +125,7 @@ TEST(CommandLine, ExitCodesMessagesAndNothingLeftOnDisk) {
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.fault);
-        const auto before = testing::snapshot(home.path());
+        const auto before = snapshot(home.path());
         const Outcome r =
             run(QString(row.arguments).replace("~", home.path()).split(' '), row.input);
         const QString shown = QString::fromUtf8(row.shown).replace("~", home.path());
@@ -118,7 +142,7 @@ TEST(CommandLine, ExitCodesMessagesAndNothingLeftOnDisk) {
                                                                   : "codalume: "));
             EXPECT_TRUE(r.out.isEmpty());
         }
-        EXPECT_EQ(testing::snapshot(home.path()), before);
+        EXPECT_EQ(snapshot(home.path()), before);
     }
 }
 
@@ -212,7 +236,7 @@ TEST(CommandLine, InterruptedOrOvertakenRendersLoseNothing) {
                           Case{SIGTERM, "big.js", {"-o", home.file("old.png")}, home.path()},
                           Case{0, "some.js", {}, downloads}}) {
         SCOPED_TRACE(c.signal);
-        const auto before = testing::snapshot(c.folder);
+        const auto before = snapshot(c.folder);
         const qint64 first = QDateTime::currentSecsSinceEpoch();
         QProcess render;
         // Whatever the test runner ignores, the command line starts with the default actions.
@@ -244,7 +268,7 @@ TEST(CommandLine, InterruptedOrOvertakenRendersLoseNothing) {
         if (c.signal != 0) {
             EXPECT_EQ(render.exitStatus(), QProcess::CrashExit);
             EXPECT_EQ(render.exitCode(), c.signal);
-            EXPECT_EQ(testing::snapshot(c.folder), before);
+            EXPECT_EQ(snapshot(c.folder), before);
             EXPECT_TRUE(written.isEmpty());
             continue;
         }
@@ -275,7 +299,7 @@ TEST(CommandLine, DevicesAndFifosAreWrittenIntoNeverReplaced) {
         EXPECT_EQ(r.err, QString()) << target;
     }
     const QString fifo = home.file("pipe");
-    ASSERT_TRUE(testing::makeFifo(fifo));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     QProcess reader;
     reader.start("cat", {fifo});
     EXPECT_EQ(run({"render", "-o", fifo}, code).exitCode, 0);
