@@ -61,7 +61,7 @@ TEST_F(FlowTest, CaptureShowsTheRightAlertsAndSavesOnlyWhatTheUserConfirmed) {
             EXPECT_EQ(decoded(saved) == image, !row.text.has_value());
         }
         if (row.alerts[0] == "图片预览") {  // a picture exactly when one could be made
-            EXPECT_EQ(platform.alerts[0].alert.accessoryImage.isNull(), row.text == tooLong);
+            EXPECT_EQ(platform.alerts[0].accessoryImage.isNull(), row.text == tooLong);
         }
     }
 }

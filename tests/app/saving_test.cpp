@@ -107,8 +107,8 @@ TEST_F(SaveTest, AFailedSaveReportsEveryStepAndTheRetryLandsInTheTemporaryFolder
                                      "\n\n--- 系统路径信息 ---\nTemp目录: " + *platform.temporary +
                                      "\nHome目录: " + home.path() + "\nDownloads目录: " + folder +
                                      "\n临时目录权限测试: " + row.probe + u'\n';
-            EXPECT_EQ(platform.alerts[0].alert.informativeText, expected);
-            EXPECT_EQ(platform.alerts[0].alert.buttons, QStringList({"尝试其它位置", ok}));
+            EXPECT_EQ(platform.alerts[0].informativeText, expected);
+            EXPECT_EQ(platform.alerts[0].buttons, QStringList({"尝试其它位置", ok}));
         }
         // Nothing but the picture is left behind: no temporary or probe file.
         EXPECT_EQ(readFile(home.tmp() + u'/' + fileName), "earlier");
@@ -118,7 +118,7 @@ TEST_F(SaveTest, AFailedSaveReportsEveryStepAndTheRetryLandsInTheTemporaryFolder
             EXPECT_TRUE(recent.images().isEmpty());
             continue;
         }
-        const Alert &last = platform.alerts.back().alert;
+        const Alert &last = platform.alerts.back();
         EXPECT_EQ(decoded(row.written), noise());
         EXPECT_EQ(last.informativeText, QStringLiteral("图片已成功保存到 ") + row.written);
         EXPECT_EQ(last.buttons, QStringList({reveal, ok}));  // no copy: it is not a code picture
@@ -171,7 +171,7 @@ TEST_F(SaveTest, ThePanelsAnswerDecidesWhatIsWrittenAndShown) {
 
         EXPECT_EQ(platform.messages(), row.alerts);
         if (!row.alerts.isEmpty()) {
-            EXPECT_EQ(platform.alerts[0].alert.informativeText, row.informative);
+            EXPECT_EQ(platform.alerts[0].informativeText, row.informative);
         }
         const bool written = row.alerts == QStringList{"图片已保存"};
         EXPECT_EQ(readFile(chosen) == "the old picture", !written);
