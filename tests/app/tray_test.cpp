@@ -4,31 +4,154 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
+#include <algorithm>
+#include <string>
+#include <vector>
 
 #include "app/app_delegate.h"
+#include "app/global_hotkey_monitor.h"
 #include "app/popover.h"
-#include "fake_hooks.h"
 #include "settings/launch_at_login.h"
 #include "settings/preferences_file.h"
 #include "support/scripted_platform.h"
 #include "support/temp_home.h"
 #include "views/content_view.h"
 #include "views/permission_helper.h"
+#include "views/recent_images_view.h"
 
 namespace codalume {
 namespace {
 
-using testing::FakeHotkeyBackend;
-using testing::FakeMouseBackend;
+constexpr int keyC = 54;
+constexpr unsigned superShift = SuperModifier | ShiftModifier;
 
+// What the fake system hooks were given; it outlives them.
 struct Hooks {
-    FakeHotkeyBackend::Log keys;
-    FakeMouseBackend::Log mouse;
-    StatusBarHooks make() {
-        return {std::make_unique<FakeHotkeyBackend>(keys, true),
-                std::make_unique<FakeMouseBackend>(mouse), nullptr};
-    }
+    HotkeyBackend::Sink keys = nullptr;
+    // Kept when the hook answers later, as a desktop portal does.
+    HotkeyBackend::Result answer = nullptr;
+    bool accept = true, answerLater = false;  // how the hook answers its installation
+    int uninstalls = 0;
+    MouseBackend::Sink mouse = nullptr;
+    int mouseActive = 0;  // outside-click registrations alive
 };
+
+// A keyboard hook the test drives by hand.
+class FakeHotkeyBackend : public HotkeyBackend {
+  public:
+    explicit FakeHotkeyBackend(Hooks &hooks) : hooks_(hooks) {}
+    void install(Sink sink, Result result) override {
+        hooks_.keys = hooks_.accept ? std::move(sink) : nullptr;
+        hooks_.answerLater ? void(hooks_.answer = std::move(result)) : result(hooks_.accept);
+    }
+    void uninstall() override {
+        ++hooks_.uninstalls;
+        hooks_.keys = nullptr;
+    }
+    int shortcutKeycode() const override { return keyC; }
+
+  private:
+    Hooks &hooks_;
+};
+
+// A mouse observer the test drives by hand.
+class FakeMouseBackend : public MouseBackend {
+  public:
+    explicit FakeMouseBackend(Hooks &hooks) : hooks_(hooks) {}
+    bool start(Sink sink) override {
+        ++hooks_.mouseActive;
+        hooks_.mouse = std::move(sink);
+        return true;
+    }
+    void stop() override {
+        --hooks_.mouseActive;
+        hooks_.mouse = nullptr;
+    }
+
+  private:
+    Hooks &hooks_;
+};
+
+StatusBarHooks fakeHooks(Hooks &hooks) {
+    return {std::make_unique<FakeHotkeyBackend>(hooks), std::make_unique<FakeMouseBackend>(hooks),
+            nullptr};
+}
+
+KeyEvent press(uint32_t time, unsigned modifiers = superShift, int keycode = keyC) {
+    return {true, keycode, modifiers, time};
+}
+KeyEvent release(uint32_t time) {
+    return {false, keyC, superShift, time};
+}
+
+// The trace lines users and the end-to-end tests read (the monitor is always stopped twice),
+// and which key events capture. Events during a capture come while its dialog runs a nested
+// loop: they are swallowed and start nothing.
+TEST(GlobalHotkeyMonitorTest, TracesItsStartAndStopAndCapturesOncePerPress) {
+    struct Row {
+        const char *name;
+        std::vector<KeyEvent> events, duringTheFirstCapture;
+        std::string swallowed;     // y or n per event, in the order they come
+        int captures, answer = 1;  // answer: 1 granted, 0 refused, -1 stopped before it
+        bool later = false;
+        std::string trace = "Global hotkey monitor initialized\nGlobal hotkey monitor stopped\n";
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"super+shift+c", {press(10)}, {}, "y", 1},
+        {"extra modifiers", {press(10, superShift | AltModifier | ControlModifier | LockModifier)},
+         {}, "y", 1},
+        {"shift+c", {press(10, ShiftModifier)}, {}, "n", 0},
+        {"another key", {press(10, superShift, keyC + 1)}, {}, "n", 0},
+        {"no key code", {press(10, superShift, -1)}, {}, "n", 0},
+        {"a release alone", {release(10)}, {}, "n", 0},
+        {"repeats without releases", {press(100), press(600), press(633)}, {}, "yyy", 1},
+        {"repeats as release/press pairs",
+         {press(100), release(600), press(600), release(633), press(633)}, {}, "yyyyy", 1},
+        {"two presses", {press(100), release(200), press(900), release(950)}, {}, "yyyy", 2},
+        {"a lost release", {press(100), press(5000)}, {}, "yy", 2},
+        {"a press while a capture runs starts another", {press(100), release(2200), press(4000)},
+         {release(1100), press(2100)}, "yyyyy", 2},
+        {"refused", {}, {}, "", 0, 0, false, "Failed to create event tap\n"},
+        {"granted later", {press(10)}, {}, "y", 1, 1, true},
+        {"refused later", {}, {}, "", 0, 0, true, "Failed to create event tap\n"},
+        {"stopped before the answer", {}, {}, "", 0, -1, true, ""},
+    };
+    // clang-format on
+    for (const Row &row : rows) {
+        Hooks hooks{.accept = row.answer == 1, .answerLater = row.later};
+        int captures = 0;
+        std::string swallowed;
+        GlobalHotkeyMonitor *self = nullptr;
+        const auto feed = [&](const KeyEvent &event) {
+            const int before = captures;
+            swallowed += self->handleKeyEvent(event) ? 'y' : 'n';
+            EXPECT_EQ(captures, before) << row.name << ": inside the hook";
+            QCoreApplication::processEvents();
+        };
+        ::testing::internal::CaptureStdout();
+        GlobalHotkeyMonitor monitor(
+            [&] {
+                if (++captures == 1) {
+                    std::for_each(row.duringTheFirstCapture.begin(),
+                                  row.duringTheFirstCapture.end(), feed);
+                }
+            },
+            std::make_unique<FakeHotkeyBackend>(hooks));
+        self = &monitor;
+        if (row.later && row.answer >= 0) {
+            hooks.answer(row.answer == 1);
+        }
+        EXPECT_EQ(monitor.isMonitoring(), row.answer == 1) << row.name;
+        std::for_each(row.events.begin(), row.events.end(), feed);
+        monitor.stopMonitoring();
+        monitor.stopMonitoring();
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), row.trace) << row.name;
+        EXPECT_EQ(hooks.uninstalls, row.answer != 0 ? 1 : 0) << row.name;
+        EXPECT_EQ(swallowed, row.swallowed) << row.name;
+        EXPECT_EQ(captures, row.captures) << row.name;
+    }
+}
 
 // Faults: start at login left as it was instead of following the file, the first-start check
 // not scheduled, the popover's capture button or its recent list not wired to the controller.
@@ -44,45 +167,32 @@ TEST(AppDelegateTest, StartUpFollowsTheFileAndWiresThePopover) {
         configureLaunchAtLogin(!laterStart);  // left from an earlier start
         Hooks hooks;                          // outlives the delegate, whose hooks write to it
         AppDelegate delegate(platform);
-        delegate.applicationDidFinishLaunching(hooks.make());
+        delegate.applicationDidFinishLaunching(fakeHooks(hooks));
 
         EXPECT_EQ(platform.pendingTasks.size(), laterStart ? 0u : 1u);
         EXPECT_EQ(QFile::exists(autostartEntryPath()), laterStart);
         auto *content = qobject_cast<ContentView *>(delegate.popover()->contentWidget());
         platform.text = QStringLiteral("func f() {}");
-        for (QPushButton *button : content->findChildren<QPushButton *>()) {
-            if (button->text() == QStringLiteral("获取剪贴板")) {
-                button->click();
-            }
-        }
+        content->recentImagesView()->captureButton()->click();
         ASSERT_EQ(content->recentImages()->images().size(), 1);
         EXPECT_EQ(content->recentImages()->images()[0].language, QStringLiteral("Swift"));
     }
 }
 
-// A tray controller on fake system hooks, with a fresh HOME and the scripted platform.
-class TrayTest : public ::testing::Test {
-  protected:
+// The outside-click monitor runs exactly while the popover is shown; a press queued when the
+// controller goes runs nothing.
+TEST(TrayTest, ClicksOpenAndCloseThePopoverAndTheMenuAndAGoneControllerRunsNothing) {
     testing::TempHome home;
     testing::ScriptedPlatform platform;
     Hooks hooks;
     Popover popover;
-    std::unique_ptr<StatusBarController> controller;
-
-    void SetUp() override {
-        controller = std::make_unique<StatusBarController>(platform, &popover, hooks.make());
-    }
-};
-
-// The outside-click monitor runs exactly while the popover is shown.
-TEST_F(TrayTest, ClicksOnTheIconAndOutsideOpenAndCloseThePopoverAndTheMenu) {
+    auto controller = std::make_unique<StatusBarController>(platform, &popover, fakeHooks(hooks));
     struct Row {
         const char *name;
         bool shownBefore;
         Qt::KeyboardModifiers held;
         int outsideButton;  // 0: a click on the icon with `held`
-        bool shownAfter;
-        bool menuOpen;
+        bool shownAfter, menuOpen;
     };
     // clang-format off
     const Row rows[] = {
@@ -101,38 +211,35 @@ TEST_F(TrayTest, ClicksOnTheIconAndOutsideOpenAndCloseThePopoverAndTheMenu) {
             controller->showPopover();
         }
         if (row.outsideButton != 0) {
-            hooks.mouse.sink(row.outsideButton);
+            hooks.mouse(row.outsideButton);
         } else {
             controller->handleStatusItemClick(row.held);
         }
         EXPECT_EQ(popover.isShown(), row.shownAfter) << row.name;
         EXPECT_EQ(controller->menu()->isVisible(), row.menuOpen) << row.name;
-        EXPECT_EQ(hooks.mouse.active, row.shownAfter ? 1 : 0) << row.name;
+        EXPECT_EQ(hooks.mouseActive, row.shownAfter ? 1 : 0) << row.name;
     }
     controller->menu()->hide();
     QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
     QCoreApplication::sendEvent(&popover, &escape);
     EXPECT_FALSE(popover.isShown());
-    EXPECT_EQ(hooks.mouse.active, 0) << "closed by Escape";
-}
+    EXPECT_EQ(hooks.mouseActive, 0) << "closed by Escape";
 
-TEST_F(TrayTest, APressQueuedWhenTheControllerGoesRunsNothing) {
     controller->showPopover();
     controller->showPopover();  // as a second start does
-    EXPECT_EQ(hooks.mouse.active, 1) << "one outside-click registration at most";
-    hooks.keys.sink({true, FakeHotkeyBackend::keyC, SuperModifier | ShiftModifier, 100});
+    EXPECT_EQ(hooks.mouseActive, 1) << "one outside-click registration at most";
+    hooks.keys(press(100));
     controller.reset();
     QCoreApplication::processEvents();
     EXPECT_TRUE(platform.alerts.empty());
-    EXPECT_EQ(hooks.keys.uninstalls, 1);
-    EXPECT_EQ(hooks.mouse.active, 0);
+    EXPECT_EQ(hooks.uninstalls, 1);
+    EXPECT_EQ(hooks.mouseActive, 0);
     popover.performClose();  // its closed signal finds no controller
 }
 
 TEST(PopoverTest, AboveAnIconInABottomPanelAndOnScreen) {
-    const QRect screen(0, 0, 1024, 768);
-    EXPECT_EQ(popoverPosition(QRect(1000, 746, 20, 20), QSize(300, 400), screen, QPoint()),
-              QPoint(724, 342));
+    const QRect screen(0, 0, 1024, 768), icon(1000, 746, 20, 20);
+    EXPECT_EQ(popoverPosition(icon, QSize(300, 400), screen, QPoint()), QPoint(724, 342));
 }
 
 }  // namespace

@@ -172,8 +172,8 @@ TEST_F(SettingsWindow, EditsAreSavedThenConfirmed) {
     EXPECT_EQ(QFile::permissions(preferencesFilePath()) & 0x0077, 0) << "e-mail readable by all";
     EXPECT_TRUE(QFile::exists(autostartEntryPath()));
     ASSERT_EQ(platform.alerts.size(), 2u);
-    EXPECT_EQ(platform.alerts[1].alert.messageText, "设置已保存");
-    EXPECT_EQ(platform.alerts[1].alert.informativeText,
+    EXPECT_EQ(platform.alerts[1].messageText, "设置已保存");
+    EXPECT_EQ(platform.alerts[1].informativeText,
               "您的设置已成功保存。\n\n作者信息: Author: Ann Lee\n背景色: #1E1E1E\n渐变颜色: "
               "#1E1E1E → #33334C\n渐变方向: 水平");
 }
@@ -184,7 +184,7 @@ TEST_F(SettingsWindow, FailedWriteIsAWarningNotSaved) {
     run([](const Alert &alert) { control<QLineEdit>(alert, "fontSizeField")->setText("20"); });
     EXPECT_EQ(preferences.fontSize, 20) << "applies until the program quits";
     ASSERT_EQ(platform.alerts.size(), 2u);
-    const Alert &warning = platform.alerts[1].alert;
+    const Alert &warning = platform.alerts[1];
     EXPECT_EQ(warning.style, AlertStyle::Warning);
     EXPECT_EQ(warning.messageText, "设置未能保存");
     EXPECT_TRUE(warning.informativeText.startsWith(

@@ -16,47 +16,29 @@ int ScriptedPlatform::runAlert(const Alert &alert) {
     if (answer >= firstButtonReturn && answer < firstButtonReturn + buttons && alert.onButton) {
         alert.onButton(answer);
     }
-    alerts.push_back({alert, alert.accessoryWidget != nullptr});
-    alerts.back().alert.accessoryWidget = nullptr;
+    alerts.push_back(alert);
+    alerts.back().accessoryWidget = nullptr;
     return answer;
-}
-
-QStringList ScriptedPlatform::messages() const {
-    QStringList texts;
-    for (const RecordedAlert &record : alerts) {
-        texts << record.alert.messageText;
-    }
-    return texts;
 }
 
 namespace {
 
-class ScriptedProgressWindow : public ProgressWindow {
-  public:
-    explicit ScriptedProgressWindow(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
+struct ScriptedProgressWindow : ProgressWindow {
+    std::function<void()> cancel;
     void setProgress(int, int) override {
-        if (cancel_) {
-            std::exchange(cancel_, nullptr)();
+        if (cancel) {
+            std::exchange(cancel, nullptr)();
         }
     }
-
-  private:
-    std::function<void()> cancel_;
 };
 
 }  // namespace
 
 std::unique_ptr<ProgressWindow> ScriptedPlatform::beginProgress(const Progress &,
                                                                 std::function<void()> cancel) {
-    return std::make_unique<ScriptedProgressWindow>(cancelProgress ? std::move(cancel) : nullptr);
-}
-
-void ScriptedPlatform::runPendingTasks() {
-    while (!pendingTasks.empty()) {
-        PendingTask task = std::move(pendingTasks.front());
-        pendingTasks.erase(pendingTasks.begin());
-        task.task();
-    }
+    auto window = std::make_unique<ScriptedProgressWindow>();
+    window->cancel = cancelProgress ? std::move(cancel) : nullptr;
+    return window;
 }
 
 }  // namespace codalume::testing

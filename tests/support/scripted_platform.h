@@ -16,13 +16,15 @@ namespace codalume::testing {
 // at fresh folders), so file-system work is never faked.
 class ScriptedPlatform : public Platform {
   public:
-    // One recorded alert, minus the accessory widget (gone once the alert closed).
-    struct RecordedAlert {
-        Alert alert;
-        bool hadAccessoryWidget = false;
-    };
-    std::vector<RecordedAlert> alerts;
-    QStringList messages() const;  // the alerts' message texts, in order
+    // Every alert shown, minus the accessory widget (gone once the alert closed).
+    std::vector<Alert> alerts;
+    QStringList messages() const {  // the alerts' message texts, in order
+        QStringList texts;
+        for (const Alert &alert : alerts) {
+            texts << alert.messageText;
+        }
+        return texts;
+    }
 
     // Answers: the next alert pops the front of the queue. A plain number is returned as is;
     // a function may also fill an accessory form before it answers. An empty queue answers
@@ -36,13 +38,11 @@ class ScriptedPlatform : public Platform {
 
     std::optional<QString> text;
     std::optional<QImage> image;
-    int clipboardClears = 0;
     std::optional<QString> clipboardText() override { return text; }
     std::optional<QImage> clipboardImage() override { return image; }
     void clearClipboard() override {
         text.reset();
         image.reset();
-        ++clipboardClears;
     }
     void setClipboardImage(const QByteArray &png) override {
         text.reset();
@@ -77,16 +77,18 @@ class ScriptedPlatform : public Platform {
     std::unique_ptr<ProgressWindow> beginProgress(const Progress &progress,
                                                   std::function<void()> cancel) override;
 
-    struct PendingTask {
-        std::chrono::milliseconds delay;
-        std::function<void()> task;
-    };
-    std::vector<PendingTask> pendingTasks;
-    void runLater(std::chrono::milliseconds delay, std::function<void()> task) override {
-        pendingTasks.push_back({delay, std::move(task)});
+    std::vector<std::function<void()>> pendingTasks;
+    void runLater(std::chrono::milliseconds, std::function<void()> task) override {
+        pendingTasks.push_back(std::move(task));
     }
     // Runs (and removes) every queued task, including tasks queued while running.
-    void runPendingTasks();
+    void runPendingTasks() {
+        while (!pendingTasks.empty()) {
+            std::function<void()> task = std::move(pendingTasks.front());
+            pendingTasks.erase(pendingTasks.begin());
+            task();
+        }
+    }
 
     double now = 1'700'000'000.0;
     double currentTime() override { return now; }

@@ -1,18 +1,22 @@
 #include "support/temp_home.h"
 
 #include <QDir>
-#include <QStandardPaths>
 
 namespace codalume::testing {
 
 TempHome::TempHome() {
     QDir(path()).mkpath(QStringLiteral("tmp"));
-    set("HOME", path().toUtf8());
-    set("TMPDIR", tmp().toUtf8());
-    set("XDG_CONFIG_HOME", (path() + "/.config").toUtf8());
-    set("XDG_DATA_HOME", (path() + "/.local/share").toUtf8());
-    set("XDG_CACHE_HOME", (path() + "/.cache").toUtf8());
-    set("XDG_DOWNLOAD_DIR", QByteArray());
+    const std::pair<const char *, QString> values[] = {
+        {"HOME", path()},
+        {"TMPDIR", tmp()},
+        {"XDG_CONFIG_HOME", path() + "/.config"},
+        {"XDG_DATA_HOME", path() + "/.local/share"},
+        {"XDG_CACHE_HOME", path() + "/.cache"},
+        {"XDG_DOWNLOAD_DIR", {}}};  // unset: Downloads under HOME
+    for (const auto &[name, value] : values) {
+        saved_[name] = {qEnvironmentVariableIsSet(name), qgetenv(name)};
+        value.isEmpty() ? void(qunsetenv(name)) : void(qputenv(name, value.toUtf8()));
+    }
 }
 
 TempHome::~TempHome() {
@@ -22,17 +26,6 @@ TempHome::~TempHome() {
         } else {
             qunsetenv(name.constData());
         }
-    }
-}
-
-void TempHome::set(const char *name, const QByteArray &value) {
-    if (saved_.find(name) == saved_.end()) {
-        saved_[name] = {qEnvironmentVariableIsSet(name), qgetenv(name)};
-    }
-    if (value.isEmpty()) {
-        qunsetenv(name);
-    } else {
-        qputenv(name, value);
     }
 }
 

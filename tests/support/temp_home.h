@@ -11,18 +11,17 @@ namespace codalume::testing {
 // object and restores the previous environment afterwards, so tests use the real disk without
 // touching the user's files.
 class TempHome {
-public:
+  public:
     TempHome();
     ~TempHome();
     TempHome(const TempHome &) = delete;
     TempHome &operator=(const TempHome &) = delete;
 
-    QString path() const { return dir_.path(); }       // the HOME folder
-    QString tmp() const { return path() + "/tmp"; }    // TMPDIR, created
+    QString path() const { return dir_.path(); }     // the HOME folder
+    QString tmp() const { return path() + "/tmp"; }  // TMPDIR, created
     QString file(const QString &relative) const { return path() + '/' + relative; }
 
-private:
-    void set(const char *name, const QByteArray &value);
+  private:
     QTemporaryDir dir_;
     std::map<QByteArray, std::pair<bool, QByteArray>> saved_;
 };

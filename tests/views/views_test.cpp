@@ -116,11 +116,7 @@ TEST(PermissionPrompts, OnlyAFailedCheckOffersTheSettings) {
             platform.runPendingTasks();
         }
         ::testing::internal::GetCapturedStdout();
-        QStringList messages;
-        for (const auto &record : platform.alerts) {
-            messages << record.alert.messageText;
-        }
-        EXPECT_EQ(messages, row.alerts) << row.fault;
+        EXPECT_EQ(platform.messages(), row.alerts) << row.fault;
         EXPECT_EQ(platform.openedUrls, QList<QUrl>(row.urls, QUrl::fromLocalFile(home.path())))
             << row.fault;
     }

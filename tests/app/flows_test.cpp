@@ -1,18 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QImage>
 
-#include "flow_fixture.h"
+#include "app/instance_requests.h"
+#include "app/status_bar_controller.h"
+#include "render/code_image.h"
 #include "render/picture.h"
+#include "support/file_test.h"
+#include "support/scripted_platform.h"
 #include "views/recent_image.h"
 
 namespace codalume {
 namespace {
 
-using testing::FlowTest;
-
-const QString reveal = QStringLiteral("在文件管理器中显示");
-const QString ok = QStringLiteral("确定");
 const QString report = QStringLiteral("保存失败 - 详细诊断");
 const QString toTemporary = QStringLiteral("图片已保存到临时位置");
 const QString allFailed = QStringLiteral("所有保存尝试均失败");
@@ -22,28 +24,127 @@ QString pngSizeLine(const Picture &picture) {
            QString::number(encodePng(picture).value_or("").size()) + QStringLiteral(" 字节");
 }
 
-class SaveTest : public FlowTest {
+// A fresh HOME, the scripted platform (its clock at 1'700'000'000) and a controller with the
+// default settings.
+class FlowTest : public testing::FileTest {
   protected:
+    testing::ScriptedPlatform platform;
+    StatusBarController controller{platform};
     RecentImagesModel recent;
+    const QString downloads = home.file(QStringLiteral("Downloads"));
+    const QString fileName = QStringLiteral("code_image_1700000000.png");
     const Picture picture{noise()};
     const Picture large{noise(1024, 4000)};  // 32 bands of 128 rows
+    const Picture unconvertible{QImage()};
 
+    // Every pixel different and some transparent, so a change, crop or scaling shows.
+    static QImage noise(int width = 7, int height = 5) {
+        QImage image(width, height, QImage::Format_ARGB32);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                image.setPixel(x, y, qRgba(x % 251, y % 241, (x ^ y) % 256, (x + y) % 3 * 120));
+            }
+        }
+        return image;
+    }
+    static QImage decoded(const QString &path) {
+        return QImage(path, "PNG").convertToFormat(QImage::Format_ARGB32);
+    }
     // A clean HOME except for an earlier picture of the same second in the temporary folder.
     void reset() {
         QDir(home.path()).removeRecursively();
         QDir().mkpath(home.tmp());
         writeFile(home.tmp() + u'/' + fileName, "earlier");
         platform = {};
-        platform.now = now;
         controller.recentImages = &recent;
         recent.removeRows({0, 1, 2});
     }
 };
 
+// The capture command, from what the clipboard holds to the alerts and the file in Downloads.
+TEST_F(FlowTest, CaptureShowsTheRightAlertsAndSavesOnlyWhatTheUserConfirmed) {
+    const QString code = QStringLiteral("def f():\n    return 1\n");
+    const char16_t units[] = u"let s = \"\0\xD800\";\n// مرحبا 👨‍👩‍👧\n\xDC00";
+    const QString hostile(reinterpret_cast<const QChar *>(units), std::size(units) - 1);
+    const QString tooLong(PictureLimits::maxCharacters + 1, u'x');
+    const QImage image = noise(1500, 1100);  // larger than the preview shows it
+    struct Row {
+        const char *fault;
+        std::optional<QString> text;
+        std::optional<QImage> image;
+        bool preview;
+        int answer;  // to the first alert
+        QStringList alerts;
+    };
+    // clang-format off
+    const Row rows[] = {
+        {"text saved without its preview", code, image, true, 1000, {"图片预览", "图片已保存"}},
+        {"a cancelled preview still saves", code, image, true, 1001, {"图片预览"}},
+        {"a preview although it is off", code, std::nullopt, false, 1000, {"图片已保存"}},
+        {"an empty text is not text", QString(), image, false, 1000, {"图片已保存"}},
+        {"NUL, lone surrogates, RTL, emoji", hostile, std::nullopt, false, 1000, {"图片已保存"}},
+        {"a clipboard image not offered", std::nullopt, image, true, 1000,
+         {"剪贴板包含图片", "图片已保存"}},
+        {"a cancelled image offer still saves", std::nullopt, image, true, 1001, {"剪贴板包含图片"}},
+        {"an empty clipboard unanswered", std::nullopt, QImage(), true, 1000, {"无法识别的剪贴板内容"}},
+        {"a text too large for a picture", tooLong, std::nullopt, true, 1000,
+         {"图片预览", "创建图片失败"}},
+        {"the same without preview", tooLong, std::nullopt, false, 1000, {"创建图片失败"}},
+    };
+    // clang-format on
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.fault);
+        reset();
+        platform.text = row.text;
+        platform.image = row.image;
+        controller.userPreferences.showPreview = row.preview;
+        platform.answerNext(row.answer);
+
+        controller.getClipboardContent();
+
+        EXPECT_EQ(platform.messages(), row.alerts);
+        EXPECT_EQ(entries(downloads),
+                  row.alerts.endsWith("图片已保存") ? QStringList{fileName} : QStringList());
+        if (row.alerts.endsWith("图片已保存")) {  // a code picture for text, else the image as is
+            EXPECT_EQ(decoded(downloads + u'/' + fileName) == image, !row.text.has_value());
+        }
+        if (row.alerts[0] == "图片预览") {  // a picture exactly when one could be made
+            EXPECT_EQ(platform.alerts[0].accessoryImage.isNull(), row.text == tooLong);
+        }
+    }
+}
+
+// Another start asking for a capture is answered before anything runs (the asker would wait
+// on the capture's dialogs otherwise), and captures run one at a time: one asked for and not
+// started yet counts, and so does the one whose preview is open.
+TEST_F(FlowTest, RequestsFromOtherStartsAreAnsweredFirstAndCaptureOneAtATime) {
+    using Answers = std::vector<InstanceAnswer>;
+    platform.text = QStringLiteral("print(1)");
+    InstanceRequests requests([this] { return &controller; });
+    const auto ask = [&requests](InstanceCommand command) {
+        return requests.handle({command, {}});
+    };
+    Answers duringPreview;
+    platform.answerNext([&](const Alert &) {
+        duringPreview = {ask(InstanceCommand::Capture), ask(InstanceCommand::Settings)};
+        return firstButtonReturn + 1;  // 取消
+    });
+
+    EXPECT_EQ((Answers{ask(InstanceCommand::Capture), ask(InstanceCommand::Capture),
+                       ask(InstanceCommand::Settings)}),
+              (Answers{InstanceAnswer::Done, InstanceAnswer::Busy, InstanceAnswer::Busy}));
+    EXPECT_TRUE(platform.alerts.empty()) << "nothing runs before the asker has its answer";
+    for (int turn = 0; turn < 10 && platform.alerts.empty(); ++turn) {
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(platform.alerts.size(), 1u);
+    EXPECT_EQ(duringPreview, (Answers{InstanceAnswer::Busy, InstanceAnswer::Busy}));
+    EXPECT_EQ(ask(InstanceCommand::Capture), InstanceAnswer::Done) << "free again";
+}
+
 // Saving into Downloads; when that fails, the report of every step done, with the error, the
 // folders and whether the temporary folder takes files, then a retry there on the first button.
-TEST_F(SaveTest, AFailedSaveReportsEveryStepAndTheRetryLandsInTheTemporaryFolder) {
-    const Picture unconvertible{QImage()};
+TEST_F(FlowTest, AFailedSaveReportsEveryStepAndTheRetryLandsInTheTemporaryFolder) {
     const QString inDownloads = downloads + u'/' + fileName;
     const QString retried = home.tmp() + "/code_image_1700000000_2.png";
     const QStringList enotdir = {"错误信息: Not a directory", "错误代码: 20", "错误域: posix"};
@@ -101,39 +202,39 @@ TEST_F(SaveTest, AFailedSaveReportsEveryStepAndTheRetryLandsInTheTemporaryFolder
 
         EXPECT_EQ(platform.messages(), row.alerts);
         if (!row.steps.isEmpty()) {
-            const QString folder = *platform.downloads;
-            const QString expected = QStringLiteral("详细诊断信息:\n\n正在尝试保存到: ") + folder +
-                                     u'/' + fileName + u'\n' + row.steps.join(u'\n') +
-                                     "\n\n--- 系统路径信息 ---\nTemp目录: " + *platform.temporary +
-                                     "\nHome目录: " + home.path() + "\nDownloads目录: " + folder +
-                                     "\n临时目录权限测试: " + row.probe + u'\n';
-            EXPECT_EQ(platform.alerts[0].alert.informativeText, expected);
-            EXPECT_EQ(platform.alerts[0].alert.buttons, QStringList({"尝试其它位置", ok}));
+            EXPECT_EQ(platform.alerts[0].informativeText,
+                      QStringLiteral("详细诊断信息:\n\n正在尝试保存到: ") + *platform.downloads +
+                          u'/' + fileName + u'\n' + row.steps.join(u'\n') +
+                          "\n\n--- 系统路径信息 ---\nTemp目录: " + *platform.temporary +
+                          "\nHome目录: " + home.path() + "\nDownloads目录: " + *platform.downloads +
+                          "\n临时目录权限测试: " + row.probe + u'\n');
+            EXPECT_EQ(platform.alerts[0].buttons, QStringList({"尝试其它位置", "确定"}));
         }
         // Nothing but the picture is left behind: no temporary or probe file.
         EXPECT_EQ(readFile(home.tmp() + u'/' + fileName), "earlier");
         EXPECT_EQ(entries(home.tmp()).size(), row.written == retried ? 2 : 1);
         EXPECT_EQ(entries(*platform.downloads).size(), row.written == inDownloads ? 1 : 0);
+        ASSERT_EQ(recent.images().size(), row.written.isEmpty() ? 0 : 1);
         if (row.written.isEmpty()) {
-            EXPECT_TRUE(recent.images().isEmpty());
             continue;
         }
-        const Alert &last = platform.alerts.back().alert;
+        const Alert &last = platform.alerts.back();
         EXPECT_EQ(decoded(row.written), noise());
         EXPECT_EQ(last.informativeText, QStringLiteral("图片已成功保存到 ") + row.written);
-        EXPECT_EQ(last.buttons, QStringList({reveal, ok}));  // no copy: it is not a code picture
+        // No copy button: the picture is not a code picture.
+        EXPECT_EQ(last.buttons, QStringList({"在文件管理器中显示", "确定"}));
         EXPECT_EQ(platform.revealed, QStringList{row.written});  // the first button pressed
-        ASSERT_EQ(recent.images().size(), 1);
         EXPECT_EQ(recent.images()[0].path, row.written);
         EXPECT_EQ(recent.images()[0].language, QStringLiteral("Go"));
     }
 }
 
-// The save panel: nothing happens until it closes; its answer decides what is written.
-TEST_F(SaveTest, ThePanelsAnswerDecidesWhatIsWrittenAndShown) {
+// The save panel: nothing happens until it closes; its answer decides what is written. Each
+// open panel keeps its own picture, and a panel of a controller that is gone does nothing.
+TEST_F(FlowTest, ThePanelsAnswerDecidesWhatIsWrittenAndShown) {
+    controller.userPreferences.saveToDownloads = false;
     const QString chosen = home.file("chosen.png");
     const QString vanished = home.file("gone/chosen.png");
-    const Picture unconvertible{QImage()};
     struct Row {
         const char *fault;
         int response;
@@ -159,7 +260,6 @@ TEST_F(SaveTest, ThePanelsAnswerDecidesWhatIsWrittenAndShown) {
     for (const Row &row : rows) {
         SCOPED_TRACE(row.fault);
         reset();
-        controller.userPreferences.saveToDownloads = false;
         writeFile(chosen, "the old picture");
         controller.saveImage(*row.picture);
         ASSERT_EQ(platform.savePanels.size(), 1u);
@@ -171,18 +271,14 @@ TEST_F(SaveTest, ThePanelsAnswerDecidesWhatIsWrittenAndShown) {
 
         EXPECT_EQ(platform.messages(), row.alerts);
         if (!row.alerts.isEmpty()) {
-            EXPECT_EQ(platform.alerts[0].alert.informativeText, row.informative);
+            EXPECT_EQ(platform.alerts[0].informativeText, row.informative);
         }
-        const bool written = row.alerts == QStringList{"图片已保存"};
-        EXPECT_EQ(readFile(chosen) == "the old picture", !written);
+        EXPECT_EQ(readFile(chosen) == "the old picture", row.alerts != QStringList{"图片已保存"});
         EXPECT_EQ(entries(home.path()), QStringList({"chosen.png", "tmp"}));
         EXPECT_EQ(entries(home.tmp()), QStringList{fileName});
     }
-}
 
-// Faults: the panels' pictures swapped, or a panel of a controller that is gone still saving.
-TEST_F(SaveTest, EachOpenPanelKeepsItsOwnPictureAndAGoneControllerDoesNothing) {
-    controller.userPreferences.saveToDownloads = false;
+    reset();
     controller.saveImage(Picture(noise(3, 2)));
     controller.saveImage(Picture(noise(2, 6)));
     auto shortLived = std::make_unique<StatusBarController>(platform);
