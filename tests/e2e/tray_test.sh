@@ -1,12 +1,15 @@
 #!/bin/bash
-# The tray program starts, shows its icon, keeps to one instance, leaves other shortcuts
-# alone, answers clicks on its icon (popover, outside click, menu) and quits from its menu.
+# The tray program starts before any tray host (as at login), says so, binds its shortcut and
+# shows its icon once a host runs; it keeps to one instance, leaves other shortcuts alone,
+# answers clicks on its icon (popover, outside click, menu) and quits from its menu.
 source "$(dirname "$0")/lib.sh"
 
-start_session
+start_session without-tray
 start_app
 check "starts and prints the hotkey line" wait_until 40 output_has "Global hotkey monitor initialized"
-check "shows its tray icon" wait_until 40 tray_icon_placed
+check "says that no tray is running yet" wait_until 30 output_has "no system tray is running yet"
+start_tray
+check "shows its tray icon once a tray host starts" wait_until 40 tray_icon_placed
 wait_until 30 tray_icon_settled || abort "the tray host keeps moving the icon"
 screenshot 01-started
 
