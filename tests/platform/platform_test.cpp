@@ -21,22 +21,14 @@
 namespace codalume {
 namespace {
 
-// Runs the alert through the real platform; `inspect` sees the open dialog and picks the
-// button to press (or -1 to close the window without one).
-int runAndInspect(const Alert &alert, const std::function<int(AlertDialog &)> &inspect) {
-    QTimer::singleShot(0, [&inspect] {
-        auto *dialog = qobject_cast<AlertDialog *>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr) << "no alert open";
-        const int index = inspect(*dialog);
-        index < 0 ? dialog->reject() : dialog->buttons().at(index)->click();
-    });
-    return QtPlatform().runAlert(alert);
-}
-
 // The first button is the default; the answer names the button pressed,
 // closing the window answers the last one, and a button's action runs while the alert is still
-// up (where Wayland lets a program set the clipboard).
-TEST(AlertDialog, TheAnswerIsThePressedButton) {
+// up (where Wayland lets a program set the clipboard). The caller's form is lent to the dialog:
+// it must come back alive, scrolled when taller than the screen; texts are plain text.
+TEST(AlertDialog, TheAnswerIsThePressedButtonAndTheFormComesBack) {
+    QWidget tall;
+    tall.setMinimumSize(450, 4000);
+    auto *field = new QLabel(QStringLiteral("field"), &tall);
     const struct {
         QStringList buttons;
         int press;  // -1: the window is closed
@@ -45,45 +37,26 @@ TEST(AlertDialog, TheAnswerIsThePressedButton) {
     for (const auto &row : rows) {
         Alert alert;
         alert.buttons = row.buttons;
+        alert.messageText = QStringLiteral("<b>not bold</b>");
+        alert.accessoryWidget = &tall;
         std::vector<std::pair<int, bool>> actions;
         AlertDialog *open = nullptr;
         alert.onButton = [&](int answer) { actions.emplace_back(answer, open->isVisible()); };
-        const int answer = runAndInspect(alert, [&](AlertDialog &dialog) {
-            open = &dialog;
-            EXPECT_TRUE(dialog.buttons().front()->isDefault());
-            EXPECT_EQ(dialog.buttons().back()->text(),  // no English "OK"
+        QTimer::singleShot(0, [&] {
+            open = qobject_cast<AlertDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(open, nullptr) << "no alert open";
+            EXPECT_TRUE(open->buttons().front()->isDefault());
+            EXPECT_EQ(open->buttons().back()->text(),  // no English "OK"
                       row.buttons.value(row.buttons.size() - 1, "确定"));
-            return row.press;
+            EXPECT_EQ(open->messageLabel()->textFormat(), Qt::PlainText);
+            EXPECT_TRUE(field->isVisible());
+            EXPECT_LE(open->height(), open->screen()->availableGeometry().height());
+            row.press < 0 ? open->reject() : open->buttons().at(row.press)->click();
         });
-        EXPECT_EQ(answer, row.answer);
-        using Actions = std::vector<std::pair<int, bool>>;
-        EXPECT_EQ(actions, row.press < 0 ? Actions() : Actions({{row.answer, true}}));
+        EXPECT_EQ(QtPlatform().runAlert(alert), row.answer);
+        EXPECT_EQ(actions, decltype(actions)(row.press < 0 ? 0 : 1, {row.answer, true}));
+        EXPECT_EQ(tall.parentWidget(), nullptr);
     }
-}
-
-// The caller's form is lent to the dialog: it must come back alive, scrolled when taller than
-// the screen; texts are plain text.
-TEST(AlertDialog, TheCallersFormComesBackAndTextIsPlain) {
-    QWidget tall;
-    tall.setMinimumSize(450, 4000);
-    auto *field = new QLabel(QStringLiteral("field"), &tall);
-    Alert alert;
-    alert.messageText = QStringLiteral("<b>not bold</b>");
-    alert.accessoryWidget = &tall;
-    runAndInspect(alert, [&](AlertDialog &dialog) {
-        EXPECT_EQ(dialog.messageLabel()->textFormat(), Qt::PlainText);
-        EXPECT_TRUE(field->isVisible());
-        EXPECT_LE(dialog.height(), dialog.screen()->availableGeometry().height());
-        return 0;
-    });
-    EXPECT_EQ(tall.parentWidget(), nullptr);
-}
-
-// An empty temporary folder would turn later writes into writes relative to the working folder.
-TEST(Paths, AMissingTemporaryFolderKeepsItsName) {
-    testing::TempHome home;
-    qputenv("TMPDIR", (home.path() + "/gone/../missing").toUtf8());
-    EXPECT_EQ(temporaryDirectory(), home.path() + "/missing");
 }
 
 // One holder of the lock at a time: a refused second one must not release the first one's.
@@ -94,11 +67,10 @@ TEST(SingleInstance, OneLockHolderAtATimeInAPrivateFolderOfThisUser) {
     QTemporaryDir dir;
     const QString lock = dir.filePath("codalume.lock");
     using State = SingleInstanceLock::State;
-    std::optional<SingleInstanceLock> first(std::in_place, lock);
+    const SingleInstanceLock first(lock);
+    EXPECT_EQ(first.state(), State::Acquired);
     EXPECT_EQ(SingleInstanceLock(lock).state(), State::HeldElsewhere);
     EXPECT_EQ(SingleInstanceLock(lock).state(), State::HeldElsewhere);
-    first.reset();
-    EXPECT_EQ(SingleInstanceLock(lock).state(), State::Acquired);
     constexpr auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     const auto folder = [&dir](const QString &name, QFile::Permissions mode) {
         QDir().mkpath(dir.filePath(name));
@@ -106,8 +78,7 @@ TEST(SingleInstance, OneLockHolderAtATimeInAPrivateFolderOfThisUser) {
         return dir.filePath(name);
     };
     const QString own = folder("own", owner), fallback = QString("codalume-%1").arg(::geteuid());
-    QDir().mkpath(dir.filePath("links"));
-    QFile::link(own, dir.filePath("links/" + fallback));
+    QFile::link(own, folder("links", owner) + '/' + fallback);
     const struct {
         const char *fault;
         std::optional<QString> runtime;  // XDG_RUNTIME_DIR; none: unset
@@ -133,13 +104,10 @@ TEST(SingleInstance, OneLockHolderAtATimeInAPrivateFolderOfThisUser) {
 // The portal's answers that the KDE session of the end-to-end tests never gives: each row is a
 // way to report "initialized" for a shortcut that can never fire, or to miss a real binding.
 TEST(PortalBinding, OnlyAnAcceptedListedTriggeredShortcutIsBound) {
-    const auto with = [](const char *id, const char *key, const char *value) {
-        return PortalShortcut{id, QVariantMap{{key, QString(value)}}};
-    };
-    const PortalShortcut bound = with("capture", "trigger_description", "Meta+Shift+C"),
-                         unparsed = with("capture", "trigger_description", ""),
-                         silent = with("capture", "description", "获取剪贴板"),
-                         other = with("other", "trigger_description", "C");
+    const PortalShortcut bound{"capture", {{"trigger_description", "Meta+Shift+C"}}},
+        unparsed{"capture", {{"trigger_description", ""}}},
+        silent{"capture", {{"description", "获取剪贴板"}}},
+        other{"other", {{"trigger_description", "C"}}};
     const struct {
         const char *name;
         uint code;
@@ -159,6 +127,12 @@ TEST(PortalBinding, OnlyAnAcceptedListedTriggeredShortcutIsBound) {
 }
 
 using SaveFileTest = testing::FileTest;
+
+// An empty temporary folder would turn later writes into writes relative to the working folder.
+TEST_F(SaveFileTest, AMissingTemporaryFolderKeepsItsName) {
+    qputenv("TMPDIR", (home.path() + "/gone/../missing").toUtf8());
+    EXPECT_EQ(temporaryDirectory(), home.path() + "/missing");
+}
 
 // Any kind of entry under a name counts as taken: a file, a folder, a link to nowhere.
 TEST_F(SaveFileTest, ANewFileTakesTheFirstFreeNameAndReplacesNothing) {

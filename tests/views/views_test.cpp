@@ -8,8 +8,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "support/file_test.h"
 #include "support/scripted_platform.h"
-#include "support/temp_home.h"
 #include "views/help_view.h"
 #include "views/permission_helper.h"
 #include "views/recent_images_view.h"
@@ -18,68 +18,58 @@ namespace codalume {
 namespace {
 
 // A regular file where a folder is expected makes writes fail for every user, root included.
-void makeFile(const QString &path, const QByteArray &content = "x") {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(content);
-}
+using Views = testing::FileTest;
 
-TEST(PermissionProbes, RunInOrderTraceEachFailureAndLeaveNothing) {
-    enum Place { Absent, File, Leftover, Xdg };
-    const QString notDir = "Not a directory",
-                  tmpFailed =
-                      "临时文件写入测试失败: cannot write {tmp}/permission_test.txt: " + notDir,
-                  dlFailed =
-                      "Downloads目录写入测试失败: cannot write {downloads}/permission_test.txt: ",
-                  sysFailed =
-                      "系统目录访问测试失败: cannot list {system}: No such file or directory";
+TEST_F(Views, PermissionProbesRunInOrderTraceEachFailureAndLeaveNothing) {
+    enum Place { File, Leftover, Xdg };
+    const QString tail = "/permission_test.txt: Not a directory",
+                  tmpFailed = "临时文件写入测试失败: cannot write {tmp}" + tail;
     const struct {
         const char *fault;
-        Place tmp, downloads, system;
+        Place tmp, downloads;
         QStringList traces;  // "{tmp}", "{downloads}" and "{system}" stand for the folders
     } rows[] = {
-        {"an old probe file fails the check", Leftover, File, Absent, {}},
-        {"the XDG Downloads folder ignored", File, Xdg, Absent, {tmpFailed}},
-        {"all failing passes", File, File, Absent, {tmpFailed, dlFailed + notDir, sysFailed}},
+        // clang-format off
+        {"an old probe file fails the check", Leftover, File, {}},
+        {"the XDG Downloads folder ignored", File, Xdg, {tmpFailed}},
+        {"all failing passes", File, File,
+         {tmpFailed, "Downloads目录写入测试失败: cannot write {downloads}" + tail,
+          "系统目录访问测试失败: cannot list {system}: No such file or directory"}},
+        // clang-format on
     };
     for (const auto &row : rows) {
+        SCOPED_TRACE(row.fault);
         testing::TempHome home;
         testing::ScriptedPlatform platform;
         const auto prepare = [&home](Place place, const QString &usual) {
             QDir().mkpath(place == Leftover ? usual : home.file(".config"));
-            makeFile(place == Leftover ? usual + "/permission_test.txt" : usual);
-            if (place == Absent) {
-                QFile::remove(usual);
-            } else if (place == Xdg) {  // the usual folder fails: only the configured one passes
+            writeFile(place == Leftover ? usual + "/permission_test.txt" : usual, "x");
+            if (place == Xdg) {  // the usual folder fails: only the configured one passes
                 QDir().mkpath(home.file("In"));
-                makeFile(home.file(".config/user-dirs.dirs"), "XDG_DOWNLOAD_DIR=\"$HOME/In\"\n");
+                writeFile(home.file(".config/user-dirs.dirs"), "XDG_DOWNLOAD_DIR=\"$HOME/In\"\n");
             }
             return usual;
         };
         qputenv("TMPDIR", prepare(row.tmp, home.file("t")).toUtf8());
         prepare(row.downloads, home.file("Downloads"));
-        const QString system = prepare(row.system, home.file("system"));
-        const QString tmp = platform.temporaryDirectory(),
-                      downloads = platform.downloadsDirectory();
+        const QString system = home.file("system"), tmp = platform.temporaryDirectory(),
+                      downloads = platform.downloadsDirectory();  // the system folder is absent
         ::testing::internal::CaptureStdout();
         // The check passes unless all three probes fail.
-        EXPECT_EQ(PermissionHelper::checkPermissions(platform, system), row.traces.size() < 3)
-            << row.fault;
+        EXPECT_EQ(PermissionHelper::checkPermissions(platform, system), row.traces.size() < 3);
         QStringList expected = row.traces;
         expected.replaceInStrings("{tmp}", tmp).replaceInStrings("{downloads}", downloads);
         EXPECT_EQ(QString::fromStdString(::testing::internal::GetCapturedStdout())
                       .split('\n', Qt::SkipEmptyParts),
-                  expected.replaceInStrings("{system}", system))
-            << row.fault;
+                  expected.replaceInStrings("{system}", system));
         EXPECT_FALSE(QFileInfo::exists(tmp + "/permission_test.txt") ||
-                     QFileInfo::exists(downloads + "/permission_test.txt"))
-            << row.fault;
+                     QFileInfo::exists(downloads + "/permission_test.txt"));
     }
 }
 
 // A failed check (on the help page, or a second after the very first start) offers the
 // settings, which open the folder that holds Downloads.
-TEST(PermissionPrompts, OnlyAFailedCheckOffersTheSettings) {
+TEST_F(Views, OnlyAFailedPermissionCheckOffersTheSettings) {
     const int first = firstButtonReturn, second = firstButtonReturn + 1;
     const QString welcome = "欢迎使用 Codalume", privacy = "需要Downloads目录的写入权限";
     const struct {
@@ -98,13 +88,12 @@ TEST(PermissionPrompts, OnlyAFailedCheckOffersTheSettings) {
     for (const auto &row : rows) {
         testing::TempHome home;
         testing::ScriptedPlatform platform;
-        makeFile(home.file("t"));  // a file as temporary folder, and as Downloads
-        makeFile(home.file("Downloads"));
+        writeFile(home.file("t"), "x");  // a file as temporary folder, and as Downloads
+        writeFile(home.file("Downloads"), "x");
         qputenv("TMPDIR", (row.pass ? home.tmp() : home.file("t")).toUtf8());
         for (int answer : row.answers) {
             platform.answerNext(answer);
         }
-        ::testing::internal::CaptureStdout();
         if (row.help) {
             HelpView view(platform);
             view.setSystemDirectory(home.file("absent"));
@@ -115,7 +104,6 @@ TEST(PermissionPrompts, OnlyAFailedCheckOffersTheSettings) {
             PermissionHelper::promptForPermissionsIfNeeded(platform, home.file("absent"));
             platform.runPendingTasks();
         }
-        ::testing::internal::GetCapturedStdout();
         EXPECT_EQ(platform.messages(), row.alerts) << row.fault;
         EXPECT_EQ(platform.openedUrls, QList<QUrl>(row.urls, QUrl::fromLocalFile(home.path())))
             << row.fault;
@@ -123,14 +111,13 @@ TEST(PermissionPrompts, OnlyAFailedCheckOffersTheSettings) {
 }
 
 // Rows go by the keys and the menu, never their files; Enter reveals the row's file.
-TEST(RecentImagesView, KeysAndTheMenuActOnTheirRow) {
-    QTemporaryDir folder;
+TEST_F(Views, RecentRowsGoByTheKeysAndTheMenuNeverTheirFiles) {
     testing::ScriptedPlatform platform;
     RecentImagesModel model;
     RecentImagesView view(platform, {}, model);
     for (const char *name : {"a.png", "b.png", "c.png"}) {
-        makeFile(folder.filePath(name));
-        model.addSaved(folder.filePath(name), "Go", QDateTime::currentDateTime());
+        writeFile(home.file(name), "x");
+        model.addSaved(home.file(name), "Go", QDateTime::currentDateTime());
     }
     QListWidget *list = view.list();
     const auto press = [list](int row, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
@@ -145,7 +132,7 @@ TEST(RecentImagesView, KeysAndTheMenuActOnTheirRow) {
     };
     EXPECT_EQ(press(2, Qt::Key_Delete, Qt::KeypadModifier), "c.png b.png") << "keypad Delete";
     press(1, Qt::Key_Return);
-    EXPECT_EQ(platform.revealed, QStringList({folder.filePath("b.png")}));
+    EXPECT_EQ(platform.revealed, QStringList({home.file("b.png")}));
     // The menu acts on the row it was opened on, even if the list changed meanwhile.
     emit list->customContextMenuRequested(list->visualItemRect(list->item(1)).center());
     QMenu *menu = view.findChild<QMenu *>();
@@ -153,7 +140,7 @@ TEST(RecentImagesView, KeysAndTheMenuActOnTheirRow) {
     view.deleteRows({0});
     menu->actions().value(0)->trigger();
     EXPECT_EQ(list->count(), 0);
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList({"a.png", "b.png", "c.png"}));
+    EXPECT_EQ(entries(home.path()), QStringList({"a.png", "b.png", "c.png", "tmp"}));
 }
 
 }  // namespace
