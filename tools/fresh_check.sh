@@ -69,8 +69,10 @@ mount_into /dev /dev --rbind
 mount --make-rslave "$root/dev"  # unmounting inside must never reach the machine's own /dev
 mount_into "$cache/apt" /var/cache/apt/archives --bind
 
-echo "== cloning $(git rev-parse --short HEAD) into /root/codalume"
+commit=$(git rev-parse --short HEAD)  # the repository may move on while this runs
+echo "== cloning $commit into /root/codalume"
 git clone -q "$repo" "$root/root/codalume"
+git -C "$root/root/codalume" checkout -q "$commit"
 
 # One README command in the root, with a clean environment as a new user's shell has.
 run_in_root() {
@@ -98,6 +100,6 @@ for command in ./run.sh ./test.sh; do
 done
 
 echo
-echo "== fresh_check on $(git rev-parse --short HEAD), Debian $suite minbase"
+echo "== fresh_check on $commit, Debian $suite minbase"
 printf '%s\n' "${results[@]}"
 exit $status
