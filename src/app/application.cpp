@@ -1,13 +1,13 @@
 #include "app/application.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QIcon>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "app/app_delegate.h"
 #include "app/instance_requests.h"
@@ -41,8 +41,13 @@ void quitOnSignals(QApplication &application) {
         return;
     }
     auto *notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &application);
-    QObject::connect(notifier, &QSocketNotifier::activated, &application,
-                     [] { QCoreApplication::quit(); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &application, [] {
+        char byte;
+        while (::read(quitPipe[0], &byte, 1) > 0) {
+            // emptied, so the notifier does not fire again for the same signal
+        }
+        QCoreApplication::quit();
+    });
     struct sigaction action {};
     action.sa_handler = requestQuit;
     sigemptyset(&action.sa_mask);
