@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace codalume {
@@ -56,6 +57,69 @@ CardShadow::Row CardShadow::rowAt(double y) const {
     return row;
 }
 
+// The blur along x of one target's columns, worked out when a pixel of that column first needs
+// it (rows between the corners need the margins' columns only, the card hides the rest).
+class CardShadow::Columns {
+  public:
+    Columns(const CardShadow &shadow, int width)
+        : shadow_(shadow), straight_(static_cast<size_t>(width), -1.0f) {}
+
+    // The shadow's coverage at (x, this column) for a row weighing `row`.
+    double coverage(int column, double x, const Row &row) {
+        const auto at = static_cast<size_t>(column);
+        if (straight_[at] < 0) {
+            straight_[at] = static_cast<float>(shadow_.horizontal(x, 0));
+        }
+        double sum = straight_[at] * row.middle;
+        if (row.nearCorners) {
+            const float *values = sliced(at, x);
+            for (size_t k = 0; k < kSlices; ++k) {
+                sum += row.weights[k] * values[k];
+            }
+        }
+        return std::clamp(sum, 0.0, 1.0);
+    }
+
+  private:
+    const float *sliced(size_t at, double x) {
+        if (sliced_.empty()) {
+            sliced_.resize(straight_.size() * kSlices);
+            slicedReady_.assign(straight_.size(), false);
+        }
+        float *values = sliced_.data() + at * kSlices;
+        if (!slicedReady_[at]) {
+            for (size_t k = 0; k < kSlices; ++k) {
+                values[k] = static_cast<float>(shadow_.horizontal(x, shadow_.insets_[k]));
+            }
+            slicedReady_[at] = true;
+        }
+        return values;
+    }
+
+    const CardShadow &shadow_;
+    std::vector<float> straight_;
+    std::vector<float> sliced_;
+    std::vector<bool> slicedReady_;
+};
+
+namespace {
+
+// The columns [from, to) of a row at `y` that lie wholly inside `hidden`; empty when the row
+// does not.
+std::pair<int, int> hiddenColumns(double y, QPointF origin, double scale, const QRectF &hidden,
+                                  int width) {
+    if (y - 0.5 / scale < hidden.top() || y + 0.5 / scale > hidden.bottom()) {
+        return {width, width};
+    }
+    const auto column = [&](double at) {
+        return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(width)));
+    };
+    return {column(std::ceil((hidden.left() - origin.x()) * scale)),
+            column(std::floor((hidden.right() - origin.x()) * scale))};
+}
+
+}  // namespace
+
 void CardShadow::paintUnder(QImage &target, QPointF origin, double scale,
                             const QRectF &hidden) const {
     if (target.format() != QImage::Format_ARGB32_Premultiplied || scale <= 0) {
@@ -66,32 +130,14 @@ void CardShadow::paintUnder(QImage &target, QPointF origin, double scale,
     const double left = -kReach * blur_;
     const double right = size_.width() + kReach * blur_;
     const int width = target.width();
-    // The blur along x depends on the column only: worked out once per column of this target,
-    // when a pixel of that column first needs it (rows between the corners need the margins'
-    // columns only, the card hides the rest).
-    std::vector<float> straight(static_cast<size_t>(width), -1.0f);
-    std::vector<float> sliced;
-    std::vector<bool> slicedReady;
+    Columns columns(*this, width);
     for (int index = 0; index < target.height(); ++index) {
         const double y = origin.y() + (index + 0.5) / scale;
         if (y < top || y > bottom) {
             continue;
         }
         const Row row = rowAt(y);
-        if (row.nearCorners && sliced.empty()) {
-            sliced.resize(static_cast<size_t>(width) * kSlices);
-            slicedReady.assign(static_cast<size_t>(width), false);
-        }
-        // The columns of this row that lie wholly inside `hidden`.
-        int hiddenFrom = width;
-        int hiddenTo = width;
-        if (y - 0.5 / scale >= hidden.top() && y + 0.5 / scale <= hidden.bottom()) {
-            hiddenFrom = static_cast<int>(std::clamp(
-                std::ceil((hidden.left() - origin.x()) * scale), 0.0, static_cast<double>(width)));
-            hiddenTo =
-                static_cast<int>(std::clamp(std::floor((hidden.right() - origin.x()) * scale), 0.0,
-                                            static_cast<double>(width)));
-        }
+        const auto [hiddenFrom, hiddenTo] = hiddenColumns(y, origin, scale, hidden, width);
         auto *line = reinterpret_cast<QRgb *>(target.scanLine(index));
         for (int column = 0; column < width; ++column) {
             if (column == hiddenFrom && hiddenTo > hiddenFrom) {
@@ -99,31 +145,11 @@ void CardShadow::paintUnder(QImage &target, QPointF origin, double scale,
                 continue;
             }
             const int alpha = qAlpha(line[column]);
-            if (alpha == 255) {
-                continue;
-            }
             const double x = origin.x() + (column + 0.5) / scale;
-            if (x < left || x > right) {
+            if (alpha == 255 || x < left || x > right) {
                 continue;
             }
-            const auto at = static_cast<size_t>(column);
-            if (straight[at] < 0) {
-                straight[at] = static_cast<float>(horizontal(x, 0));
-            }
-            double sum = straight[at] * row.middle;
-            if (row.nearCorners) {
-                float *values = sliced.data() + at * kSlices;
-                if (!slicedReady[at]) {
-                    for (size_t k = 0; k < kSlices; ++k) {
-                        values[k] = static_cast<float>(horizontal(x, insets_[k]));
-                    }
-                    slicedReady[at] = true;
-                }
-                for (size_t k = 0; k < kSlices; ++k) {
-                    sum += row.weights[k] * values[k];
-                }
-            }
-            const double shade = opacity_ * std::clamp(sum, 0.0, 1.0) * (255 - alpha);
+            const double shade = opacity_ * columns.coverage(column, x, row) * (255 - alpha);
             const int added = static_cast<int>(std::lround(shade));
             if (added > 0) {
                 // Black beneath: the colour channels stay, the coverage grows.

@@ -36,6 +36,7 @@ class CardShadow {
         bool nearCorners = false;
     };
     Row rowAt(double y) const;
+    class Columns;
     // The blur along x of one row of the shape, the row cut in by `inset` at both ends.
     double horizontal(double x, double inset) const;
 
