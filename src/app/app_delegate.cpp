@@ -1,6 +1,7 @@
 #include "app/app_delegate.h"
 
 #include <QPointer>
+#include <cstdio>
 
 #include "settings/launch_at_login.h"
 #include "settings/preferences_file.h"
@@ -20,7 +21,11 @@ AppDelegate::~AppDelegate() {
 
 void AppDelegate::applicationDidFinishLaunching(StatusBarHooks hooks) {
     PermissionHelper::promptForPermissionsIfNeeded(platform_);
-    const UserPreferences preferences = loadPreferences();
+    QString unusable;
+    const UserPreferences preferences = loadPreferences(&unusable);
+    if (!unusable.isEmpty()) {
+        std::fprintf(stderr, "codalume: %s\n", qPrintable(unusablePreferencesWarning(unusable)));
+    }
 
     QPointer<AppDelegate> self(this);
     auto *content = new ContentView(platform_, [self] {

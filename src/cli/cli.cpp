@@ -147,6 +147,20 @@ bool isStandardOutput(const QString &path) {
                             named.st_ino == out.st_ino);
 }
 
+// The settings in the file --preferences names (`path`), whose faults end the run, else in the
+// home file, whose faults are only told: its defaults apply then.
+std::optional<UserPreferences> renderPreferences(const QString &path, QString *error) {
+    if (!path.isEmpty()) {
+        return readPreferencesFile(path, error);
+    }
+    QString unusable;
+    const UserPreferences preferences = loadPreferences(&unusable);
+    if (!unusable.isEmpty()) {
+        printLine(stderr, QStringLiteral("codalume: ") + unusablePreferencesWarning(unusable));
+    }
+    return preferences;
+}
+
 // Parses a command's arguments: the command word, then at most one input (default "-").
 // Returns an exit status when the run ends here (help shown, wrong usage).
 std::optional<int> parseCommand(QCommandLineParser &parser, const QStringList &arguments,
@@ -251,10 +265,8 @@ int runRender(const QStringList &arguments) {
     }
     QString error;
     TerminalProgress progress;
-    const QString preferencesPath = parser.value(preferencesOption);
-    std::optional<UserPreferences> preferences = preferencesPath.isEmpty()
-                                                     ? loadPreferences()
-                                                     : readPreferencesFile(preferencesPath, &error);
+    std::optional<UserPreferences> preferences =
+        renderPreferences(parser.value(preferencesOption), &error);
     if (!preferences) {
         return fail(error);
     }

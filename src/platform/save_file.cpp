@@ -217,8 +217,11 @@ QString numberedFileName(const QString &fileName, int attempt) {
 PreparedFile::PreparedFile(const QString &directory, const QString &fileName, const QString &target)
     : directory_(directory), fileName_(fileName), target_(target) {}
 
-PreparedFile PreparedFile::newFile(const QString &directory, const QString &fileName) {
-    return PreparedFile(directory, fileName, QString());
+PreparedFile PreparedFile::newFile(const QString &directory, const QString &fileName,
+                                   mode_t permissions) {
+    PreparedFile file(directory, fileName, QString());
+    file.permissions_ = permissions;
+    return file;
 }
 
 PreparedFile PreparedFile::replacing(const QString &path) {
@@ -235,6 +238,7 @@ PreparedFile::PreparedFile(PreparedFile &&other) noexcept
       fileName_(std::move(other.fileName_)),
       target_(std::move(other.target_)),
       temporary_(std::exchange(other.temporary_, QByteArray())),
+      permissions_(other.permissions_),
       writtenInto_(std::exchange(other.writtenInto_, false)) {}
 
 PreparedFile &PreparedFile::operator=(PreparedFile &&other) noexcept {
@@ -244,6 +248,7 @@ PreparedFile &PreparedFile::operator=(PreparedFile &&other) noexcept {
         fileName_ = std::move(other.fileName_);
         target_ = std::move(other.target_);
         temporary_ = std::exchange(other.temporary_, QByteArray());
+        permissions_ = other.permissions_;
         writtenInto_ = std::exchange(other.writtenInto_, false);
     }
     return *this;
@@ -277,7 +282,7 @@ std::optional<FileError> PreparedFile::write(const FileContent &content) {
         writtenInto_ = !error;
         return error;
     }
-    mode_t mode = 0666 & ~currentUmask();
+    mode_t mode = permissions_ & ~currentUmask();
     struct stat existing {};
     if (!target_.isEmpty() && ::stat(nativePath(target_).constData(), &existing) == 0 &&
         S_ISREG(existing.st_mode)) {
@@ -324,8 +329,8 @@ void PreparedFile::discard() {
 }
 
 WriteResult writeNewFile(const QString &directory, const QString &fileName,
-                         const FileContent &content) {
-    PreparedFile file = PreparedFile::newFile(directory, fileName);
+                         const FileContent &content, mode_t permissions) {
+    PreparedFile file = PreparedFile::newFile(directory, fileName, permissions);
     if (std::optional<FileError> error = file.write(content)) {
         return {QString(), std::move(error)};
     }

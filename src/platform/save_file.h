@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/types.h>
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
@@ -45,13 +46,14 @@ using FileContent = std::function<bool(QIODevice &out, QString *reason)>;
 // process creates meanwhile. The content goes to a temporary file in the same directory first
 // and appears under its name in one step, so no half-written file is ever visible or left
 // behind. Returns the path written, or the error: errno's when the system refused, else the
-// content's reason under the conversion error's code and domain.
+// content's reason under the conversion error's code and domain. The file gets `permissions`
+// less the umask, as open() gives them.
 struct WriteResult {
     QString path;
     std::optional<FileError> error;
 };
 WriteResult writeNewFile(const QString &directory, const QString &fileName,
-                         const FileContent &content);
+                         const FileContent &content, mode_t permissions = 0666);
 WriteResult writeNewFile(const QString &directory, const QString &fileName,
                          const QByteArray &bytes);
 
@@ -73,8 +75,10 @@ std::optional<FileError> writeToDescriptor(int fd, const FileContent &content);
 // cancelled or failed write leaves nothing behind.
 class PreparedFile {
   public:
-    // A new file in `directory` named `fileName`, or its first free numbered variant.
-    static PreparedFile newFile(const QString &directory, const QString &fileName);
+    // A new file in `directory` named `fileName`, or its first free numbered variant, with
+    // `permissions` less the umask.
+    static PreparedFile newFile(const QString &directory, const QString &fileName,
+                                mode_t permissions = 0666);
     // `path` replaced (a symbolic link's target, keeping that file's permissions). A device
     // node or FIFO there is written into instead, as by replaceFile.
     static PreparedFile replacing(const QString &path);
@@ -96,7 +100,8 @@ class PreparedFile {
     QString fileName_;  // a new file's name
     QString target_;    // the file to replace; empty for a new file
     QByteArray temporary_;
-    bool writtenInto_ = false;  // the target is a device or FIFO that took the content
+    mode_t permissions_ = 0666;  // a new file's
+    bool writtenInto_ = false;   // the target is a device or FIFO that took the content
 };
 
 std::optional<FileError> removeFile(const QString &path);

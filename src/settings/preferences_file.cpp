@@ -1,14 +1,17 @@
 #include "settings/preferences_file.h"
 
 #include <sys/stat.h>
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <nlohmann/json.hpp>
 
 #include "platform/paths.h"
+#include "platform/save_file.h"
 
 namespace codalume {
 
@@ -50,6 +53,20 @@ void forEachMember(UserPreferences &p, Visitor &&visit) {
     visit("showLineNumbers", p.showLineNumbers, Presence::optional);
     visit("showWindowControls", p.showWindowControls, Presence::optional);
     visit("showShadow", p.showShadow, Presence::optional);
+}
+
+// What a member of the field's type must hold, for the reason a file is refused.
+template <typename Field>
+const char *expectedValue() {
+    if constexpr (std::is_same_v<Field, bool>) {
+        return "true or false";
+    } else if constexpr (std::is_same_v<Field, int64_t>) {
+        return "a whole number within 64 bits";
+    } else if constexpr (std::is_same_v<Field, double>) {
+        return "a finite number";
+    } else {
+        return "a string";
+    }
 }
 
 bool readValue(const Json &value, bool &out) {
@@ -141,6 +158,104 @@ QString resolveLinks(const QString &path) {
     return current;
 }
 
+// Why a node that is not a regular file cannot be the preferences file; empty for one that is.
+QString nodeFault(mode_t mode) {
+    if (S_ISREG(mode)) {
+        return {};
+    }
+    if (S_ISDIR(mode)) {
+        return QStringLiteral("it is a directory");
+    }
+    if (S_ISFIFO(mode)) {
+        return QStringLiteral("it is a FIFO (named pipe), not a regular file");
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return QStringLiteral("it is a device, not a regular file");
+    }
+    return QStringLiteral("it is not a regular file");
+}
+
+// The decoded file at `path`, or nothing with the reason (without the path); `missing` tells
+// that nothing is there, which is no fault of the file.
+std::optional<UserPreferences> readPreferences(const QString &path, QString &reason,
+                                               bool &missing) {
+    // Looked at before it is opened: a directory or a FIFO put there by hand must not block
+    // (opening a FIFO waits for a writer forever), and a gigabyte of blanks is refused by its
+    // size without being read.
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
+        const int error = errno;
+        missing = error == ENOENT || error == ENOTDIR;
+        reason = posixError(error).description;
+        return std::nullopt;
+    }
+    missing = false;
+    reason = nodeFault(info.st_mode);
+    if (!reason.isEmpty()) {
+        return std::nullopt;
+    }
+    const QString tooLarge =
+        QStringLiteral("it is larger than %1 bytes").arg(maxPreferencesFileSize);
+    if (info.st_size > maxPreferencesFileSize) {
+        reason = tooLarge;
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reason = file.errorString();
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(maxPreferencesFileSize + 1);
+    if (bytes.size() > maxPreferencesFileSize) {
+        reason = tooLarge;  // it grew since it was looked at
+        return std::nullopt;
+    }
+    return decodePreferences(bytes, &reason);
+}
+
+// The bytes of the file at `path` as they are, streamed.
+FileContent copyOf(const QString &path) {
+    return [path](QIODevice &out, QString *reason) {
+        QFile in(path);
+        if (!in.open(QIODevice::ReadOnly)) {
+            *reason = in.errorString();
+            return false;
+        }
+        char chunk[65536];
+        qint64 n = 0;
+        while ((n = in.read(chunk, sizeof chunk)) > 0) {
+            if (out.write(chunk, n) != n) {
+                return false;
+            }
+        }
+        if (n < 0) {
+            *reason = in.errorString();
+        }
+        return n == 0;
+    };
+}
+
+// Copies the file that cannot be used to a new owner-only file beside it, so that saving over
+// it loses nothing. Returns the copy's path, or nothing with the reason in `error`.
+std::optional<QString> keepUnusableFile(const QString &path, const QString &fault, QString *error) {
+    // ".codalume_prefs.broken-<seconds>.json": the extension stays for the editor.
+    const QFileInfo info(path);
+    QString name = info.fileName();
+    const qsizetype dot = name.lastIndexOf(u'.');
+    name.insert(dot > 0 ? dot : name.size(),
+                QStringLiteral(".broken-%1").arg(QDateTime::currentSecsSinceEpoch()));
+    const WriteResult kept = writeNewFile(info.path(), name, copyOf(path), S_IRUSR | S_IWUSR);
+    if (kept.error) {
+        if (error != nullptr) {
+            *error =
+                QStringLiteral("the file cannot be used (%1) and no copy of it could be kept: %2")
+                    .arg(fault, kept.error->description);
+        }
+        return std::nullopt;
+    }
+    return kept.path;
+}
+
 }  // namespace
 
 QString preferencesFilePath() {
@@ -181,77 +296,67 @@ std::optional<QByteArray> encodePreferences(const UserPreferences &preferences) 
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-std::optional<UserPreferences> decodePreferences(const QByteArray &bytes) {
+std::optional<UserPreferences> decodePreferences(const QByteArray &bytes, QString *reason) {
     const Json document = Json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr,
                                       /*allow_exceptions=*/false);
+    QString fault;
     if (!document.is_object()) {
-        return std::nullopt;  // also covers parse errors, which yield a discarded value
+        // Parse errors, invalid UTF-8 among them, yield a discarded value.
+        fault = document.is_discarded() ? QStringLiteral("it is not valid JSON text")
+                                        : QStringLiteral("it is not a JSON object");
     }
     UserPreferences decoded;
-    bool ok = true;
     forEachMember(decoded,
                   [&](const char *key, auto &field, Presence presence = Presence::required) {
-                      if (!ok) {
+                      if (!fault.isEmpty()) {
                           return;
                       }
                       const auto member = document.find(key);
                       if (member == document.end()) {
-                          ok = presence == Presence::optional;
-                          return;
+                          if (presence == Presence::required) {
+                              fault = QStringLiteral("the member \"%1\" is missing").arg(key);
+                          }
+                      } else if (!readValue(*member, field)) {
+                          fault = QStringLiteral("the member \"%1\" must be %2")
+                                      .arg(key, expectedValue<std::decay_t<decltype(field)>>());
                       }
-                      ok = readValue(*member, field);
                   });
-    if (!ok) {
+    if (!fault.isEmpty()) {
+        if (reason != nullptr) {
+            *reason = fault;
+        }
         return std::nullopt;
     }
     return decoded;
 }
 
-UserPreferences loadPreferences() {
-    return readPreferencesFile(preferencesFilePath()).value_or(UserPreferences{});
+UserPreferences loadPreferences(QString *unusable) {
+    QString reason;
+    bool missing = false;
+    const std::optional<UserPreferences> read =
+        readPreferences(preferencesFilePath(), reason, missing);
+    if (unusable != nullptr) {
+        *unusable = read || missing ? QString() : reason;
+    }
+    return read.value_or(UserPreferences{});
+}
+
+QString unusablePreferencesWarning(const QString &reason) {
+    return QStringLiteral("cannot use the preferences file %1: %2; the default settings apply")
+        .arg(preferencesFilePath(), reason);
 }
 
 std::optional<UserPreferences> readPreferencesFile(const QString &path, QString *error) {
-    const auto refuse = [error](const QString &reason) -> std::optional<UserPreferences> {
-        if (error != nullptr) {
-            *error = reason;
-        }
-        return std::nullopt;
-    };
-    // Looked at before it is opened: a directory or a FIFO put there by hand must not block
-    // (opening a FIFO waits for a writer forever), and a gigabyte of blanks is refused by its
-    // size without being read.
-    struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
-        if (!S_ISREG(info.st_mode)) {
-            return refuse(QStringLiteral("cannot read preferences file %1: %2")
-                              .arg(path, S_ISDIR(info.st_mode)
-                                             ? QStringLiteral("it is a directory")
-                                             : QStringLiteral("it is not a regular file")));
-        }
-        if (info.st_size > maxPreferencesFileSize) {
-            return refuse(QStringLiteral("%1 is larger than %2 bytes; it is not a preferences file")
-                              .arg(path)
-                              .arg(maxPreferencesFileSize));
-        }
+    QString reason;
+    bool missing = false;
+    std::optional<UserPreferences> read = readPreferences(path, reason, missing);
+    if (!read && error != nullptr) {
+        *error = QStringLiteral("cannot use the preferences file %1: %2").arg(path, reason);
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return refuse(
-            QStringLiteral("cannot read preferences file %1: %2").arg(path, file.errorString()));
-    }
-    const QByteArray bytes = file.read(maxPreferencesFileSize + 1);
-    std::optional<UserPreferences> decoded;
-    if (bytes.size() <= maxPreferencesFileSize) {
-        decoded = decodePreferences(bytes);
-    }
-    if (!decoded) {
-        return refuse(QStringLiteral("%1 is not a valid preferences file").arg(path));
-    }
-    return decoded;
+    return read;
 }
 
-bool savePreferences(const UserPreferences &preferences, QString *error) {
+bool savePreferences(const UserPreferences &preferences, QString *error, QString *keptAs) {
     const std::optional<QByteArray> bytes = encodePreferences(preferences);
     if (!bytes) {
         if (error != nullptr) {
@@ -260,7 +365,26 @@ bool savePreferences(const UserPreferences &preferences, QString *error) {
         return false;
     }
     const QString target = resolveLinks(preferencesFilePath());
-    const bool existed = QFileInfo::exists(target);
+    struct stat node {};
+    const bool existed = ::stat(QFile::encodeName(target).constData(), &node) == 0;
+    QString fault = existed ? nodeFault(node.st_mode) : QString();
+    if (!fault.isEmpty()) {
+        // Renaming a file over a FIFO or a device would destroy the node.
+        if (error != nullptr) {
+            *error = fault;
+        }
+        return false;
+    }
+    bool missing = false;
+    if (existed && !readPreferences(target, fault, missing)) {
+        const std::optional<QString> kept = keepUnusableFile(target, fault, error);
+        if (!kept) {
+            return false;
+        }
+        if (keptAs != nullptr) {
+            *keptAs = *kept;
+        }
+    }
     // Written next to the target and renamed over it: a crash mid-write leaves the old file.
     QSaveFile file(target);
     file.setDirectWriteFallback(false);

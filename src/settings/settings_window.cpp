@@ -59,7 +59,7 @@ QString colorSummary(const UserPreferences &p, const QMap<QString, QString> &dir
 }
 
 Alert confirmation(const UserPreferences &p, const QMap<QString, QString> &directionMap, bool saved,
-                   const QString &saveError) {
+                   const QString &saveError, const QString &keptAs) {
     const QString authors = authorSummary(p);
     const QString colors = colorSummary(p, directionMap);
     const QString summary =
@@ -75,6 +75,9 @@ Alert confirmation(const UserPreferences &p, const QMap<QString, QString> &direc
                       QStringLiteral(
                           "\n\n提示: 未设置作者信息或已选择不显示，图片上将不会显示相关信息。")
                 : QStringLiteral("您的设置已成功保存。\n\n") + summary;
+        if (!keptAs.isEmpty()) {
+            alert.informativeText += QStringLiteral("\n\n无法读取的旧设置文件已保留为: ") + keptAs;
+        }
     } else {
         alert.style = AlertStyle::Warning;
         alert.messageText = QStringLiteral("设置未能保存");
@@ -96,11 +99,12 @@ void save(Platform &platform, const Form &form, const QMap<QString, QString> &di
     traceAuthorTexts("保存后的设置值", p.authorName, p.email, p.wechat);
 
     QString saveError;
-    const bool saved = savePreferences(p, &saveError);
+    QString keptAs;
+    const bool saved = savePreferences(p, &saveError, &keptAs);
     if (p.startAtLogin != startedAtLogin) {
         configureLaunchAtLogin(p.startAtLogin);
     }
-    platform.runAlert(confirmation(p, directionMap, saved, saveError));
+    platform.runAlert(confirmation(p, directionMap, saved, saveError, keptAs));
 
     const bool anyAuthorShown =
         std::any_of(authorItems.begin(), authorItems.end(),
@@ -171,6 +175,14 @@ void runSettingsWindow(Platform &platform, UserPreferences &preferences) {
     alert.style = AlertStyle::Informational;
     alert.messageText = QStringLiteral("应用设置");
     alert.informativeText = QStringLiteral("配置代码图片生成选项");
+    // Said before the user saves over it: the old file is then kept beside it.
+    QString unusable;
+    loadPreferences(&unusable);
+    if (!unusable.isEmpty()) {
+        alert.informativeText +=
+            QStringLiteral("\n\n设置文件无法读取，保存时会先在旁边保留旧文件的副本。\n文件: ") +
+            preferencesFilePath() + QStringLiteral("\n原因: ") + unusable;
+    }
     alert.iconSymbol = QStringLiteral("gearshape.fill");
     alert.iconDescription = QStringLiteral("Settings");
     alert.accessoryWidget = form.panel;

@@ -69,12 +69,16 @@ TEST(PreferencesFormat, EveryMemberHasItsExactType) {
 
 using PreferencesFile = testing::FileTest;
 
-// A FIFO put there by hand must not block the start; a value that cannot be written must not
-// replace the file (a size check of a huge file is not here: it would load as defaults anyway).
+// A FIFO put there by hand (here behind a link) must neither block the start nor be replaced
+// by a regular file on saving; a value that cannot be written must not replace the file.
 TEST_F(PreferencesFile, AFifoLoadsAsDefaultsAndAFailedSaveKeepsTheOldFile) {
     const QString path = preferencesFilePath();
-    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const QByteArray fifo = QFile::encodeName(home.file("pipe"));
+    ASSERT_TRUE(::mkfifo(fifo.constData(), 0600) == 0 && QFile::link(home.file("pipe"), path));
     EXPECT_EQ(loadPreferences(), UserPreferences{});
+    EXPECT_FALSE(savePreferences({}));
+    struct stat node {};
+    EXPECT_TRUE(::stat(fifo.constData(), &node) == 0 && S_ISFIFO(node.st_mode));
     ASSERT_TRUE(QFile::remove(path));
     writeFile(path, defaults);
     for (const double bad : {std::nan(""), double(INFINITY)}) {
@@ -164,6 +168,31 @@ TEST_F(SettingsWindow, FailedWriteIsAWarningNotSaved) {
         "新的设置在程序退出前有效，但无法写入设置文件。\n\n文件: " + home.file("not-a-folder") +
         "/.codalume_prefs.json\n原因: "))
         << warning.informativeText.toStdString();
+}
+
+// A file that cannot be used is named when the window opens, and kept (a private copy, never
+// over another file) before saving replaces it: saving used to write over it without a word.
+TEST_F(SettingsWindow, AnUnusableFileIsNamedAndKeptBeforeItIsSavedOver) {
+    const QString path = preferencesFilePath();
+    const struct {
+        QByteArray bytes;
+        const char *reason;
+    } rows[] = {{withMember(defaults, "fontSize", "\"20\""), "the member \"fontSize\" must be"},
+                {withMember(defaults, "email", "\"\xFF\""), "it is not valid JSON text"},
+                {QByteArray(maxPreferencesFileSize + 1, ' '), "it is larger than 1048576 bytes"}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.reason);
+        writeFile(path, row.bytes);
+        platform.alerts.clear();
+        run([](const Alert &) {});
+        EXPECT_TRUE(platform.alerts.at(0).informativeText.contains("\n文件: " + path +
+                                                                   "\n原因: " + row.reason));
+        const QString kept = platform.alerts.at(1).informativeText.section("已保留为: ", 1);
+        EXPECT_TRUE(kept.startsWith(home.file(".codalume_prefs.broken-"))) << kept.toStdString();
+        EXPECT_EQ(readFile(kept), row.bytes);
+        EXPECT_EQ(QFile::permissions(kept) & 0x0077, 0) << "e-mail readable by all";
+        EXPECT_EQ(loadPreferences(), preferences);
+    }
 }
 
 TEST_F(SettingsWindow, CancelChangesNothingThoughThePreviewFollowed) {
