@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include "platform/temporary_files.h"
 #include "settings/launch_at_login.h"
 #include "settings/preferences_file.h"
 #include "views/content_view.h"
@@ -19,6 +20,9 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching(StatusBarHooks hooks) {
+    // Saves cut short by a kill or a power cut left their temporary files behind.
+    removeLeftoverTemporaries(platform_.downloadsDirectory());
+    removeLeftoverTemporaries(platform_.temporaryDirectory());
     PermissionHelper::promptForPermissionsIfNeeded(platform_);
     const UserPreferences preferences = loadPreferences();
 
