@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <cstdio>
 
+#include "platform/temporary_files.h"
 #include "settings/launch_at_login.h"
 #include "settings/preferences_file.h"
 #include "views/content_view.h"
@@ -20,6 +21,9 @@ AppDelegate::~AppDelegate() {
 }
 
 void AppDelegate::applicationDidFinishLaunching(StatusBarHooks hooks) {
+    // Saves cut short by a kill or a power cut left their temporary files behind.
+    removeLeftoverTemporaries(platform_.downloadsDirectory());
+    removeLeftoverTemporaries(platform_.temporaryDirectory());
     PermissionHelper::promptForPermissionsIfNeeded(platform_);
     QString unusable;
     const UserPreferences preferences = loadPreferences(&unusable);

@@ -7,6 +7,7 @@
 
 #include "app/picture_encoding.h"
 #include "app/status_bar_controller.h"
+#include "platform/file_links.h"
 #include "platform/save_file.h"
 
 namespace codalume {
@@ -95,6 +96,13 @@ class DownloadsSave {
     void run() {
         const QString folder = platform_.downloadsDirectory();
         diagnostics_.add(QStringLiteral("正在尝试保存到: ") + folder + u'/' + fileName_);
+        // Not made through the link: its target may be a drive that is not mounted.
+        if (const std::optional<BrokenLink> link = brokenLink(folder)) {
+            diagnostics_.add(QStringLiteral("Downloads目录是指向不存在位置的链接: ") +
+                             link->target);
+            reportFailure(folder, link->error);
+            return;
+        }
         if (!pathExists(folder)) {
             if (const std::optional<FileError> error = makeDirectories(folder)) {
                 reportFailure(folder, *error);

@@ -16,6 +16,7 @@
 
 #include "cli/instance_commands.h"
 #include "cli/long_render.h"
+#include "platform/file_links.h"
 #include "platform/paths.h"
 #include "platform/save_file.h"
 #include "render/code_image.h"
@@ -187,117 +188,116 @@ std::optional<int> parseCommand(QCommandLineParser &parser, const QStringList &a
     return std::nullopt;
 }
 
-int runRender(const QStringList &arguments) {
+// What `render` was asked to do, its arguments checked.
+struct RenderRequest {
+    QString inputPath;
+    QString output;  // empty: a new file in the Downloads folder
+    QString format;  // "png" or "svg"
+    QString preferencesPath;
+    std::optional<QString> language;  // detected when not given
+    double scale = 2;
+    bool lineNumbers = false;
+    bool windowControls = false;
+    bool shadow = false;
+};
+
+QList<QCommandLineOption> renderOptions() {
+    return {
+        {{QStringLiteral("o"), QStringLiteral("output")},
+         QStringLiteral("Write the picture to <file>, or to standard output with - (default: a "
+                        "new code_image_<seconds>.png, or .svg, in the Downloads folder)."),
+         QStringLiteral("file")},
+        {QStringLiteral("language"),
+         QStringLiteral("Highlight as <name> (%1; any capitals) instead of detecting the "
+                        "language.")
+             .arg(languageNames().join(QStringLiteral(", "))),
+         QStringLiteral("name")},
+        {QStringLiteral("scale"), QStringLiteral("Device pixels per point (default 2)."),
+         QStringLiteral("n"), QStringLiteral("2")},
+        {QStringLiteral("preferences"),
+         QStringLiteral("Use the settings in <file> instead of ~/.codalume_prefs.json."),
+         QStringLiteral("file")},
+        {{QStringLiteral("v"), QStringLiteral("verbose")},
+         QStringLiteral("Print the trace lines on standard error.")},
+        {QStringLiteral("format"),
+         QStringLiteral("Write <format>: png or svg (default: svg when the output's name ends in "
+                        ".svg, else png)."),
+         QStringLiteral("format")},
+        // The optional parts of the card, turned on whatever the settings say.
+        {QStringLiteral("line-numbers"), QStringLiteral("Number the lines.")},
+        {QStringLiteral("window-controls"),
+         QStringLiteral("Draw three window buttons at the card's top-left corner.")},
+        {QStringLiteral("shadow"), QStringLiteral("Put a soft shadow around the card.")},
+    };
+}
+
+// Reads and checks render's arguments. Returns an exit status when the run ends here.
+std::optional<int> parseRender(const QStringList &arguments, RenderRequest *request) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Render code as a highlighted picture and write it as PNG or SVG."));
     parser.addHelpOption();
-    const QCommandLineOption outputOption(
-        {QStringLiteral("o"), QStringLiteral("output")},
-        QStringLiteral("Write the picture to <file>, or to standard output with - (default: a "
-                       "new code_image_<seconds>.png, or .svg, in the Downloads folder)."),
-        QStringLiteral("file"));
-    const QCommandLineOption languageOption(
-        QStringLiteral("language"),
-        QStringLiteral("Highlight as <name> (%1; any capitals) instead of detecting the "
-                       "language.")
-            .arg(languageNames().join(QStringLiteral(", "))),
-        QStringLiteral("name"));
-    const QCommandLineOption scaleOption(
-        QStringLiteral("scale"), QStringLiteral("Device pixels per point (default 2)."),
-        QStringLiteral("n"), QStringLiteral("2"));
-    const QCommandLineOption preferencesOption(
-        QStringLiteral("preferences"),
-        QStringLiteral("Use the settings in <file> instead of ~/.codalume_prefs.json."),
-        QStringLiteral("file"));
-    const QCommandLineOption verboseOption(
-        {QStringLiteral("v"), QStringLiteral("verbose")},
-        QStringLiteral("Print the trace lines on standard error."));
-    const QCommandLineOption formatOption(
-        QStringLiteral("format"),
-        QStringLiteral("Write <format>: png or svg (default: svg when the output's name ends in "
-                       ".svg, else png)."),
-        QStringLiteral("format"));
-    // The optional parts of the card, turned on whatever the settings say.
-    const QCommandLineOption lineNumbersOption(QStringLiteral("line-numbers"),
-                                               QStringLiteral("Number the lines."));
-    const QCommandLineOption windowControlsOption(
-        QStringLiteral("window-controls"),
-        QStringLiteral("Draw three window buttons at the card's top-left corner."));
-    const QCommandLineOption shadowOption(QStringLiteral("shadow"),
-                                          QStringLiteral("Put a soft shadow around the card."));
-    parser.addOptions({outputOption, languageOption, scaleOption, preferencesOption, verboseOption,
-                       formatOption, lineNumbersOption, windowControlsOption, shadowOption});
-    QString inputPath;
-    if (const std::optional<int> done = parseCommand(parser, arguments, &inputPath)) {
+    parser.addOptions(renderOptions());
+    if (const std::optional<int> done = parseCommand(parser, arguments, &request->inputPath)) {
         return *done;
     }
+    const auto value = [&parser](const char *name) { return parser.value(QLatin1String(name)); };
+    const auto isSet = [&parser](const char *name) { return parser.isSet(QLatin1String(name)); };
     bool scaleOk = false;
-    const double scale = parser.value(scaleOption).toDouble(&scaleOk);
-    if (!scaleOk || !std::isfinite(scale) || scale <= 0 || scale > 16) {
+    request->scale = value("scale").toDouble(&scaleOk);
+    if (!scaleOk || !std::isfinite(request->scale) || request->scale <= 0 || request->scale > 16) {
         return usageError(QStringLiteral("--scale wants a number above 0 and at most 16, not '%1'")
-                              .arg(parser.value(scaleOption)));
+                              .arg(value("scale")));
     }
-    if (parser.isSet(outputOption) && parser.value(outputOption).isEmpty()) {
+    request->output = value("output");
+    if (isSet("output") && request->output.isEmpty()) {
         return usageError(QStringLiteral("--output wants a file name"));
     }
-    const std::optional<QString> chosenLanguage =
-        parser.isSet(languageOption) ? languageNamed(parser.value(languageOption)) : std::nullopt;
-    if (parser.isSet(languageOption) && !chosenLanguage) {
+    request->language = isSet("language") ? languageNamed(value("language")) : std::nullopt;
+    if (isSet("language") && !request->language) {
+        return usageError(QStringLiteral("--language wants one of %1, not '%2'")
+                              .arg(languageNames().join(QStringLiteral(", ")), value("language")));
+    }
+    request->format = isSet("format") ? value("format").toLower()
+                      : request->output.endsWith(u".svg", Qt::CaseInsensitive)
+                          ? QStringLiteral("svg")
+                          : QStringLiteral("png");
+    if (request->format != u"png" && request->format != u"svg") {
         return usageError(
-            QStringLiteral("--language wants one of %1, not '%2'")
-                .arg(languageNames().join(QStringLiteral(", ")), parser.value(languageOption)));
+            QStringLiteral("--format wants png or svg, not '%1'").arg(value("format")));
     }
-    const QString format = parser.isSet(formatOption)
-                               ? parser.value(formatOption).toLower()
-                               : (parser.value(outputOption).endsWith(u".svg", Qt::CaseInsensitive)
-                                      ? QStringLiteral("svg")
-                                      : QStringLiteral("png"));
-    if (format != u"png" && format != u"svg") {
-        return usageError(
-            QStringLiteral("--format wants png or svg, not '%1'").arg(parser.value(formatOption)));
-    }
-    setTraceEnabled(parser.isSet(verboseOption));
+    request->preferencesPath = value("preferences");
+    request->lineNumbers = isSet("line-numbers");
+    request->windowControls = isSet("window-controls");
+    request->shadow = isSet("shadow");
+    setTraceEnabled(isSet("verbose"));
+    return std::nullopt;
+}
 
-    const Input input = readInput(inputPath);
-    if (!input.error.isEmpty()) {
-        return fail(input.error);
+// Why the Downloads folder cannot take a new picture; empty when it can (made when missing).
+// A link to a missing place is not followed to make it: the place may be a drive that is not
+// mounted.
+QString downloadsFolderProblem(const QString &folder) {
+    if (const std::optional<BrokenLink> link = brokenLink(folder)) {
+        return QStringLiteral(
+                   "cannot create the folder %1: it is a link to %2, which is missing: %3")
+            .arg(folder, link->target, link->error.description);
     }
-    QString error;
-    TerminalProgress progress;
-    std::optional<UserPreferences> preferences =
-        renderPreferences(parser.value(preferencesOption), &error);
-    if (!preferences) {
-        return fail(error);
+    if (const std::optional<FileError> error = makeDirectories(folder)) {
+        return QStringLiteral("cannot create the folder %1: %2").arg(folder, error->description);
     }
-    preferences->showLineNumbers |= parser.isSet(lineNumbersOption);
-    preferences->showWindowControls |= parser.isSet(windowControlsOption);
-    preferences->showShadow |= parser.isSet(shadowOption);
-    const QString language = chosenLanguage.value_or(detectLanguage(input.text));
+    return QString();
+}
 
-    // The folder is settled first, so a missing folder fails before any rendering.
-    QString output = parser.value(outputOption);
-    const QString folder = output.isEmpty() ? downloadsDirectory() : QString();
-    if (output.isEmpty() && makeDirectories(folder)) {
-        return fail(QStringLiteral("cannot create the folder %1").arg(folder));
-    }
-    QString fileName = pictureFileName(QDateTime::currentSecsSinceEpoch());
-    if (format == u"svg") {
-        fileName = QFileInfo(fileName).completeBaseName() + QStringLiteral(".svg");
-    }
-    const std::optional<CodePicture> code =
-        generateCodeImage(input.text, language, *preferences, scale, &error);
-    if (!code) {
-        return fail(QStringLiteral("cannot make the picture: %1").arg(error));
-    }
-
-    // A default name is claimed only as the finished file is put in place, so a file that
-    // appeared there meanwhile is kept; --output names a file to replace. An interruption
-    // stops the encoder, whose temporary file then goes; a file that was already finished
-    // stays.
-    const Picture picture(*code);
-    const FileContent content = format == u"svg" ? svgOf(*code) : pngOf(picture, progress);
+// A default name is claimed only as the finished file is put in place, so a file that
+// appeared there meanwhile is kept; --output names a file to replace. An interruption stops
+// the encoder, whose temporary file then goes; a file that was already finished stays.
+int writePicture(const CodePicture &code, const RenderRequest &request, const QString &folder,
+                 const QString &fileName, TerminalProgress &progress) {
+    const Picture picture(code);
+    const FileContent content = request.format == u"svg" ? svgOf(code) : pngOf(picture, progress);
     const InterruptGuard guard;
+    QString output = request.output;
     std::optional<FileError> failure;
     if (output.isEmpty()) {
         const WriteResult written = writeNewFile(folder, fileName, content);
@@ -321,6 +321,44 @@ int runRender(const QStringList &arguments) {
     }
     printLine(stdout, QFileInfo(output).absoluteFilePath());
     return exitSuccess;
+}
+
+int runRender(const QStringList &arguments) {
+    RenderRequest request;
+    if (const std::optional<int> done = parseRender(arguments, &request)) {
+        return *done;
+    }
+    const Input input = readInput(request.inputPath);
+    if (!input.error.isEmpty()) {
+        return fail(input.error);
+    }
+    QString error;
+    TerminalProgress progress;
+    std::optional<UserPreferences> preferences = renderPreferences(request.preferencesPath, &error);
+    if (!preferences) {
+        return fail(error);
+    }
+    preferences->showLineNumbers |= request.lineNumbers;
+    preferences->showWindowControls |= request.windowControls;
+    preferences->showShadow |= request.shadow;
+    const QString language = request.language.value_or(detectLanguage(input.text));
+
+    // The folder is settled first, so a missing folder fails before any rendering.
+    const QString folder = request.output.isEmpty() ? downloadsDirectory() : QString();
+    if (const QString problem = folder.isEmpty() ? QString() : downloadsFolderProblem(folder);
+        !problem.isEmpty()) {
+        return fail(problem);
+    }
+    QString fileName = pictureFileName(QDateTime::currentSecsSinceEpoch());
+    if (request.format == u"svg") {
+        fileName = QFileInfo(fileName).completeBaseName() + QStringLiteral(".svg");
+    }
+    const std::optional<CodePicture> code =
+        generateCodeImage(input.text, language, *preferences, request.scale, &error);
+    if (!code) {
+        return fail(QStringLiteral("cannot make the picture: %1").arg(error));
+    }
+    return writePicture(*code, request, folder, fileName, progress);
 }
 
 int runDetect(const QStringList &arguments) {

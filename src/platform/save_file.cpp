@@ -13,6 +13,9 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/file_links.h"
+#include "platform/temporary_files.h"
+
 namespace codalume {
 
 namespace {
@@ -97,6 +100,15 @@ class DescriptorDevice : public QIODevice {
     int errorNumber_ = 0;
 };
 
+struct DescriptorCloser {
+    int fd;
+    ~DescriptorCloser() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
+    }
+};
+
 FileContent contentOf(const QByteArray &bytes) {
     return [&bytes](QIODevice &out, QString *) { return out.write(bytes) == bytes.size(); };
 }
@@ -111,14 +123,16 @@ FileError contentFailure(int errorNumber, const QString &reason) {
     return error;
 }
 
-// A private file beside the target, filled and flushed to disk. Leaves nothing behind on
-// failure.
+// A private file beside the target, filled and flushed to disk, its descriptor left open: the
+// lock on it marks the file as ours until it is placed or dropped. Leftovers of killed runs in
+// the folder go first. Leaves nothing behind on failure.
 std::optional<FileError> writeTemporary(const QString &directory, const FileContent &content,
-                                        mode_t mode, QByteArray *temporaryPath) {
-    QByteArray pattern = nativePath(directory + QStringLiteral("/.codalume-XXXXXX"));
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+                                        mode_t mode, QByteArray *temporaryPath, int *temporaryFd) {
+    removeLeftoverTemporaries(directory);
+    QByteArray path;
+    const int fd = createTemporaryFile(directory, &path);
     if (fd < 0) {
-        return posixError(errno);
+        return posixError(-fd);
     }
     std::optional<FileError> error;
     {
@@ -131,17 +145,17 @@ std::optional<FileError> writeTemporary(const QString &directory, const FileCont
     if (!error && ::fchmod(fd, mode) != 0) {
         error = posixError(errno);
     }
+    // fsync reports what a later close could (NFS defers write errors to these two).
     if (!error && ::fsync(fd) != 0) {
         error = posixError(errno);
     }
-    if (::close(fd) != 0 && !error) {
-        error = posixError(errno);
-    }
     if (error) {
-        ::unlink(pattern.constData());
+        ::unlink(path.constData());
+        ::close(fd);
         return error;
     }
-    *temporaryPath = pattern;
+    *temporaryPath = path;
+    *temporaryFd = fd;
     return std::nullopt;
 }
 
@@ -225,20 +239,21 @@ PreparedFile PreparedFile::newFile(const QString &directory, const QString &file
 }
 
 PreparedFile PreparedFile::replacing(const QString &path) {
-    QString target = path;
-    const QFileInfo link(path);
-    if (link.isSymLink()) {
-        target = link.symLinkTarget();
-    }
-    return PreparedFile(QFileInfo(target).path(), QString(), target);
+    // The end of a chain of links gets the content, and every link stays.
+    const LinkEnd end = followLinks(path);
+    PreparedFile file(QFileInfo(end.path).path(), QString(), end.path);
+    file.refusal_ = end.error;
+    return file;
 }
 
 PreparedFile::PreparedFile(PreparedFile &&other) noexcept
     : directory_(std::move(other.directory_)),
       fileName_(std::move(other.fileName_)),
       target_(std::move(other.target_)),
+      refusal_(other.refusal_),
       temporary_(std::exchange(other.temporary_, QByteArray())),
       permissions_(other.permissions_),
+      temporaryFd_(std::exchange(other.temporaryFd_, -1)),
       writtenInto_(std::exchange(other.writtenInto_, false)) {}
 
 PreparedFile &PreparedFile::operator=(PreparedFile &&other) noexcept {
@@ -247,8 +262,10 @@ PreparedFile &PreparedFile::operator=(PreparedFile &&other) noexcept {
         directory_ = std::move(other.directory_);
         fileName_ = std::move(other.fileName_);
         target_ = std::move(other.target_);
+        refusal_ = other.refusal_;
         temporary_ = std::exchange(other.temporary_, QByteArray());
         permissions_ = other.permissions_;
+        temporaryFd_ = std::exchange(other.temporaryFd_, -1);
         writtenInto_ = std::exchange(other.writtenInto_, false);
     }
     return *this;
@@ -261,6 +278,9 @@ PreparedFile::~PreparedFile() {
 std::optional<FileError> PreparedFile::write(const FileContent &content) {
     discard();
     writtenInto_ = false;
+    if (refusal_ != 0) {
+        return posixError(refusal_);
+    }
     // A device node or a pipe is a place to write into: renaming a file over it would destroy
     // it (as root, /dev/full or /dev/null itself).
     struct stat node {};
@@ -288,7 +308,7 @@ std::optional<FileError> PreparedFile::write(const FileContent &content) {
         S_ISREG(existing.st_mode)) {
         mode = existing.st_mode & 07777;
     }
-    return writeTemporary(directory_, content, mode, &temporary_);
+    return writeTemporary(directory_, content, mode, &temporary_, &temporaryFd_);
 }
 
 WriteResult PreparedFile::place() {
@@ -299,6 +319,8 @@ WriteResult PreparedFile::place() {
         return {QString(), posixError(ENOENT)};
     }
     const QByteArray temporary = std::exchange(temporary_, QByteArray());
+    // Locked until it has its name, so that no cleanup takes it for a leftover.
+    const DescriptorCloser lock{std::exchange(temporaryFd_, -1)};
     if (!target_.isEmpty()) {
         if (::rename(temporary.constData(), nativePath(target_).constData()) != 0) {
             const int error = errno;
@@ -325,6 +347,9 @@ WriteResult PreparedFile::place() {
 void PreparedFile::discard() {
     if (!temporary_.isEmpty()) {
         ::unlink(std::exchange(temporary_, QByteArray()).constData());
+    }
+    if (temporaryFd_ >= 0) {
+        ::close(std::exchange(temporaryFd_, -1));
     }
 }
 

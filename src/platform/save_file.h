@@ -58,9 +58,10 @@ WriteResult writeNewFile(const QString &directory, const QString &fileName,
                          const QByteArray &bytes);
 
 // Writes the content to `path`, replacing what is there in one step (through a temporary file
-// in the same directory; a symbolic link is followed and its target replaced). A character
-// device or FIFO at the path (/dev/stdout, /dev/null, a named pipe) is written into instead
-// and never replaced; a block device or socket is refused.
+// in the same directory; a chain of symbolic links is followed, where the kernel would follow
+// it, and its end replaced or made). A character device or FIFO at the path (/dev/stdout,
+// /dev/null, a named pipe) is written into instead and never replaced; a block device or
+// socket is refused.
 std::optional<FileError> replaceFile(const QString &path, const FileContent &content);
 std::optional<FileError> replaceFile(const QString &path, const QByteArray &bytes);
 
@@ -79,8 +80,8 @@ class PreparedFile {
     // `permissions` less the umask.
     static PreparedFile newFile(const QString &directory, const QString &fileName,
                                 mode_t permissions = 0666);
-    // `path` replaced (a symbolic link's target, keeping that file's permissions). A device
-    // node or FIFO there is written into instead, as by replaceFile.
+    // `path` replaced (the end of a chain of symbolic links, keeping that file's permissions). A
+    // device node or FIFO there is written into instead, as by replaceFile.
     static PreparedFile replacing(const QString &path);
 
     PreparedFile(PreparedFile &&other) noexcept;
@@ -99,8 +100,10 @@ class PreparedFile {
     QString directory_;
     QString fileName_;  // a new file's name
     QString target_;    // the file to replace; empty for a new file
+    int refusal_ = 0;   // errno when the target's links cannot be followed
     QByteArray temporary_;
     mode_t permissions_ = 0666;  // a new file's
+    int temporaryFd_ = -1;       // open and locked while the temporary file is ours
     bool writtenInto_ = false;   // the target is a device or FIFO that took the content
 };
 

@@ -153,8 +153,9 @@ TEST(GlobalHotkeyMonitorTest, TracesItsStartAndStopAndCapturesOncePerPress) {
     }
 }
 
-// Faults: start at login left as it was instead of following the file, the first-start check
-// not scheduled, the popover's capture button or its recent list not wired to the controller.
+// Faults: start at login left as it was instead of following the file, a killed save's
+// temporary file kept, the first-start check not scheduled, the popover's capture button or its
+// recent list not wired to the controller.
 TEST(AppDelegateTest, StartUpFollowsTheFileAndWiresThePopover) {
     for (const bool laterStart : {false, true}) {
         SCOPED_TRACE(laterStart ? "later start" : "first start");
@@ -165,10 +166,13 @@ TEST(AppDelegateTest, StartUpFollowsTheFileAndWiresThePopover) {
         preferences.startAtLogin = laterStart;
         ASSERT_TRUE(savePreferences(preferences));
         configureLaunchAtLogin(!laterStart);  // left from an earlier start
-        Hooks hooks;                          // outlives the delegate, whose hooks write to it
+        QFile leftover(home.file("Downloads/.codalume-Kill01"));  // from a save that was killed
+        ASSERT_TRUE(QDir(home.path()).mkdir("Downloads") && leftover.open(QIODevice::WriteOnly));
+        Hooks hooks;  // outlives the delegate, whose hooks write to it
         AppDelegate delegate(platform);
         delegate.applicationDidFinishLaunching(fakeHooks(hooks));
 
+        EXPECT_FALSE(leftover.exists());
         EXPECT_EQ(platform.pendingTasks.size(), laterStart ? 0u : 1u);
         EXPECT_EQ(QFile::exists(autostartEntryPath()), laterStart);
         auto *content = qobject_cast<ContentView *>(delegate.popover()->contentWidget());

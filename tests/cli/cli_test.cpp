@@ -69,7 +69,7 @@ const QByteArray snippet = "let total = 1;\nconsole.log(total);\n";
 // changes, adds or leaves anything in HOME ("~"; TMPDIR is inside it).
 TEST_F(CommandLine, ExitCodesMessagesAndNothingLeftOnDisk) {
     writeFile(home.file("code.swift"), "func f() {}\n");
-    writeFile(home.file("Downloads"), "not a folder");
+    ASSERT_TRUE(QFile::link(home.file("nowhere"), home.file("Downloads")));
     writeFile(home.file("bom.txt"), "\xEF\xBB\xBFimport os\n");
     writeFile(home.file("latin1.txt"), "// caf\xE9\n");
     writeFile(home.file("nul.txt"), QByteArray("let a\0 = 1;", 11));
@@ -107,7 +107,8 @@ TEST_F(CommandLine, ExitCodesMessagesAndNothingLeftOnDisk) {
         {"directory read as text", "detect ~", {}, 1, "it is a directory"},
         {"invalid preferences used", "render --preferences ~/code.swift", {}, 1, "not valid JSON"},
         {"a write failure exits 0", "render -o /proc/x", snippet, 1, "cannot write /proc/x"},
-        {"Downloads that is a file replaced", "render", snippet, 1, "cannot create the folder"},
+        {"a link to nowhere replaced, or its state untold", "render", snippet, 1,
+         "folder ~/Downloads: it is a link to ~/nowhere, which is missing: No such file or"},
         {"Latin-1 file read", "detect ~/latin1.txt", {}, 1, "~/latin1.txt is not valid UTF-8 text"},
         {"invalid UTF-8 drawn", "render -o ~/x", "\xC3\x28", 1, "standard input is not valid"},
         {"encoded surrogate accepted", "detect", "\xED\xA0\x80", 1, "is not valid UTF-8 text"},
@@ -208,7 +209,8 @@ TEST_F(CommandLine, SvgIsTextAndLooksLikeThePngWithTheOptionalParts) {
 // Ctrl+C or SIGTERM during a long render ends it by the signal and leaves the folder as it was
 // (no temporary or half-written file, the file -o names unchanged), with no progress line
 // written into a pipe. Without a signal, another writer that takes the default names meanwhile
-// keeps its files: the name is claimed when the picture is put in place, not beforehand.
+// keeps its files: the name is claimed when the picture is put in place, not beforehand. What
+// SIGKILL leaves, the next save into that folder removes.
 TEST_F(CommandLine, InterruptedOrOvertakenRendersLoseNothing) {
     const QByteArray line = "    const total = items.reduce((sum, x) => sum + x.size * 7, 0);\n";
     writeFile(home.file("big.js"), line.repeated(20'000));  // seconds of painting and compressing
@@ -222,7 +224,8 @@ TEST_F(CommandLine, InterruptedOrOvertakenRendersLoseNothing) {
         QString folder;  // where the temporary file appears
     } cases[] = {{SIGINT, "big.js", {}, downloads},
                  {SIGTERM, "big.js", {"-o", home.file("old.png")}, home.path()},
-                 {0, "some.js", {}, downloads}};
+                 {0, "some.js", {}, downloads},
+                 {SIGKILL, "big.js", {"-o", home.file("old.png")}, home.path()}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.signal);
         const auto before = snapshot(c.folder);
@@ -257,7 +260,7 @@ TEST_F(CommandLine, InterruptedOrOvertakenRendersLoseNothing) {
         if (c.signal != 0) {
             EXPECT_EQ(render.exitStatus(), QProcess::CrashExit);
             EXPECT_EQ(render.exitCode(), c.signal);
-            EXPECT_EQ(snapshot(c.folder), before);
+            EXPECT_EQ(snapshot(c.folder) == before, c.signal != SIGKILL);
             EXPECT_TRUE(written.isEmpty());
             continue;
         }
@@ -266,6 +269,9 @@ TEST_F(CommandLine, InterruptedOrOvertakenRendersLoseNothing) {
         EXPECT_FALSE(taken.contains(written)) << written.toStdString();
         EXPECT_TRUE(readFile(written).startsWith("\x89PNG")) << written.toStdString();
     }
+    ASSERT_EQ(run({"render", "-o", home.file("old.png")}, snippet).exitCode, 0);
+    EXPECT_EQ(QDir(home.path()).entryList({".codalume-*"}, QDir::Files | QDir::Hidden),
+              QStringList());
 }
 
 // "-" and /dev/stdout put the PNG itself on standard output. An existing FIFO or device is

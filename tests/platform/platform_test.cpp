@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -134,19 +136,25 @@ TEST_F(SaveFileTest, AMissingTemporaryFolderKeepsItsName) {
     EXPECT_EQ(temporaryDirectory(), home.path() + "/missing");
 }
 
-// Any kind of entry under a name counts as taken: a file, a folder, a link to nowhere.
+// Any kind of entry under a name counts as taken: a file, a folder, a link to nowhere. A killed
+// run's temporary file goes; one whose lock is held (a save under way) and a link stay.
 TEST_F(SaveFileTest, ANewFileTakesTheFirstFreeNameAndReplacesNothing) {
     const QString folder = home.path();
     writeFile(folder + "/shot.png", "old");
     ASSERT_TRUE(QDir(folder).mkdir("shot_2.png"));
     ASSERT_TRUE(QFile::link(folder + "/nowhere", folder + "/shot_3.png"));
+    writeFile(folder + "/.codalume-Left01", "killed");
+    writeFile(folder + "/.codalume-Live01", "writing");
+    QFile live(folder + "/.codalume-Live01");
+    ASSERT_TRUE(live.open(QIODevice::ReadOnly) && ::flock(live.handle(), LOCK_EX) == 0);
+    ASSERT_TRUE(QFile::link(folder + "/shot.png", folder + "/.codalume-Link01"));
     const WriteResult result = writeNewFile(folder, "shot.png", "new");
     ASSERT_FALSE(result.error.has_value()) << result.error->description.toStdString();
     EXPECT_EQ(result.path, folder + "/shot_4.png");
     EXPECT_EQ(readFile(result.path), "new");
     EXPECT_EQ(readFile(folder + "/shot.png"), "old");
-    EXPECT_EQ(entries(folder),
-              QStringList({"shot.png", "shot_2.png", "shot_3.png", "shot_4.png", "tmp"}));
+    EXPECT_EQ(entries(folder), QStringList({".codalume-Link01", ".codalume-Live01", "shot.png",
+                                            "shot_2.png", "shot_3.png", "shot_4.png", "tmp"}));
 }
 
 TEST_F(SaveFileTest, AFailedWriteReportsItsErrorAndLeavesNothing) {
@@ -175,18 +183,47 @@ TEST_F(SaveFileTest, AFailedWriteReportsItsErrorAndLeavesNothing) {
     }
 }
 
-// A link is followed and its target keeps its mode; a folder is never replaced.
-TEST_F(SaveFileTest, ReplacingWritesThroughALinkAndRefusesAFolder) {
-    const QString target = home.file("target.png");
-    writeFile(target, "old contents");
-    ASSERT_TRUE(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
-    ASSERT_TRUE(QFile::link(target, home.file("link.png")));
-    ASSERT_FALSE(replaceFile(home.file("link.png"), "new").has_value());
-    EXPECT_EQ(readFile(target), "new");
-    EXPECT_FALSE(QFile::permissions(target) & QFile::ReadOther) << "the mode of a new file";
-    EXPECT_EQ(entries(home.path()), QStringList({"link.png", "target.png", "tmp"}));
-    ASSERT_TRUE(QDir(home.path()).mkdir("folder.png"));
-    EXPECT_EQ(replaceFile(home.file("folder.png"), "x").value_or(FileError{}).code, EISDIR);
+// A chain of links is followed to its end, which takes the content (made when missing, else
+// keeping its mode), and every link stays. Refused: a link the kernel would not follow (in a
+// sticky world-writable folder, owned neither by us nor by the folder's owner), a loop, a folder.
+TEST_F(SaveFileTest, ReplacingFollowsLinksWhereTheKernelWouldAndNeverReplacesOne) {
+    const auto link = [this](const QString &target, const QString &name) {
+        ASSERT_EQ(::symlink(target.toUtf8(), home.file(name).toUtf8()), 0) << name.toStdString();
+    };
+    writeFile(home.file("c.png"), "old");
+    ASSERT_TRUE(QFile::setPermissions(home.file("c.png"), QFile::ReadOwner | QFile::WriteOwner));
+    link("b.png", "a.png"), link("c.png", "b.png"), link("e.png", "d.png"), link("f.png", "e.png");
+    link("loop2", "loop1"), link("loop1", "loop2");
+    ASSERT_TRUE(QDir(home.path()).mkdir("folder.png") && QDir(home.path()).mkdir("shared"));
+    ASSERT_EQ(::chmod(home.file("shared").toUtf8(), 01777), 0);
+    link("../c.png", "shared/theirs.png");
+    const bool stranger = ::lchown(home.file("shared/theirs.png").toUtf8(), 65534, 65534) == 0;
+    const struct {
+        const char *fault, *name, *end;
+        int error;
+    } rows[] = {
+        {"the first link replaced, not the chain's end", "a.png", "c.png", 0},
+        {"a missing end not made", "d.png", "f.png", 0},
+        {"a stranger's link in a shared folder followed", "shared/theirs.png", "c.png", EACCES},
+        {"a loop replaced", "loop1", "", ELOOP},
+        {"a folder replaced", "folder.png", "", EISDIR},
+    };
+    for (const auto &row : rows) {
+        if (row.error == EACCES && !stranger) {
+            continue;  // reported below
+        }
+        EXPECT_EQ(replaceFile(home.file(row.name), row.fault).value_or(FileError{}).code, row.error)
+            << row.fault;
+        EXPECT_EQ(readFile(home.file(row.end)) == row.fault, row.error == 0) << row.fault;
+    }
+    EXPECT_FALSE(QFile::permissions(home.file("c.png")) & QFile::ReadOther) << "a new file's mode";
+    for (const char *name : {"a.png", "b.png", "d.png", "e.png", "loop1", "shared/theirs.png"}) {
+        EXPECT_TRUE(QFileInfo(home.file(name)).isSymLink()) << name;
+    }
+    EXPECT_EQ(entries(home.path()).filter(".codalume-"), QStringList());
+    if (!stranger) {
+        GTEST_SKIP() << "the stranger's link needs root to be made";
+    }
 }
 
 }  // namespace
