@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QTimer>
-#include <cstdlib>
 #include <memory>
 #include <set>
 
@@ -24,9 +23,6 @@ constexpr uint8_t xkbMapNotify = 1;
 // A layout switch sends several notices in a row; the grabs are renewed once they are over.
 constexpr int renewalDelayMs = 100;
 
-template <typename T>
-using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
-
 struct KeymapDeleter {
     void operator()(xkb_keymap *keymap) const { xkb_keymap_unref(keymap); }
     void operator()(xkb_context *context) const { xkb_context_unref(context); }
@@ -37,8 +33,7 @@ struct KeymapDeleter {
 uint16_t modifierMaskFor(xcb_connection_t *connection, xkb_keymap *keymap,
                          std::initializer_list<xkb_keysym_t> keysyms, uint16_t fallback) {
     XcbReply<xcb_get_modifier_mapping_reply_t> reply(
-        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr),
-        &std::free);
+        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr));
     if (!reply) {
         return fallback;
     }
@@ -155,7 +150,7 @@ bool X11HotkeyBackend::grab() {
     // any other error refuses the hook just the same.
     bool refused = false;
     for (const auto &[mods, cookie] : cookies) {
-        XcbReply<xcb_generic_error_t> error(xcb_request_check(connection, cookie), &std::free);
+        XcbReply<xcb_generic_error_t> error(xcb_request_check(connection, cookie));
         if (error) {
             refused = true;
         } else {
