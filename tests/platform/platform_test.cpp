@@ -16,6 +16,7 @@
 #include "platform/qt_platform.h"
 #include "platform/save_file.h"
 #include "platform/single_instance.h"
+#include "platform/x11/x11_hotkey_backend.h"
 #include "support/file_test.h"
 
 namespace codalume {
@@ -123,6 +124,31 @@ TEST(PortalBinding, OnlyAnAcceptedListedTriggeredShortcutIsBound) {
     };
     for (const auto &row : rows) {
         EXPECT_EQ(portalBound(row.code, row.shortcuts, "capture"), row.bound) << row.name;
+    }
+}
+
+// Other modifiers held must not stop the shortcut; a release missed because Super went up
+// first would leave the key held, and the next press would count as a repeat.
+TEST(X11Shortcut, TheKeyWithSuperAndShiftWhateverElseIsHeld) {
+    constexpr int keyC = 54;
+    constexpr uint16_t superShift = XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT;
+    const struct {
+        const char *name;
+        bool press;
+        int key;
+        uint16_t state;
+        bool matches;
+    } rows[] = {
+        {"super+shift+c", true, keyC, superShift, true},
+        {"extra modifiers", true, keyC, superShift | XCB_MOD_MASK_1 | XCB_MOD_MASK_LOCK, true},
+        {"shift+c", true, keyC, XCB_MOD_MASK_SHIFT, false},
+        {"another key", true, keyC + 1, superShift, false},
+        {"released after Super", false, keyC, XCB_MOD_MASK_SHIFT, true},
+    };
+    for (const auto &row : rows) {
+        EXPECT_EQ(X11HotkeyBackend::isShortcut(keyC, XCB_MOD_MASK_4, row.press, row.key, row.state),
+                  row.matches)
+            << row.name;
     }
 }
 

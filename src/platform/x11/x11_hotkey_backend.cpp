@@ -219,19 +219,10 @@ void X11HotkeyBackend::renewGrabs() {
                       << before << ")";
 }
 
-unsigned X11HotkeyBackend::toModifiers(uint16_t state) const {
-    unsigned modifiers = 0;
-    const std::pair<uint16_t, KeyModifier> table[] = {
-        {XCB_MOD_MASK_SHIFT, ShiftModifier},     {XCB_MOD_MASK_LOCK, LockModifier},
-        {XCB_MOD_MASK_CONTROL, ControlModifier}, {keys_.altMask, AltModifier},
-        {keys_.numLockMask, NumLockModifier},    {keys_.superMask, SuperModifier},
-    };
-    for (const auto &[mask, modifier] : table) {
-        if ((state & mask) != 0) {
-            modifiers |= modifier;
-        }
-    }
-    return modifiers;
+bool X11HotkeyBackend::isShortcut(int shortcutKeycode, uint16_t superMask, bool press, int keycode,
+                                  uint16_t state) {
+    const uint16_t required = superMask | XCB_MOD_MASK_SHIFT;
+    return keycode == shortcutKeycode && (!press || (state & required) == required);
 }
 
 bool X11HotkeyBackend::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) {
@@ -252,15 +243,13 @@ bool X11HotkeyBackend::nativeEventFilter(const QByteArray &eventType, void *mess
     }
     // Key press and release events share one layout.
     auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
-    if (key->event != root_ || key->detail != keys_.keycode) {
+    const bool press = type == XCB_KEY_PRESS;
+    if (key->event != root_ ||
+        !isShortcut(keys_.keycode, keys_.superMask, press, key->detail, key->state)) {
         return false;
     }
-    KeyEvent keyEvent;
-    keyEvent.press = type == XCB_KEY_PRESS;
-    keyEvent.keycode = key->detail;
-    keyEvent.modifiers = toModifiers(key->state);
-    keyEvent.time = key->time;
-    return sink_ ? sink_(keyEvent) : false;
+    sink_({press, key->time});
+    return true;
 }
 
 }  // namespace codalume
