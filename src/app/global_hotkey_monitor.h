@@ -26,10 +26,9 @@ class GlobalHotkeyMonitor : public QObject {
     void stopMonitoring();
     bool isMonitoring() const { return installed_; }
 
+  private:
     // What the backend reports of the shortcut.
     void handleShortcut(const ShortcutEvent &event);
-
-  private:
     void runCallback();
 
     std::unique_ptr<HotkeyBackend> backend_;
