@@ -20,8 +20,6 @@ class AppDelegate : public QObject {
     // The start-up sequence: first-launch prompt, preferences, popover content, controller,
     // start at login. `hooks` are the system hooks the controller installs.
     void applicationDidFinishLaunching(StatusBarHooks hooks = systemStatusBarHooks());
-    // Nothing is saved or undone at exit.
-    void applicationWillTerminate() {}
 
     StatusBarController *statusBarController() const { return statusBarController_.get(); }
     Popover *popover() const { return popover_.get(); }

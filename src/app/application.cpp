@@ -115,8 +115,6 @@ int runUntilQuit(int argc, char **argv) {
                          qPrintable(error));
         }
     });
-    QObject::connect(&application, &QCoreApplication::aboutToQuit, &delegate,
-                     [&delegate] { delegate.applicationWillTerminate(); });
     return QApplication::exec();
 }
 

@@ -35,7 +35,7 @@ void GlobalHotkeyMonitor::startMonitoring() {
     }
     installing_ = true;
     // The backend is ours and answers no more once uninstalled, so `this` outlives its calls.
-    backend_->install([this](const KeyEvent &event) { return handleKeyEvent(event); },
+    backend_->install([this](const ShortcutEvent &event) { handleShortcut(event); },
                       [this](bool installed) {
                           installing_ = false;
                           if (!installed) {
@@ -62,24 +62,13 @@ void GlobalHotkeyMonitor::stopMonitoring() {
     trace(QStringLiteral("Global hotkey monitor stopped"));
 }
 
-bool GlobalHotkeyMonitor::matchesShortcut(const KeyEvent &event, int shortcutKeycode) {
-    constexpr unsigned required = SuperModifier | ShiftModifier;
-    return event.press && shortcutKeycode >= 0 && event.keycode == shortcutKeycode &&
-           (event.modifiers & required) == required;
-}
-
-bool GlobalHotkeyMonitor::handleKeyEvent(const KeyEvent &event) {
-    const int keycode = backend_->shortcutKeycode();
-    if (!event.press) {
-        if (keycode < 0 || event.keycode != keycode || !keyHeld_) {
-            return false;
+void GlobalHotkeyMonitor::handleShortcut(const ShortcutEvent &event) {
+    if (!event.pressed) {
+        if (keyHeld_) {
+            keyHeld_ = false;
+            lastReleaseTime_ = event.time;
         }
-        keyHeld_ = false;
-        lastReleaseTime_ = event.time;
-        return true;
-    }
-    if (!matchesShortcut(event, keycode)) {
-        return false;
+        return;
     }
     // Repeats come either as presses without releases or as release/press pairs that share
     // one timestamp, depending on the server's auto-repeat mode.
@@ -88,11 +77,10 @@ bool GlobalHotkeyMonitor::handleKeyEvent(const KeyEvent &event) {
     keyHeld_ = true;
     lastPressTime_ = event.time;
     if (repeat || busy_) {
-        return true;
+        return;
     }
     busy_ = true;
     QMetaObject::invokeMethod(this, &GlobalHotkeyMonitor::runCallback, Qt::QueuedConnection);
-    return true;
 }
 
 void GlobalHotkeyMonitor::runCallback() {

@@ -9,10 +9,10 @@
 
 namespace codalume {
 
-// The global shortcut Super+Shift+C (further modifiers allowed). The press is swallowed and
-// the callback runs afterwards from the main loop, so the hook is never blocked by the dialogs
-// the callback opens. Auto-repeats, and presses while an earlier callback is still running,
-// are swallowed and ignored. A hook that a desktop portal grants is reported as initialized
+// The global shortcut Super+Shift+C (further modifiers allowed). The backend swallows the press
+// and reports it; the callback runs afterwards from the main loop, so the hook is never blocked
+// by the dialogs the callback opens. Auto-repeats, and presses while an earlier callback is
+// still running, are ignored. A hook that a desktop portal grants is reported as initialized
 // once the portal has answered.
 class GlobalHotkeyMonitor : public QObject {
     Q_OBJECT
@@ -26,13 +26,9 @@ class GlobalHotkeyMonitor : public QObject {
     void stopMonitoring();
     bool isMonitoring() const { return installed_; }
 
-    // The key handler: returns true when the event is swallowed.
-    bool handleKeyEvent(const KeyEvent &event);
-
-    // Whether the event is a press of the shortcut: the key and both Super and Shift.
-    static bool matchesShortcut(const KeyEvent &event, int shortcutKeycode);
-
   private:
+    // What the backend reports of the shortcut.
+    void handleShortcut(const ShortcutEvent &event);
     void runCallback();
 
     std::unique_ptr<HotkeyBackend> backend_;

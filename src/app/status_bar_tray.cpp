@@ -93,7 +93,7 @@ void StatusBarController::createStatusItem() {
         return;
     }
     tray_->statusItem = new QSystemTrayIcon(tray_);
-    tray_->statusItem->setIcon(loadTrayIcon(applicationDirectory()).icon);
+    tray_->statusItem->setIcon(loadTrayIcon(applicationDirectory()));
     tray_->statusItem->setToolTip(QStringLiteral("Codalume"));
     connect(tray_->statusItem, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {

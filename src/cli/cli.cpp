@@ -438,7 +438,7 @@ int runCommandLine(int argc, char **argv) {
         rendering ? std::make_unique<QGuiApplication>(argc, argv)
                   : std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("codalume"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(CODALUME_VERSION));
     setTraceToStandardError(true);
 
     const QStringList arguments = QCoreApplication::arguments();
@@ -454,7 +454,7 @@ int runCommandLine(int argc, char **argv) {
         return exitSuccess;
     }
     if (command == u"--version" || command == u"-v") {
-        printLine(stdout, QStringLiteral("codalume 1.0.0"));
+        printLine(stdout, QStringLiteral("codalume " CODALUME_VERSION));
         return exitSuccess;
     }
     if (command.startsWith(u'-')) {

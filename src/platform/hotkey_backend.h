@@ -5,39 +5,25 @@
 
 namespace codalume {
 
-// Modifier keys of a key event, independent of the windowing system.
-enum KeyModifier : unsigned {
-    ShiftModifier = 1u << 0,
-    LockModifier = 1u << 1,
-    ControlModifier = 1u << 2,
-    AltModifier = 1u << 3,
-    NumLockModifier = 1u << 4,
-    SuperModifier = 1u << 5,  // the Command key of an Apple keyboard
+// A press or a release of the shortcut, as a system hook reports it.
+struct ShortcutEvent {
+    bool pressed = true;  // false: released
+    uint32_t time = 0;    // milliseconds on the hook's clock; 0 when unknown
 };
 
-// One key event as a keyboard hook reports it.
-struct KeyEvent {
-    bool press = true;       // false: release
-    int keycode = -1;        // the hook's own key code
-    unsigned modifiers = 0;  // KeyModifier bits held when the key went down
-    uint32_t time = 0;       // server time in milliseconds; 0 when unknown
-};
-
-// A system-wide keyboard hook. `install` makes the hook deliver key events of the shortcut key
-// (every key event it sees, for hooks that cannot filter) to `sink` on the main thread, until
-// `uninstall`. The sink answers whether the event was swallowed.
+// A system-wide hook of the global shortcut (Super+Shift+C). `install` makes the hook report
+// the shortcut's presses and releases to `sink` on the main thread, until `uninstall`; the hook
+// decides what is the shortcut, and swallows what it reports.
 class HotkeyBackend {
   public:
-    using Sink = std::function<bool(const KeyEvent &)>;
+    using Sink = std::function<void(const ShortcutEvent &)>;
     using Result = std::function<void(bool installed)>;
     virtual ~HotkeyBackend() = default;
     // `result` learns, at once or later on the main thread (a desktop portal answers over
-    // D-Bus), whether the system accepted the hook; false: nothing is delivered. Not called
+    // D-Bus), whether the system accepted the hook; false: nothing is reported. Not called
     // after `uninstall`.
     virtual void install(Sink sink, Result result) = 0;
     virtual void uninstall() = 0;
-    // The key code of the shortcut key (the key in the "C" position), or -1 when unknown.
-    virtual int shortcutKeycode() const = 0;
 };
 
 }  // namespace codalume

@@ -8,7 +8,6 @@ class NullHotkeyBackend : public HotkeyBackend {
   public:
     void install(Sink, Result result) override { result(false); }
     void uninstall() override {}
-    int shortcutKeycode() const override { return -1; }
 };
 
 class NullMouseBackend : public MouseBackend {

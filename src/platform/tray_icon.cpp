@@ -25,17 +25,17 @@ std::optional<QIcon> loadScaled(const QString &path) {
 
 }  // namespace
 
-TrayIcon loadTrayIcon(const QString &applicationDirectory) {
+QIcon loadTrayIcon(const QString &applicationDirectory) {
     if (!applicationDirectory.isEmpty()) {
         if (std::optional<QIcon> icon =
                 loadScaled(applicationDirectory + QStringLiteral("/Resources/ico.ico"))) {
-            return {*icon, TrayIconSource::ApplicationFile};
+            return *icon;
         }
     }
     if (std::optional<QIcon> icon = loadScaled(QStringLiteral(":/icons/ico.ico"))) {
-        return {*icon, TrayIconSource::Bundled};
+        return *icon;
     }
-    return {QIcon(QStringLiteral(":/icons/scissors.svg")), TrayIconSource::Symbol};
+    return QIcon(QStringLiteral(":/icons/scissors.svg"));
 }
 
 }  // namespace codalume

@@ -1,8 +1,12 @@
 #include "render/code_picture_data.h"
 
+#include <unicode/brkiter.h>
 #include <unicode/uchar.h>
+#include <unicode/unistr.h>
+#include <unicode/utf16.h>
 #include <QImage>
 #include <QTextLayout>
+#include <memory>
 
 namespace codalume {
 
@@ -11,60 +15,63 @@ namespace {
 // Tabs advance to the next multiple of this many columns.
 constexpr qsizetype kTabColumns = 4;
 
-QList<QTextLayout::FormatRange> emojiRanges(QStringView text) {
-    // Text fonts such as DejaVu carry black-and-white faces for some emoji; sequences that are
-    // shown as emoji by default (or asked for with U+FE0F) take the colour emoji font first,
-    // as on systems with a system emoji font.
+// Where the emoji among `chars` begin: at the first character that has an emoji form, when
+// one of them is shown as emoji by default or is followed by U+FE0F, which asks for its emoji
+// form; -1 when none is. Within one grapheme cluster, what comes before it (a space before a
+// lone skin tone joins the cluster too) keeps the text font.
+int32_t emojiStart(const UChar *chars, int32_t length) {
+    int32_t first = -1;
+    for (int32_t i = 0; i < length;) {
+        const int32_t at = i;
+        UChar32 c = 0;
+        U16_NEXT(chars, i, length, c);
+        if (!u_hasBinaryProperty(c, UCHAR_EMOJI)) {
+            continue;
+        }
+        first = first < 0 ? at : first;
+        if (u_hasBinaryProperty(c, UCHAR_EMOJI_PRESENTATION) ||
+            (i < length && chars[i] == 0xFE0F)) {
+            return first;
+        }
+    }
+    return -1;
+}
+
+QList<QTextLayout::FormatRange> emojiRanges(const QString &text) {
+    // Text fonts such as DejaVu carry black-and-white faces for some emoji; the characters
+    // (grapheme clusters) shown as emoji take the colour emoji font first, as on systems with a
+    // system emoji font.
+    const auto *chars = reinterpret_cast<const UChar *>(text.utf16());
+    const auto length = static_cast<int32_t>(text.size());
+    if (emojiStart(chars, length) < 0) {
+        return {};  // most lines
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> clusters(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status)) {
+        return {};
+    }
+    const icu::UnicodeString source(false, chars, length);
+    clusters->setText(source);
     QTextLayout::FormatRange range;
     range.format.setFontFamilies({QStringLiteral("Noto Color Emoji"),
                                   QStringLiteral("Apple Color Emoji"),
                                   QStringLiteral("Segoe UI Emoji")});
     QList<QTextLayout::FormatRange> ranges;
-    const auto codePointAt = [&](qsizetype i, qsizetype &length) -> char32_t {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            length = 2;
-            return QChar::surrogateToUcs4(c, text[i + 1]);
-        }
-        length = 1;
-        return c.unicode();
-    };
-    const auto isPresentation = [](char32_t cp) {
-        return u_hasBinaryProperty(static_cast<UChar32>(cp), UCHAR_EMOJI_PRESENTATION) != 0;
-    };
-    const auto continues = [&](char32_t cp) {
-        return cp == 0xFE0F || cp == 0x20E3 || (cp >= 0x1F3FB && cp <= 0x1F3FF) ||
-               (cp >= 0xE0020 && cp <= 0xE007F) || isPresentation(cp);
-    };
-    qsizetype i = 0;
-    while (i < text.size()) {
-        qsizetype length = 0;
-        const char32_t cp = codePointAt(i, length);
-        qsizetype next = 0;
-        const bool asksForEmoji = i + length < text.size() &&
-                                  codePointAt(i + length, next) == 0xFE0F &&
-                                  u_hasBinaryProperty(static_cast<UChar32>(cp), UCHAR_EMOJI);
-        if (!isPresentation(cp) && !asksForEmoji) {
-            i += length;
+    for (int32_t start = clusters->first(), end = clusters->next(); end != icu::BreakIterator::DONE;
+         start = end, end = clusters->next()) {
+        const int32_t at = emojiStart(chars + start, end - start);
+        if (at < 0) {
             continue;
         }
-        const qsizetype start = i;
-        i += length;
-        while (i < text.size()) {
-            const char32_t following = codePointAt(i, length);
-            if (following == 0x200D && i + 1 < text.size()) {
-                i += 1;
-                codePointAt(i, length);
-                i += length;
-            } else if (continues(following)) {
-                i += length;
-            } else {
-                break;
-            }
+        if (!ranges.isEmpty() && ranges.last().start + ranges.last().length == start + at) {
+            ranges.last().length = end - ranges.last().start;  // a run of emoji is one range
+        } else {
+            range.start = start + at;
+            range.length = end - range.start;
+            ranges.append(range);
         }
-        range.start = static_cast<int>(start);
-        range.length = static_cast<int>(i - start);
-        ranges.append(range);
     }
     return ranges;
 }

@@ -61,11 +61,7 @@ std::optional<QString> probeList(const QString &directory) {
 }  // namespace
 
 QString PermissionHelper::systemSupportDirectory() {
-#ifdef Q_OS_MACOS
-    return QStringLiteral("/Library/Application Support");
-#else
     return QStringLiteral("/usr/share");
-#endif
 }
 
 bool PermissionHelper::checkPermissions(Platform &platform, const QString &systemDirectory) {
@@ -91,16 +87,11 @@ bool PermissionHelper::checkPermissions(Platform &platform, const QString &syste
     return true;
 }
 
-QUrl PermissionHelper::privacySettingsUrl([[maybe_unused]] Platform &platform) {
-#ifdef Q_OS_MACOS
-    return QUrl(
-        QStringLiteral("x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles"));
-#else
+QUrl PermissionHelper::privacySettingsUrl(Platform &platform) {
     const QString downloads = platform.downloadsDirectory();
     const QString folder =
         downloads.isEmpty() ? platform.homeDirectory() : QFileInfo(downloads).absolutePath();
     return QUrl::fromLocalFile(folder);
-#endif
 }
 
 void PermissionHelper::openPrivacySettings(Platform &platform) {

@@ -29,8 +29,7 @@ class PermissionHelper {
     // (see privacySettingsUrl).
     static void openPrivacySettings(Platform &platform);
 
-    // On macOS the full-disk-access pane of the system settings; elsewhere the folder that
-    // holds Downloads, so the user can fix its permissions in the file manager.
+    // The folder that holds Downloads, so the user can fix its permissions in the file manager.
     static QUrl privacySettingsUrl(Platform &platform);
 
     // First start only: records the flag at once and schedules showWelcomePrompt 1 s later.

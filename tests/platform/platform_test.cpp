@@ -18,6 +18,7 @@
 #include "platform/qt_platform.h"
 #include "platform/save_file.h"
 #include "platform/single_instance.h"
+#include "platform/x11/x11_hotkey_backend.h"
 #include "support/file_test.h"
 
 namespace codalume {
@@ -126,6 +127,19 @@ TEST(PortalBinding, OnlyAnAcceptedListedTriggeredShortcutIsBound) {
     for (const auto &row : rows) {
         EXPECT_EQ(portalBound(row.code, row.shortcuts, "capture"), row.bound) << row.name;
     }
+}
+
+// Other modifiers held must not stop the shortcut; a release missed because Super went up
+// first would leave the key held, and the next press would count as a repeat.
+TEST(X11Shortcut, TheKeyWithSuperAndShiftWhateverElseIsHeld) {
+    constexpr uint16_t superShift = XCB_MOD_MASK_4 | XCB_MOD_MASK_SHIFT, alt = XCB_MOD_MASK_1;
+    const auto matches = [](bool press, int key, uint16_t state) {
+        return X11HotkeyBackend::isShortcut(54, XCB_MOD_MASK_4, press, key, state);
+    };
+    EXPECT_TRUE(matches(true, 54, superShift | alt | XCB_MOD_MASK_LOCK)) << "extra modifiers";
+    EXPECT_FALSE(matches(true, 54, XCB_MOD_MASK_SHIFT)) << "shift+c";
+    EXPECT_FALSE(matches(true, 55, superShift)) << "another key";
+    EXPECT_TRUE(matches(false, 54, XCB_MOD_MASK_SHIFT)) << "released after Super";
 }
 
 using SaveFileTest = testing::FileTest;

@@ -213,9 +213,9 @@ void PortalHotkeyBackend::deliver(bool press, const QDBusObjectPath &session, co
     if (!bound_ || session.path() != sessionPath_ || id != shortcutId || !sink_) {
         return;
     }
-    // The portal's timestamps may be 0 (KDE); repeats are told apart by our own clock.
-    sink_({press, portalKeycode, SuperModifier | ShiftModifier,
-           static_cast<uint32_t>(clock_.elapsed()) + 1});
+    // The portal's timestamps may be 0 (KDE); repeats are told apart by our own clock, which
+    // starts at 1 because 0 means unknown.
+    sink_({press, static_cast<uint32_t>(clock_.elapsed()) + 1});
 }
 
 void PortalHotkeyBackend::onActivated(const QDBusObjectPath &session, const QString &id, qulonglong,

@@ -26,14 +26,12 @@ bool portalBound(uint responseCode, const QList<PortalShortcut> &shortcuts, cons
 
 // The shortcut in Wayland sessions, through the desktop portal's GlobalShortcuts: one session
 // per run under a stable token (the desktop keeps its bindings, and a trigger the user changed,
-// under it); Activated and Deactivated of our shortcut arrive as a press and a release of the
-// shortcut key. The shortcut is offered in CreateSession and in BindShortcuts: KDE Plasma 5.27
-// binds only from the former, the portal's documentation names only the latter.
+// under it); Activated and Deactivated of our shortcut are reported as its press and release. The
+// shortcut is offered in CreateSession and in BindShortcuts: KDE Plasma 5.27 binds only from the
+// former, the portal's documentation names only the latter.
 class PortalHotkeyBackend : public QObject, public HotkeyBackend {
     Q_OBJECT
   public:
-    static constexpr int portalKeycode = 1;  // the portal knows no key codes; ours says "the key"
-
     PortalHotkeyBackend();
     ~PortalHotkeyBackend() override;
     PortalHotkeyBackend(const PortalHotkeyBackend &) = delete;
@@ -41,7 +39,6 @@ class PortalHotkeyBackend : public QObject, public HotkeyBackend {
 
     void install(Sink sink, Result result) override;
     void uninstall() override;
-    int shortcutKeycode() const override { return bound_ ? portalKeycode : -1; }
 
   private slots:
     void onResponse(uint code, const QVariantMap &results);
@@ -66,7 +63,7 @@ class PortalHotkeyBackend : public QObject, public HotkeyBackend {
     QString requestPath_;
     QString sessionPath_;
     int requests_ = 0;
-    QElapsedTimer clock_;  // key events carry the time since install
+    QElapsedTimer clock_;  // reports carry the time since install
 };
 
 }  // namespace codalume

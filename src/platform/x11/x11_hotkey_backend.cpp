@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QTimer>
-#include <cstdlib>
 #include <memory>
 #include <set>
 
@@ -24,9 +23,6 @@ constexpr uint8_t xkbMapNotify = 1;
 // A layout switch sends several notices in a row; the grabs are renewed once they are over.
 constexpr int renewalDelayMs = 100;
 
-template <typename T>
-using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
-
 struct KeymapDeleter {
     void operator()(xkb_keymap *keymap) const { xkb_keymap_unref(keymap); }
     void operator()(xkb_context *context) const { xkb_context_unref(context); }
@@ -37,8 +33,7 @@ struct KeymapDeleter {
 uint16_t modifierMaskFor(xcb_connection_t *connection, xkb_keymap *keymap,
                          std::initializer_list<xkb_keysym_t> keysyms, uint16_t fallback) {
     XcbReply<xcb_get_modifier_mapping_reply_t> reply(
-        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr),
-        &std::free);
+        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr));
     if (!reply) {
         return fallback;
     }
@@ -155,7 +150,7 @@ bool X11HotkeyBackend::grab() {
     // any other error refuses the hook just the same.
     bool refused = false;
     for (const auto &[mods, cookie] : cookies) {
-        XcbReply<xcb_generic_error_t> error(xcb_request_check(connection, cookie), &std::free);
+        XcbReply<xcb_generic_error_t> error(xcb_request_check(connection, cookie));
         if (error) {
             refused = true;
         } else {
@@ -224,19 +219,10 @@ void X11HotkeyBackend::renewGrabs() {
                       << before << ")";
 }
 
-unsigned X11HotkeyBackend::toModifiers(uint16_t state) const {
-    unsigned modifiers = 0;
-    const std::pair<uint16_t, KeyModifier> table[] = {
-        {XCB_MOD_MASK_SHIFT, ShiftModifier},     {XCB_MOD_MASK_LOCK, LockModifier},
-        {XCB_MOD_MASK_CONTROL, ControlModifier}, {keys_.altMask, AltModifier},
-        {keys_.numLockMask, NumLockModifier},    {keys_.superMask, SuperModifier},
-    };
-    for (const auto &[mask, modifier] : table) {
-        if ((state & mask) != 0) {
-            modifiers |= modifier;
-        }
-    }
-    return modifiers;
+bool X11HotkeyBackend::isShortcut(int shortcutKeycode, uint16_t superMask, bool press, int keycode,
+                                  uint16_t state) {
+    const uint16_t required = superMask | XCB_MOD_MASK_SHIFT;
+    return keycode == shortcutKeycode && (!press || (state & required) == required);
 }
 
 bool X11HotkeyBackend::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) {
@@ -257,15 +243,13 @@ bool X11HotkeyBackend::nativeEventFilter(const QByteArray &eventType, void *mess
     }
     // Key press and release events share one layout.
     auto *key = reinterpret_cast<xcb_key_press_event_t *>(event);
-    if (key->event != root_ || key->detail != keys_.keycode) {
+    const bool press = type == XCB_KEY_PRESS;
+    if (key->event != root_ ||
+        !isShortcut(keys_.keycode, keys_.superMask, press, key->detail, key->state)) {
         return false;
     }
-    KeyEvent keyEvent;
-    keyEvent.press = type == XCB_KEY_PRESS;
-    keyEvent.keycode = key->detail;
-    keyEvent.modifiers = toModifiers(key->state);
-    keyEvent.time = key->time;
-    return sink_ ? sink_(keyEvent) : false;
+    sink_({press, key->time});
+    return true;
 }
 
 }  // namespace codalume

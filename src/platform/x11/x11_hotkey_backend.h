@@ -15,7 +15,8 @@ namespace codalume {
 // combination of Lock, NumLock, Ctrl and Alt so that those never stop a match. Another client
 // holding any of these grabs means the hook is refused. When the keyboard changes (another
 // layout or keyboard model, a keyboard plugged in, a new modifier map) the key and the
-// modifier bits are looked up again and the grabs renewed.
+// modifier bits are looked up again and the grabs renewed. Presses and releases of the grabbed
+// key are reported and swallowed.
 class X11HotkeyBackend : public HotkeyBackend, public QAbstractNativeEventFilter {
   public:
     X11HotkeyBackend() = default;
@@ -25,7 +26,12 @@ class X11HotkeyBackend : public HotkeyBackend, public QAbstractNativeEventFilter
 
     void install(Sink sink, Result result) override;
     void uninstall() override;
-    int shortcutKeycode() const override { return installed_ ? keys_.keycode : -1; }
+
+    // Whether a key event on the root window is the shortcut's: its key and, for a press, Super
+    // and Shift among the modifiers held (others do not matter). An unknown key (-1) matches no
+    // key code of an event (0 to 255).
+    static bool isShortcut(int shortcutKeycode, uint16_t superMask, bool press, int keycode,
+                           uint16_t state);
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
@@ -43,7 +49,6 @@ class X11HotkeyBackend : public HotkeyBackend, public QAbstractNativeEventFilter
     void ungrab();
     bool isKeyboardChange(const xcb_generic_event_t *event) const;
     void renewGrabs();
-    unsigned toModifiers(uint16_t state) const;
 
     Sink sink_;
     bool installed_ = false;

@@ -2,8 +2,6 @@
 
 #include <xcb/xinput.h>
 #include <QCoreApplication>
-#include <cstdlib>
-#include <memory>
 
 #include "platform/x11/x11_session.h"
 
@@ -23,10 +21,9 @@ bool selectRawPresses(bool on) {
     mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
     mask.head.mask_len = 1;
     mask.bits = on ? XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS : 0;
-    std::unique_ptr<xcb_generic_error_t, decltype(&std::free)> error(
-        xcb_request_check(connection, xcb_input_xi_select_events_checked(
-                                          connection, x11RootWindow(), 1, &mask.head)),
-        &std::free);
+    XcbReply<xcb_generic_error_t> error(xcb_request_check(
+        connection,
+        xcb_input_xi_select_events_checked(connection, x11RootWindow(), 1, &mask.head)));
     return !error;
 }
 
@@ -48,10 +45,8 @@ bool X11RawButtonBackend::start(Sink sink) {
         return false;
     }
     // Qt has negotiated 2.2 on this connection already; asking for less is an error.
-    std::unique_ptr<xcb_input_xi_query_version_reply_t, decltype(&std::free)> version(
-        xcb_input_xi_query_version_reply(connection, xcb_input_xi_query_version(connection, 2, 2),
-                                         nullptr),
-        &std::free);
+    XcbReply<xcb_input_xi_query_version_reply_t> version(xcb_input_xi_query_version_reply(
+        connection, xcb_input_xi_query_version(connection, 2, 2), nullptr));
     if (!version || (version->major_version < 2) ||
         (version->major_version == 2 && version->minor_version < 1)) {
         return false;  // raw events reach a client during grabs only from 2.1 on

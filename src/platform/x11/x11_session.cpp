@@ -3,9 +3,6 @@
 #include <QGuiApplication>
 #include <QSet>
 #include <QWindow>
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 
 namespace codalume {
 
@@ -21,13 +18,14 @@ QNativeInterface::QX11Application *x11Application() {
 }  // namespace
 
 int x11ScreenNumber() {
-    const char *display = std::getenv("DISPLAY");
-    if (display == nullptr) {
+    char *host = nullptr;
+    int display = 0;
+    int screen = 0;
+    if (xcb_parse_display(nullptr, &host, &display, &screen) == 0) {
         return 0;
     }
-    const char *colon = std::strrchr(display, ':');
-    const char *dot = colon != nullptr ? std::strchr(colon, '.') : nullptr;
-    return dot != nullptr ? std::atoi(dot + 1) : 0;
+    std::free(host);
+    return screen;
 }
 
 bool isX11Session() {
@@ -73,9 +71,8 @@ bool pointerOverOwnWindow() {
         if (own.contains(window)) {
             return true;
         }
-        std::unique_ptr<xcb_query_pointer_reply_t, decltype(&std::free)> reply(
-            xcb_query_pointer_reply(connection, xcb_query_pointer(connection, window), nullptr),
-            &std::free);
+        XcbReply<xcb_query_pointer_reply_t> reply(
+            xcb_query_pointer_reply(connection, xcb_query_pointer(connection, window), nullptr));
         if (!reply || !reply->same_screen) {
             return false;
         }

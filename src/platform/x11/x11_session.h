@@ -1,8 +1,17 @@
 #pragma once
 
 #include <xcb/xcb.h>
+#include <cstdlib>
+#include <memory>
 
 namespace codalume {
+
+// A reply or error that xcb hands over for the caller to free.
+struct XcbFree {
+    void operator()(void *reply) const { std::free(reply); }
+};
+template <typename T>
+using XcbReply = std::unique_ptr<T, XcbFree>;
 
 // True when Qt runs on X11 (the xcb platform) and its connection is at hand. Nothing else in
 // this folder may be called otherwise.

@@ -1,8 +1,6 @@
 #include "platform/x11/x11_tray_host_monitor.h"
 
 #include <xcb/xcb.h>
-#include <cstdlib>
-#include <memory>
 
 #include "platform/x11/x11_session.h"
 
@@ -27,17 +25,13 @@ bool X11TrayHostMonitor::hostRunning() {
         return false;
     }
     const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(x11ScreenNumber());
-    std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
-        xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 0, name.size(), name.constData()), nullptr),
-        &std::free);
+    XcbReply<xcb_intern_atom_reply_t> atom(xcb_intern_atom_reply(
+        connection, xcb_intern_atom(connection, 0, name.size(), name.constData()), nullptr));
     if (!atom) {
         return false;
     }
-    std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
-        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom),
-                                      nullptr),
-        &std::free);
+    XcbReply<xcb_get_selection_owner_reply_t> owner(xcb_get_selection_owner_reply(
+        connection, xcb_get_selection_owner(connection, atom->atom), nullptr));
     return owner && owner->owner != XCB_WINDOW_NONE;
 }
 
