@@ -10,7 +10,7 @@ namespace codalume {
 
 using views::TextStyle;
 
-const QString AboutView::versionText = QStringLiteral("版本 1.0.0");
+const QString AboutView::versionText = QStringLiteral("版本 " CODALUME_VERSION);
 const QString AboutView::description =
     QStringLiteral("一个简单易用的工具，可以将剪贴板中的文本代码转换为美观的图片。");
 const QString AboutView::footer = QStringLiteral("© 2025 Codalume. 保留所有权利。");
