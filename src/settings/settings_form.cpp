@@ -151,20 +151,11 @@ void addNoteBox(FormBuilder &builder, int y) {
     label->setPalette(labelPalette);
 }
 
-}  // namespace
+// The sections of the form, top to bottom. Each takes the top of its header and returns the
+// top of the row below its last one.
 
-Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &directionMap,
-                       const QMap<QString, QString> &directionMapReverse) {
-    Form form;
-    form.panel = new QWidget;
-    form.panel->setObjectName(QStringLiteral("settingsPanel"));
-    form.panel->setFixedSize(panelWidth, panelHeight);
-    form.panel->setAutoFillBackground(true);
-    // The frames are fixed, so the text must be too: a larger desktop font would clip labels.
-    form.panel->setFont(pixelFont(form.panel->font(), 12));
-    FormBuilder builder(form.panel);
-
-    int y = builder.sectionHeader(QStringLiteral("基本设置"), panelHeight - margin);
+int addBasicSection(FormBuilder &builder, Form &form, const UserPreferences &p, int y) {
+    y = builder.sectionHeader(QStringLiteral("基本设置"), y);
     form.showPreview =
         builder.checkbox(QStringLiteral("showPreviewCheckbox"), QStringLiteral("生成图片前预览"),
                          p.showPreview, margin, y - 22, 300);
@@ -176,7 +167,10 @@ Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &d
     form.startAtLogin =
         builder.checkbox(QStringLiteral("startAtLoginCheckbox"), QStringLiteral("开机自动启动"),
                          p.startAtLogin, margin, y - 22, 300);
+    return y;
+}
 
+int addFontSection(FormBuilder &builder, Form &form, const UserPreferences &p, int y) {
     y = builder.sectionHeader(QStringLiteral("字体设置"), y - 52);
     builder.label(QStringLiteral("fontSizeField"), QStringLiteral("字体大小:"), y - 22);
     form.fontSize =
@@ -187,7 +181,40 @@ Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &d
     if (const qsizetype index = fontStyles().indexOf(p.fontStyle); index >= 0) {
         form.fontStyle->setCurrentIndex(static_cast<int>(index));
     }
+    return y;
+}
 
+// The preview follows the two colours, the gradient box and the direction as they change.
+void addColorPreview(FormBuilder &builder, Form &form,
+                     const QMap<QString, QString> &directionMapReverse, int y) {
+    builder.label(QStringLiteral("colorPreview"), QStringLiteral("效果预览:"), y - 22);
+    form.preview = builder.add(new ColorPreviewView, QStringLiteral("colorPreview"), controlX,
+                               y - 24, 250, 24);
+    PreviewLayer &layer = form.preview->layer();
+    layer.cornerRadius = 4;
+    layer.borderWidth = 1;
+    layer.borderColor = QColor(128, 128, 128);
+    form.preview->startColorWell = form.background;
+    form.preview->endColorWell = form.gradientEnd;
+    form.preview->useGradientCheckbox = form.useGradient;
+    form.preview->directionPopup = form.direction;
+    form.preview->directionMapReverse = directionMapReverse;
+    form.preview->updatePreview(nullptr);
+    ColorPreviewView *preview = form.preview;
+    const auto repaint = [preview](QObject *sender) {
+        return [preview, sender] { preview->updatePreview(sender); };
+    };
+    QObject::connect(form.background, &ColorWell::colorChanged, preview, repaint(form.background));
+    QObject::connect(form.gradientEnd, &ColorWell::colorChanged, preview,
+                     repaint(form.gradientEnd));
+    QObject::connect(form.useGradient, &QCheckBox::toggled, preview, repaint(form.useGradient));
+    QObject::connect(form.direction, &QComboBox::currentIndexChanged, preview,
+                     repaint(form.direction));
+}
+
+int addBackgroundSection(FormBuilder &builder, Form &form, const UserPreferences &p,
+                         const QMap<QString, QString> &directionMap,
+                         const QMap<QString, QString> &directionMapReverse, int y) {
     y = builder.sectionHeader(QStringLiteral("背景设置"), y - 52);
     builder.label(QStringLiteral("backgroundColorWell"), QStringLiteral("背景色:"), y - 22);
     form.background =
@@ -215,31 +242,12 @@ Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &d
         }
     }
     y -= 30;
-    builder.label(QStringLiteral("colorPreview"), QStringLiteral("效果预览:"), y - 22);
-    form.preview = builder.add(new ColorPreviewView, QStringLiteral("colorPreview"), controlX,
-                               y - 24, 250, 24);
-    PreviewLayer &layer = form.preview->layer();
-    layer.cornerRadius = 4;
-    layer.borderWidth = 1;
-    layer.borderColor = QColor(128, 128, 128);
-    form.preview->startColorWell = form.background;
-    form.preview->endColorWell = form.gradientEnd;
-    form.preview->useGradientCheckbox = form.useGradient;
-    form.preview->directionPopup = form.direction;
-    form.preview->directionMapReverse = directionMapReverse;
-    form.preview->updatePreview(nullptr);
-    ColorPreviewView *preview = form.preview;
-    const auto repaint = [preview](QObject *sender) {
-        return [preview, sender] { preview->updatePreview(sender); };
-    };
-    QObject::connect(form.background, &ColorWell::colorChanged, preview, repaint(form.background));
-    QObject::connect(form.gradientEnd, &ColorWell::colorChanged, preview,
-                     repaint(form.gradientEnd));
-    QObject::connect(form.useGradient, &QCheckBox::toggled, preview, repaint(form.useGradient));
-    QObject::connect(form.direction, &QComboBox::currentIndexChanged, preview,
-                     repaint(form.direction));
+    addColorPreview(builder, form, directionMapReverse, y);
+    return y;
+}
 
-    // The optional parts of the card, one row of check boxes under the background.
+// The optional parts of the card, one row of check boxes under the background.
+int addStyleSection(FormBuilder &builder, Form &form, const UserPreferences &p, int y) {
     y = builder.sectionHeader(QStringLiteral("样式"), y - 54);
     for (size_t i = 0; i < styleItems.size(); ++i) {
         const StyleItem &item = styleItems[i];
@@ -247,7 +255,10 @@ Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &d
             builder.checkbox(QString::fromLatin1(item.name), QString::fromUtf8(item.title),
                              p.*item.shown, margin + 130 * static_cast<int>(i), y - 22, 120);
     }
+    return y;
+}
 
+int addAuthorSection(FormBuilder &builder, Form &form, const UserPreferences &p, int y) {
     y = builder.sectionHeader(QStringLiteral("作者信息"), y - 52);
     for (size_t i = 0; i < authorItems.size(); ++i) {
         const AuthorItem &item = authorItems[i];
@@ -268,6 +279,27 @@ Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &d
             y -= 26 + 30;
         }
     }
+    return y;
+}
+
+}  // namespace
+
+Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &directionMap,
+                       const QMap<QString, QString> &directionMapReverse) {
+    Form form;
+    form.panel = new QWidget;
+    form.panel->setObjectName(QStringLiteral("settingsPanel"));
+    form.panel->setFixedSize(panelWidth, panelHeight);
+    form.panel->setAutoFillBackground(true);
+    // The frames are fixed, so the text must be too: a larger desktop font would clip labels.
+    form.panel->setFont(pixelFont(form.panel->font(), 12));
+    FormBuilder builder(form.panel);
+
+    int y = addBasicSection(builder, form, p, panelHeight - margin);
+    y = addFontSection(builder, form, p, y);
+    y = addBackgroundSection(builder, form, p, directionMap, directionMapReverse, y);
+    y = addStyleSection(builder, form, p, y);
+    y = addAuthorSection(builder, form, p, y);
     // Four points higher than the rows above would put it, so that its bottom edge and
     // border stay inside the panel instead of being cut off.
     addNoteBox(builder, y - 26 - 52 - 90 + 4);
