@@ -186,8 +186,6 @@ void runSettingsWindow(Platform &platform, UserPreferences &preferences) {
     alert.iconSymbol = QStringLiteral("gearshape.fill");
     alert.iconDescription = QStringLiteral("Settings");
     alert.accessoryWidget = form.panel;
-    alert.windowExtraWidth = 40;
-    alert.windowExtraHeight = 50;
     alert.buttons = {QStringLiteral("保存"), QStringLiteral("取消")};
     const int answer = platform.runAlert(alert);
 

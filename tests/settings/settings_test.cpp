@@ -1,15 +1,19 @@
 #include "settings/settings_window.h"
 
 #include <sys/stat.h>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QTimer>
 #include <cmath>
 #include <functional>
 
 #include "platform/paths.h"
+#include "platform/qt_platform.h"
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
 #include "settings/launch_at_login.h"
@@ -19,6 +23,15 @@
 
 namespace codalume {
 namespace {
+
+// The suite's screen is 1920x1080, the most common desktop, which the settings must fit.
+[[maybe_unused]] const bool fullHdScreen = [] {
+    if (qEnvironmentVariable("QT_QPA_PLATFORM", "offscreen") == "offscreen") {
+        qputenv("QT_QPA_PLATFORM",
+                "offscreen:configfile=" CODALUME_SOURCE_DIR "/tests/settings/full_hd_screen.json");
+    }
+    return true;
+}();
 
 const QByteArray defaults = encodePreferences(UserPreferences{}).value();
 
@@ -209,6 +222,27 @@ TEST_F(SettingsWindow, CancelChangesNothingThoughThePreviewFollowed) {
     EXPECT_EQ(preferences, UserPreferences{});
     EXPECT_EQ(platform.alerts.size(), 1u);
     EXPECT_EQ(entries(home.path()), QStringList({"tmp"}));
+}
+
+// The whole form shows at once at the common desktop font sizes, with the focus in its first
+// field: it scrolled there, its note out of sight, with the focus on "保存".
+TEST_F(SettingsWindow, FitsTheScreenWithTheFocusInTheFirstField) {
+    const QFont font = QApplication::font();
+    for (const double points : {9.0, 12.0}) {
+        QFont sized = font;
+        sized.setPointSizeF(points);
+        QApplication::setFont(sized);
+        QTimer::singleShot(0, [points] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->findChild<QScrollArea *>(), nullptr) << points;
+            EXPECT_EQ(dialog->focusWidget()->objectName(), "fontSizeField") << points;
+            dialog->close();
+        });
+        QtPlatform real;
+        runSettingsWindow(real, preferences);
+    }
+    QApplication::setFont(font);
 }
 
 // A path with spaces or shell characters must still start the program at login; an entry of an
