@@ -16,6 +16,7 @@
 #include "platform/qt_platform.h"
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
+#include "settings/interface_language.h"
 #include "settings/launch_at_login.h"
 #include "settings/preferences_file.h"
 #include "support/file_test.h"
@@ -243,6 +244,20 @@ TEST_F(SettingsWindow, FitsTheScreenWithTheFocusInTheFirstField) {
         runSettingsWindow(real, preferences);
     }
     QApplication::setFont(font);
+}
+
+// The dialogs Qt draws speak the interface's language (they were English beside Chinese ones),
+// and a later choice of language replaces the catalogue rather than adding to it.
+TEST(QtTranslations, FollowTheInterfaceLanguage) {
+    const struct {
+        QLocale locale;
+        const char *lookIn;
+    } rows[] = {{QLocale(QLocale::Chinese, QLocale::China), "查找范围："},
+                {QLocale(QLocale::English), "Look in:"}};
+    for (const auto &row : rows) {
+        EXPECT_TRUE(useQtTranslations(row.locale)) << "missing: qt6-translations-l10n";
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), row.lookIn);
+    }
 }
 
 // A path with spaces or shell characters must still start the program at login; an entry of an
