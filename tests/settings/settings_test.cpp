@@ -98,7 +98,7 @@ TEST_F(PreferencesFile, AFifoLoadsAsDefaultsAndAFailedSaveKeepsTheOldFile) {
     for (const double bad : {std::nan(""), double(INFINITY)}) {
         UserPreferences p;
         p.gradientEndColorG = bad;
-        QString error;
+        Reason error;
         EXPECT_FALSE(savePreferences(p, &error)) << bad;
         EXPECT_FALSE(error.isEmpty());
         EXPECT_EQ(readFile(path), defaults) << bad;
@@ -180,7 +180,7 @@ TEST_F(SettingsWindow, FailedWriteIsAWarningNotSaved) {
     EXPECT_EQ(warning.messageText, "设置未能保存");
     EXPECT_TRUE(warning.informativeText.startsWith(
         "新的设置在程序退出前有效，但无法写入设置文件。\n\n文件: " + home.file("not-a-folder") +
-        "/.codalume_prefs.json\n原因: "))
+        "/.codalume_prefs.json\n原因: 路径中有一部分不是文件夹\n"))
         << warning.informativeText.toStdString();
 }
 
@@ -191,9 +191,10 @@ TEST_F(SettingsWindow, AnUnusableFileIsNamedAndKeptBeforeItIsSavedOver) {
     const struct {
         QByteArray bytes;
         const char *reason;
-    } rows[] = {{withMember(defaults, "fontSize", "\"20\""), "the member \"fontSize\" must be"},
-                {withMember(defaults, "email", "\"\xFF\""), "it is not valid JSON text"},
-                {QByteArray(maxPreferencesFileSize + 1, ' '), "it is larger than 1048576 bytes"}};
+    } rows[] = {
+        {withMember(defaults, "fontSize", "\"20\""), "成员 \"fontSize\" 必须是64 位以内的整数"},
+        {withMember(defaults, "email", "\"\xFF\""), "它不是有效的 JSON 文本"},
+        {QByteArray(maxPreferencesFileSize + 1, ' '), "文件大于 1048576 字节"}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.reason);
         writeFile(path, row.bytes);
