@@ -14,6 +14,7 @@
 #include "platform/instance_channel.h"
 #include "platform/qt_platform.h"
 #include "platform/single_instance.h"
+#include "settings/interface_language.h"
 
 namespace codalume {
 
@@ -93,6 +94,12 @@ int runUntilQuit(int argc, char **argv) {
     QApplication::setApplicationName(QStringLiteral("Codalume"));
     QApplication::setApplicationDisplayName(QStringLiteral("Codalume"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/codalume.svg")));
+    // The interface speaks Chinese, and so must the dialogs Qt draws (colours, files).
+    if (!useQtTranslations(QLocale(QLocale::Chinese, QLocale::China))) {
+        std::fprintf(stderr,
+                     "codalume: Qt's Chinese translations are missing (Debian package "
+                     "qt6-translations-l10n); its colour and file dialogs stay English\n");
+    }
     // The program lives in the tray: closing its last dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     quitOnSignals(application);

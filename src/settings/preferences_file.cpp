@@ -1,10 +1,11 @@
 #include "settings/preferences_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -12,6 +13,7 @@
 
 #include "platform/paths.h"
 #include "platform/save_file.h"
+#include "settings/reason.h"
 
 namespace codalume {
 
@@ -57,15 +59,15 @@ void forEachMember(UserPreferences &p, Visitor &&visit) {
 
 // What a member of the field's type must hold, for the reason a file is refused.
 template <typename Field>
-const char *expectedValue() {
+Reason expectedValue() {
     if constexpr (std::is_same_v<Field, bool>) {
-        return "true or false";
+        return {QStringLiteral("true or false"), QStringLiteral("true 或 false")};
     } else if constexpr (std::is_same_v<Field, int64_t>) {
-        return "a whole number within 64 bits";
+        return {QStringLiteral("a whole number within 64 bits"), QStringLiteral("64 位以内的整数")};
     } else if constexpr (std::is_same_v<Field, double>) {
-        return "a finite number";
+        return {QStringLiteral("a finite number"), QStringLiteral("有限的数字")};
     } else {
-        return "a string";
+        return {QStringLiteral("a string"), QStringLiteral("字符串")};
     }
 }
 
@@ -159,26 +161,39 @@ QString resolveLinks(const QString &path) {
 }
 
 // Why a node that is not a regular file cannot be the preferences file; empty for one that is.
-QString nodeFault(mode_t mode) {
+Reason nodeFault(mode_t mode) {
     if (S_ISREG(mode)) {
         return {};
     }
     if (S_ISDIR(mode)) {
-        return QStringLiteral("it is a directory");
+        return {QStringLiteral("it is a directory"), QStringLiteral("它是一个文件夹")};
     }
     if (S_ISFIFO(mode)) {
-        return QStringLiteral("it is a FIFO (named pipe), not a regular file");
+        return {QStringLiteral("it is a FIFO (named pipe), not a regular file"),
+                QStringLiteral("它是一个命名管道 (FIFO)，不是普通文件")};
     }
     if (S_ISCHR(mode) || S_ISBLK(mode)) {
-        return QStringLiteral("it is a device, not a regular file");
+        return {QStringLiteral("it is a device, not a regular file"),
+                QStringLiteral("它是一个设备，不是普通文件")};
     }
-    return QStringLiteral("it is not a regular file");
+    return {QStringLiteral("it is not a regular file"), QStringLiteral("它不是普通文件")};
+}
+
+// Opens the file for reading without blocking, should a FIFO have taken its place since it was
+// looked at.
+bool openForReading(QFile &file, const QString &path, Reason &reason) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        reason = systemReason(errno);
+        return false;
+    }
+    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
 }
 
 // The decoded file at `path`, or nothing with the reason (without the path); `missing` tells
 // that nothing is there, which is no fault of the file.
-std::optional<UserPreferences> readPreferences(const QString &path, QString &reason,
-                                               bool &missing) {
+std::optional<UserPreferences> readPreferences(const QString &path, Reason &reason, bool &missing) {
     // Looked at before it is opened: a directory or a FIFO put there by hand must not block
     // (opening a FIFO waits for a writer forever), and a gigabyte of blanks is refused by its
     // size without being read.
@@ -186,7 +201,7 @@ std::optional<UserPreferences> readPreferences(const QString &path, QString &rea
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
         const int error = errno;
         missing = error == ENOENT || error == ENOTDIR;
-        reason = posixError(error).description;
+        reason = systemReason(error);
         return std::nullopt;
     }
     missing = false;
@@ -194,15 +209,15 @@ std::optional<UserPreferences> readPreferences(const QString &path, QString &rea
     if (!reason.isEmpty()) {
         return std::nullopt;
     }
-    const QString tooLarge =
-        QStringLiteral("it is larger than %1 bytes").arg(maxPreferencesFileSize);
+    const Reason tooLarge = {
+        QStringLiteral("it is larger than %1 bytes").arg(maxPreferencesFileSize),
+        QStringLiteral("文件大于 %1 字节").arg(maxPreferencesFileSize)};
     if (info.st_size > maxPreferencesFileSize) {
         reason = tooLarge;
         return std::nullopt;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        reason = file.errorString();
+    QFile file;
+    if (!openForReading(file, path, reason)) {
         return std::nullopt;
     }
     const QByteArray bytes = file.read(maxPreferencesFileSize + 1);
@@ -213,14 +228,9 @@ std::optional<UserPreferences> readPreferences(const QString &path, QString &rea
     return decodePreferences(bytes, &reason);
 }
 
-// The bytes of the file at `path` as they are, streamed.
-FileContent copyOf(const QString &path) {
-    return [path](QIODevice &out, QString *reason) {
-        QFile in(path);
-        if (!in.open(QIODevice::ReadOnly)) {
-            *reason = in.errorString();
-            return false;
-        }
+// The bytes of an open file as they are, streamed.
+FileContent copyOf(QFile &in) {
+    return [&in](QIODevice &out, QString *reason) {
         char chunk[65536];
         qint64 n = 0;
         while ((n = in.read(chunk, sizeof chunk)) > 0) {
@@ -237,23 +247,87 @@ FileContent copyOf(const QString &path) {
 
 // Copies the file that cannot be used to a new owner-only file beside it, so that saving over
 // it loses nothing. Returns the copy's path, or nothing with the reason in `error`.
-std::optional<QString> keepUnusableFile(const QString &path, const QString &fault, QString *error) {
+std::optional<QString> keepUnusableFile(const QString &path, const Reason &fault, Reason *error) {
     // ".codalume_prefs.broken-<seconds>.json": the extension stays for the editor.
     const QFileInfo info(path);
     QString name = info.fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     name.insert(dot > 0 ? dot : name.size(),
                 QStringLiteral(".broken-%1").arg(QDateTime::currentSecsSinceEpoch()));
-    const WriteResult kept = writeNewFile(info.path(), name, copyOf(path), S_IRUSR | S_IWUSR);
-    if (kept.error) {
+    // Opened first, so that a file one may not read is told by its errno.
+    QFile in;
+    Reason why;
+    WriteResult kept;
+    if (openForReading(in, path, why)) {
+        kept = writeNewFile(info.path(), name, copyOf(in), S_IRUSR | S_IWUSR);
+        why = kept.error ? fileReason(*kept.error) : Reason();
+    }
+    if (!why.isEmpty()) {
         if (error != nullptr) {
-            *error =
+            *error = {
                 QStringLiteral("the file cannot be used (%1) and no copy of it could be kept: %2")
-                    .arg(fault, kept.error->description);
+                    .arg(fault.english, why.english),
+                QStringLiteral("文件无法使用 (%1)，也无法保留它的副本: %2")
+                    .arg(fault.chinese, why.chinese)};
         }
         return std::nullopt;
     }
     return kept.path;
+}
+
+// Creates the missing file empty and owner-only, as it will hold the user's e-mail and IDs; the
+// writer keeps the mode of a file it replaces. Returns whether this call created it.
+bool createPrivateFile(const QString &path, Reason &fault) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+        if (errno != EEXIST) {  // made by another process meanwhile: it keeps its own mode
+            fault = systemReason(errno);
+        }
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+bool writePreferences(const UserPreferences &preferences, Reason &fault, QString *keptAs) {
+    const std::optional<QByteArray> bytes = encodePreferences(preferences);
+    if (!bytes) {
+        fault = {QStringLiteral("a colour component is not a finite number"),
+                 QStringLiteral("某个颜色分量不是有限的数字")};
+        return false;
+    }
+    const QString target = resolveLinks(preferencesFilePath());
+    struct stat node {};
+    const bool existed = ::stat(QFile::encodeName(target).constData(), &node) == 0;
+    fault = existed ? nodeFault(node.st_mode) : Reason();
+    if (!fault.isEmpty()) {
+        return false;  // renaming a file over a FIFO or a device would destroy the node
+    }
+    Reason unusable;
+    bool missing = false;
+    if (existed && !readPreferences(target, unusable, missing)) {
+        const std::optional<QString> kept = keepUnusableFile(target, unusable, &fault);
+        if (!kept) {
+            return false;
+        }
+        if (keptAs != nullptr) {
+            *keptAs = *kept;
+        }
+    }
+    const bool created = !existed && createPrivateFile(target, fault);
+    if (!fault.isEmpty()) {
+        return false;
+    }
+    // Written beside the target and renamed over it: a crash mid-write leaves the old file.
+    if (const std::optional<FileError> failed = replaceFile(target, *bytes)) {
+        fault = fileReason(*failed);
+        if (created) {
+            ::unlink(QFile::encodeName(target).constData());
+        }
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -296,31 +370,35 @@ std::optional<QByteArray> encodePreferences(const UserPreferences &preferences) 
     return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-std::optional<UserPreferences> decodePreferences(const QByteArray &bytes, QString *reason) {
+std::optional<UserPreferences> decodePreferences(const QByteArray &bytes, Reason *reason) {
     const Json document = Json::parse(bytes.constData(), bytes.constData() + bytes.size(), nullptr,
                                       /*allow_exceptions=*/false);
-    QString fault;
-    if (!document.is_object()) {
+    Reason fault;
+    if (document.is_discarded()) {
         // Parse errors, invalid UTF-8 among them, yield a discarded value.
-        fault = document.is_discarded() ? QStringLiteral("it is not valid JSON text")
-                                        : QStringLiteral("it is not a JSON object");
+        fault = {QStringLiteral("it is not valid JSON text"),
+                 QStringLiteral("它不是有效的 JSON 文本")};
+    } else if (!document.is_object()) {
+        fault = {QStringLiteral("it is not a JSON object"), QStringLiteral("它不是 JSON 对象")};
     }
     UserPreferences decoded;
-    forEachMember(decoded,
-                  [&](const char *key, auto &field, Presence presence = Presence::required) {
-                      if (!fault.isEmpty()) {
-                          return;
-                      }
-                      const auto member = document.find(key);
-                      if (member == document.end()) {
-                          if (presence == Presence::required) {
-                              fault = QStringLiteral("the member \"%1\" is missing").arg(key);
-                          }
-                      } else if (!readValue(*member, field)) {
-                          fault = QStringLiteral("the member \"%1\" must be %2")
-                                      .arg(key, expectedValue<std::decay_t<decltype(field)>>());
-                      }
-                  });
+    forEachMember(
+        decoded, [&](const char *key, auto &field, Presence presence = Presence::required) {
+            if (!fault.isEmpty()) {
+                return;
+            }
+            const auto member = document.find(key);
+            if (member == document.end()) {
+                if (presence == Presence::required) {
+                    fault = {QStringLiteral("the member \"%1\" is missing").arg(key),
+                             QStringLiteral("缺少成员 \"%1\"").arg(key)};
+                }
+            } else if (!readValue(*member, field)) {
+                const Reason expected = expectedValue<std::decay_t<decltype(field)>>();
+                fault = {QStringLiteral("the member \"%1\" must be %2").arg(key, expected.english),
+                         QStringLiteral("成员 \"%1\" 必须是%2").arg(key, expected.chinese)};
+            }
+        });
     if (!fault.isEmpty()) {
         if (reason != nullptr) {
             *reason = fault;
@@ -330,15 +408,24 @@ std::optional<UserPreferences> decodePreferences(const QByteArray &bytes, QStrin
     return decoded;
 }
 
-UserPreferences loadPreferences(QString *unusable) {
-    QString reason;
+UserPreferences loadPreferences(Reason *unusable) {
+    Reason reason;
     bool missing = false;
     const std::optional<UserPreferences> read =
         readPreferences(preferencesFilePath(), reason, missing);
     if (unusable != nullptr) {
-        *unusable = read || missing ? QString() : reason;
+        *unusable = read || missing ? Reason() : reason;
     }
     return read.value_or(UserPreferences{});
+}
+
+UserPreferences loadPreferences(QString *unusable) {
+    Reason reason;
+    const UserPreferences read = loadPreferences(&reason);
+    if (unusable != nullptr) {
+        *unusable = reason.english;
+    }
+    return read;
 }
 
 QString unusablePreferencesWarning(const QString &reason) {
@@ -347,64 +434,22 @@ QString unusablePreferencesWarning(const QString &reason) {
 }
 
 std::optional<UserPreferences> readPreferencesFile(const QString &path, QString *error) {
-    QString reason;
+    Reason reason;
     bool missing = false;
     std::optional<UserPreferences> read = readPreferences(path, reason, missing);
     if (!read && error != nullptr) {
-        *error = QStringLiteral("cannot use the preferences file %1: %2").arg(path, reason);
+        *error = QStringLiteral("cannot use the preferences file %1: %2").arg(path, reason.english);
     }
     return read;
 }
 
-bool savePreferences(const UserPreferences &preferences, QString *error, QString *keptAs) {
-    const std::optional<QByteArray> bytes = encodePreferences(preferences);
-    if (!bytes) {
-        if (error != nullptr) {
-            *error = QStringLiteral("a colour component is not a finite number");
-        }
-        return false;
+bool savePreferences(const UserPreferences &preferences, Reason *error, QString *keptAs) {
+    Reason fault;
+    const bool saved = writePreferences(preferences, fault, keptAs);
+    if (!saved && error != nullptr) {
+        *error = fault;
     }
-    const QString target = resolveLinks(preferencesFilePath());
-    struct stat node {};
-    const bool existed = ::stat(QFile::encodeName(target).constData(), &node) == 0;
-    QString fault = existed ? nodeFault(node.st_mode) : QString();
-    if (!fault.isEmpty()) {
-        // Renaming a file over a FIFO or a device would destroy the node.
-        if (error != nullptr) {
-            *error = fault;
-        }
-        return false;
-    }
-    bool missing = false;
-    if (existed && !readPreferences(target, fault, missing)) {
-        const std::optional<QString> kept = keepUnusableFile(target, fault, error);
-        if (!kept) {
-            return false;
-        }
-        if (keptAs != nullptr) {
-            *keptAs = *kept;
-        }
-    }
-    // Written next to the target and renamed over it: a crash mid-write leaves the old file.
-    QSaveFile file(target);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error != nullptr) {
-            *error = file.errorString();
-        }
-        return false;
-    }
-    if (!existed) {
-        // The file holds the user's e-mail and IDs; an existing file keeps its own mode.
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    }
-    if (file.write(*bytes) != bytes->size() || !file.commit()) {
-        if (error != nullptr) {
-            *error = file.errorString();
-        }
-        return false;
-    }
-    return true;
+    return saved;
 }
 
 }  // namespace codalume

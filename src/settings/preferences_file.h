@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "render/user_preferences.h"
+#include "settings/reason.h"
 
 namespace codalume {
 
@@ -14,6 +15,8 @@ QString preferencesFilePath();
 // The decoded file, or the full default record when the file is missing, unreadable, not a
 // regular file, larger than maxPreferencesFileSize, or fails to decode in any way. When a file
 // is there but cannot be used, `unusable` receives why (without the path), else it is cleared.
+UserPreferences loadPreferences(Reason *unusable);
+// The same with the reason in English only, for standard error.
 UserPreferences loadPreferences(QString *unusable = nullptr);
 
 // The line for standard error when loadPreferences passed over the file for `reason`: it
@@ -28,8 +31,9 @@ std::optional<UserPreferences> readPreferencesFile(const QString &path, QString 
 // that is not a regular file (a FIFO, a device) is refused, never replaced. A regular file that
 // cannot be used is first copied, owner-only, to a new ".codalume_prefs.broken-<seconds>.json"
 // beside it (`keptAs` receives that path); when no copy can be made, nothing is written.
-// Returns whether the write succeeded; `error` then receives the reason. Prints nothing.
-bool savePreferences(const UserPreferences &preferences, QString *error = nullptr,
+// A new file is made owner-only. Returns whether the write succeeded; else `error` receives the
+// reason. Prints nothing.
+bool savePreferences(const UserPreferences &preferences, Reason *error = nullptr,
                      QString *keptAs = nullptr);
 
 // The exact file format: one compact object, members in field order, "/" written as "\/".
@@ -39,8 +43,7 @@ std::optional<QByteArray> encodePreferences(const UserPreferences &preferences);
 // All 23 required members with their exact types, and the optional parts of the card (missing:
 // off; present: a boolean), or nothing; `reason` then receives the first fault (not JSON, or
 // the member that is missing or of the wrong type). Other members are ignored.
-std::optional<UserPreferences> decodePreferences(const QByteArray &bytes,
-                                                 QString *reason = nullptr);
+std::optional<UserPreferences> decodePreferences(const QByteArray &bytes, Reason *reason = nullptr);
 
 inline constexpr qint64 maxPreferencesFileSize = 1 << 20;
 

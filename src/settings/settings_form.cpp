@@ -2,9 +2,13 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QVBoxLayout>
 
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
@@ -31,14 +35,14 @@ const std::array<StyleItem, 3> styleItems = {{
 
 namespace {
 
-constexpr int panelWidth = 450;
-// 850 for the described form, plus the "样式" section: its header and one row of check boxes.
-constexpr int panelHeight = 942;
-constexpr int margin = 20;
-constexpr int labelX = 20;
-constexpr int labelWidth = 100;
-constexpr int controlX = 130;
-constexpr int rowHeight = 22;
+// Room around the form and between its parts, in pixels. Everything else (row heights, the
+// widths of labels and fields) follows the desktop's font, so the form grows with it instead
+// of clipping its texts.
+constexpr int margin = 16;
+constexpr int sectionGap = 12;
+constexpr int noteInset = 8;
+constexpr int colorWellWidth = 50;
+constexpr QSize previewSize(250, 24);
 
 const QStringList &fontStyles() {
     static const QStringList styles = {QStringLiteral("VSCode"), QStringLiteral("JetBrains"),
@@ -50,86 +54,129 @@ const char *const noteText =
     "注意：启用显示选项后，对应的作者信息将显示在生成的图片左下角。若选择自动保存，文件将直接保存到"
     "Downloads目录。";
 
-// Places a child by a frame whose origin is its parent's bottom-left corner, y upwards.
-template <typename W>
-W *place(W *widget, int x, int y, int width, int height) {
-    widget->setGeometry(x, widget->parentWidget()->height() - y - height, width, height);
-    return widget;
-}
-
-QFont pixelFont(const QFont &base, int pixels, bool bold = false) {
+QFont scaledFont(const QFont &base, double factor, bool bold = false) {
     QFont font = base;
-    font.setPixelSize(pixels);
+    if (font.pointSizeF() > 0) {
+        font.setPointSizeF(font.pointSizeF() * factor);
+    } else {
+        font.setPixelSize(qRound(font.pixelSize() * factor));
+    }
     font.setBold(bold);
     return font;
 }
 
+// Lays the form out on one grid: row labels right-aligned in the first column, controls in
+// the second, a control's companion in the third. Widgets join the tab order as they are
+// added, so rows are added top to bottom.
 class FormBuilder {
   public:
-    explicit FormBuilder(QWidget *panel) : panel_(panel) {}
-
-    template <typename W>
-    W *add(W *widget, const QString &name, int x, int y, int width, int height) {
-        widget->setParent(panel_);
-        widget->setObjectName(name);
-        return place(widget, x, y, width, height);
+    explicit FormBuilder(QWidget *panel) : grid_(new QGridLayout(panel)) {
+        grid_->setContentsMargins(margin, margin / 2, margin, margin / 2);
+        grid_->setColumnStretch(3, 1);
     }
 
-    // Title in bold over a separator line; returns the top of the section's first row.
-    int sectionHeader(const QString &title, int y) {
+    // Title in bold over a separator line.
+    void sectionHeader(const QString &title) {
         ++sections_;
-        auto *label = add(new QLabel(title), QStringLiteral("sectionHeader%1").arg(sections_),
-                          margin, y - 22, panelWidth - 2 * margin, 22);
-        label->setFont(pixelFont(label->font(), 14, true));
-        auto *line = add(new QFrame, QStringLiteral("sectionLine%1").arg(sections_), margin, y - 30,
-                         panelWidth - 2 * margin, 1);
+        auto *label = named(new QLabel(title), QStringLiteral("sectionHeader%1").arg(sections_));
+        label->setFont(scaledFont(label->font(), 14.0 / 12.0, true));
+        label->setContentsMargins(0, sections_ > 1 ? sectionGap : 0, 0, 0);
+        wide(label);
+        auto *line = named(new QFrame, QStringLiteral("sectionLine%1").arg(sections_));
+        line->setFixedHeight(1);
         line->setAutoFillBackground(true);
         QPalette palette = line->palette();
         palette.setColor(QPalette::Window, palette.color(QPalette::Mid));
         line->setPalette(palette);
-        return y - 40;
+        wide(line);
     }
 
-    QCheckBox *checkbox(const QString &name, const QString &title, bool checked, int x, int y,
-                        int width) {
-        auto *box = add(new QCheckBox(title), name, x, y, width, rowHeight);
+    // A widget across the whole width.
+    template <typename W>
+    W *wide(W *widget) {
+        grid_->addWidget(widget, grid_->rowCount(), 0, 1, -1);
+        return widget;
+    }
+
+    // A row: the label named after its control, the control, and what stands beside it in
+    // the third column.
+    void row(const QString &text, QWidget *control, QWidget *beside = nullptr) {
+        const int row = addLabel(text, control);
+        grid_->addWidget(control, row, 1);
+        if (beside != nullptr) {
+            grid_->addWidget(beside, row, 2);
+        }
+    }
+
+    // A row whose controls stand side by side, right after one another.
+    void packedRow(const QString &text, std::initializer_list<QWidget *> controls) {
+        pack(controls, addLabel(text, *controls.begin()), 1);
+    }
+
+    // Widgets side by side across the whole width, packed to the left.
+    void pack(std::initializer_list<QWidget *> widgets) { pack(widgets, grid_->rowCount(), 0); }
+
+    template <typename W>
+    static W *named(W *widget, const QString &name) {
+        widget->setObjectName(name);
+        return widget;
+    }
+
+    static QCheckBox *checkbox(const QString &name, const QString &title, bool checked) {
+        auto *box = named(new QCheckBox(title), name);
         box->setChecked(checked);
         return box;
     }
 
-    // A right-aligned row label named after the control it describes.
-    void label(const QString &controlName, const QString &text, int y) {
-        auto *label = add(new QLabel(text), controlName + QStringLiteral("Label"), labelX, y,
-                          labelWidth, rowHeight);
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    }
-
-    QLineEdit *field(const QString &name, const QString &text, int y, int width) {
-        auto *field = add(new QLineEdit(text), name, controlX, y, width, rowHeight);
+    static QLineEdit *field(const QString &name, const QString &text) {
+        auto *field = named(new QLineEdit(text), name);
         field->setCursorPosition(0);
         return field;
     }
 
-    QComboBox *popup(const QString &name, const QStringList &items, int y, int width) {
-        auto *popup = add(new QComboBox, name, controlX, y, width, rowHeight);
+    static QComboBox *popup(const QString &name, const QStringList &items) {
+        auto *popup = named(new QComboBox, name);
         popup->addItems(items);
+        popup->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         return popup;
     }
 
-    ColorWell *colorWell(const QString &name, const RgbColor &color, int y) {
-        auto *well = add(new ColorWell, name, controlX, y, 50, rowHeight);
+    static ColorWell *colorWell(const QString &name, const RgbColor &color) {
+        auto *well = named(new ColorWell, name);
         well->setColor(color);
+        well->setFixedWidth(colorWellWidth);
         return well;
     }
 
   private:
-    QWidget *panel_;
+    void pack(std::initializer_list<QWidget *> widgets, int row, int column) {
+        auto *box = new QHBoxLayout;
+        box->setSpacing(margin);
+        for (QWidget *widget : widgets) {
+            box->addWidget(widget);
+        }
+        box->addStretch(1);
+        grid_->addLayout(box, row, column, 1, -1);
+    }
+
+    // A row label, right-aligned and named after the control it describes; returns its row.
+    int addLabel(const QString &text, QWidget *control) {
+        const int row = grid_->rowCount();
+        auto *label = named(new QLabel(text), control->objectName() + QStringLiteral("Label"));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setBuddy(control);  // screen readers name the control by it
+        grid_->addWidget(label, row, 0);
+        return row;
+    }
+
+    QGridLayout *grid_;
     int sections_ = 0;
 };
 
-void addNoteBox(FormBuilder &builder, int y) {
-    const int width = panelWidth - 2 * margin;
-    auto *box = builder.add(new QFrame, QStringLiteral("noteBox"), margin, y, width, 90);
+// Added last: its text wraps to the width the rows above give the form.
+void addNoteBox(FormBuilder &builder, const QWidget *panel) {
+    const int width = panel->layout()->sizeHint().width();
+    auto *box = builder.wide(FormBuilder::named(new QFrame, QStringLiteral("noteBox")));
     const QPalette palette = box->palette();
     QColor fill = palette.color(QPalette::Base);
     fill.setAlphaF(0.6f);
@@ -137,87 +184,57 @@ void addNoteBox(FormBuilder &builder, int y) {
         QStringLiteral("QFrame#noteBox { background-color: %1; border: 1px solid "
                        "%2; border-radius: 6px; }")
             .arg(fill.name(QColor::HexArgb), palette.color(QPalette::Mid).name(QColor::HexArgb)));
-
-    auto *label = new QLabel(QString::fromUtf8(noteText), box);
-    label->setObjectName(QStringLiteral("noteLabel"));
-    place(label, 10, 10, width - 20, 50);
+    auto *label =
+        FormBuilder::named(new QLabel(QString::fromUtf8(noteText)), QStringLiteral("noteLabel"));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setFont(pixelFont(label->font(), 11));
+    label->setFont(scaledFont(label->font(), 11.0 / 12.0));
     QPalette labelPalette = label->palette();
     QColor secondary = labelPalette.color(QPalette::WindowText);
     secondary.setAlphaF(0.6f);
     labelPalette.setColor(QPalette::WindowText, secondary);
     label->setPalette(labelPalette);
+    auto *inside = new QVBoxLayout(box);
+    inside->setContentsMargins(noteInset, noteInset, noteInset, noteInset);
+    inside->addWidget(label);
+    // A window does not ask its contents for a height at its width, so the wrapped text gets
+    // the height its lines need, and no say in the form's width.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Minimum);
+    label->setMinimumHeight(label->heightForWidth(width - 2 * (margin + noteInset + 1)));
 }
 
-}  // namespace
+// The sections of the form, top to bottom.
 
-Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &directionMap,
-                       const QMap<QString, QString> &directionMapReverse) {
-    Form form;
-    form.panel = new QWidget;
-    form.panel->setObjectName(QStringLiteral("settingsPanel"));
-    form.panel->setFixedSize(panelWidth, panelHeight);
-    form.panel->setAutoFillBackground(true);
-    // The frames are fixed, so the text must be too: a larger desktop font would clip labels.
-    form.panel->setFont(pixelFont(form.panel->font(), 12));
-    FormBuilder builder(form.panel);
+void addBasicSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
+    builder.sectionHeader(QStringLiteral("基本设置"));
+    form.showPreview = builder.wide(FormBuilder::checkbox(
+        QStringLiteral("showPreviewCheckbox"), QStringLiteral("生成图片前预览"), p.showPreview));
+    form.saveToDownloads = builder.wide(
+        FormBuilder::checkbox(QStringLiteral("saveToDownloadsCheckbox"),
+                              QStringLiteral("自动保存到Downloads目录"), p.saveToDownloads));
+    form.startAtLogin = builder.wide(FormBuilder::checkbox(
+        QStringLiteral("startAtLoginCheckbox"), QStringLiteral("开机自动启动"), p.startAtLogin));
+}
 
-    int y = builder.sectionHeader(QStringLiteral("基本设置"), panelHeight - margin);
-    form.showPreview =
-        builder.checkbox(QStringLiteral("showPreviewCheckbox"), QStringLiteral("生成图片前预览"),
-                         p.showPreview, margin, y - 22, 300);
-    y -= 30;
-    form.saveToDownloads = builder.checkbox(QStringLiteral("saveToDownloadsCheckbox"),
-                                            QStringLiteral("自动保存到Downloads目录"),
-                                            p.saveToDownloads, margin, y - 22, 300);
-    y -= 30;
-    form.startAtLogin =
-        builder.checkbox(QStringLiteral("startAtLoginCheckbox"), QStringLiteral("开机自动启动"),
-                         p.startAtLogin, margin, y - 22, 300);
-
-    y = builder.sectionHeader(QStringLiteral("字体设置"), y - 52);
-    builder.label(QStringLiteral("fontSizeField"), QStringLiteral("字体大小:"), y - 22);
+void addFontSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
+    builder.sectionHeader(QStringLiteral("字体设置"));
     form.fontSize =
-        builder.field(QStringLiteral("fontSizeField"), QString::number(p.fontSize), y - 22, 50);
-    y -= 30;
-    builder.label(QStringLiteral("fontStylePopup"), QStringLiteral("字体风格:"), y - 22);
-    form.fontStyle = builder.popup(QStringLiteral("fontStylePopup"), fontStyles(), y - 22, 200);
+        FormBuilder::field(QStringLiteral("fontSizeField"), QString::number(p.fontSize));
+    // Room for six digits, the same share of the row at any font size.
+    form.fontSize->setFixedWidth(form.fontSize->fontMetrics().horizontalAdvance(u'0') * 6 + 12);
+    builder.row(QStringLiteral("字体大小:"), form.fontSize);
+    form.fontStyle = FormBuilder::popup(QStringLiteral("fontStylePopup"), fontStyles());
     if (const qsizetype index = fontStyles().indexOf(p.fontStyle); index >= 0) {
         form.fontStyle->setCurrentIndex(static_cast<int>(index));
     }
+    builder.row(QStringLiteral("字体风格:"), form.fontStyle);
+}
 
-    y = builder.sectionHeader(QStringLiteral("背景设置"), y - 52);
-    builder.label(QStringLiteral("backgroundColorWell"), QStringLiteral("背景色:"), y - 22);
-    form.background =
-        builder.colorWell(QStringLiteral("backgroundColorWell"),
-                          {p.backgroundColorR, p.backgroundColorG, p.backgroundColorB}, y - 22);
-    form.useGradient =
-        builder.checkbox(QStringLiteral("useGradientCheckbox"), QStringLiteral("使用渐变背景"),
-                         p.useGradientBackground, 190, y - 22, 150);
-    y -= 30;
-    builder.label(QStringLiteral("gradientEndColorWell"), QStringLiteral("渐变终止色:"), y - 22);
-    form.gradientEnd =
-        builder.colorWell(QStringLiteral("gradientEndColorWell"),
-                          {p.gradientEndColorR, p.gradientEndColorG, p.gradientEndColorB}, y - 22);
-    y -= 30;
-    builder.label(QStringLiteral("gradientDirectionPopup"), QStringLiteral("渐变方向:"), y - 22);
-    QStringList titles;
-    for (const auto &[value, title] : directionPairs) {
-        titles << title.toString();
-    }
-    form.direction = builder.popup(QStringLiteral("gradientDirectionPopup"), titles, y - 22, 150);
-    const QString title = directionMap.value(p.gradientDirection, QStringLiteral("垂直"));
-    for (size_t i = 0; i < directionPairs.size(); ++i) {
-        if (directionPairs[i].second == title) {
-            form.direction->setCurrentIndex(static_cast<int>(i));
-        }
-    }
-    y -= 30;
-    builder.label(QStringLiteral("colorPreview"), QStringLiteral("效果预览:"), y - 22);
-    form.preview = builder.add(new ColorPreviewView, QStringLiteral("colorPreview"), controlX,
-                               y - 24, 250, 24);
+// The preview follows the two colours, the gradient box and the direction as they change.
+void addColorPreview(FormBuilder &builder, Form &form,
+                     const QMap<QString, QString> &directionMapReverse) {
+    form.preview = FormBuilder::named(new ColorPreviewView, QStringLiteral("colorPreview"));
+    form.preview->setFixedSize(previewSize);
     PreviewLayer &layer = form.preview->layer();
     layer.cornerRadius = 4;
     layer.borderWidth = 1;
@@ -238,39 +255,109 @@ Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &d
     QObject::connect(form.useGradient, &QCheckBox::toggled, preview, repaint(form.useGradient));
     QObject::connect(form.direction, &QComboBox::currentIndexChanged, preview,
                      repaint(form.direction));
+    builder.row(QStringLiteral("效果预览:"), form.preview);
+}
 
-    // The optional parts of the card, one row of check boxes under the background.
-    y = builder.sectionHeader(QStringLiteral("样式"), y - 54);
+void addBackgroundSection(FormBuilder &builder, Form &form, const UserPreferences &p,
+                          const QMap<QString, QString> &directionMap,
+                          const QMap<QString, QString> &directionMapReverse) {
+    builder.sectionHeader(QStringLiteral("背景设置"));
+    form.background =
+        FormBuilder::colorWell(QStringLiteral("backgroundColorWell"),
+                               {p.backgroundColorR, p.backgroundColorG, p.backgroundColorB});
+    form.useGradient =
+        FormBuilder::checkbox(QStringLiteral("useGradientCheckbox"), QStringLiteral("使用渐变背景"),
+                              p.useGradientBackground);
+    // The check box stands right beside its colour, not at the far end of the wide fields.
+    builder.packedRow(QStringLiteral("背景色:"), {form.background, form.useGradient});
+    form.gradientEnd =
+        FormBuilder::colorWell(QStringLiteral("gradientEndColorWell"),
+                               {p.gradientEndColorR, p.gradientEndColorG, p.gradientEndColorB});
+    builder.row(QStringLiteral("渐变终止色:"), form.gradientEnd);
+    QStringList titles;
+    for (const auto &[value, title] : directionPairs) {
+        titles << title.toString();
+    }
+    form.direction = FormBuilder::popup(QStringLiteral("gradientDirectionPopup"), titles);
+    const QString title = directionMap.value(p.gradientDirection, QStringLiteral("垂直"));
+    for (size_t i = 0; i < directionPairs.size(); ++i) {
+        if (directionPairs[i].second == title) {
+            form.direction->setCurrentIndex(static_cast<int>(i));
+        }
+    }
+    builder.row(QStringLiteral("渐变方向:"), form.direction);
+    addColorPreview(builder, form, directionMapReverse);
+}
+
+// The optional parts of the card, one row of check boxes under the background.
+void addStyleSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
+    builder.sectionHeader(QStringLiteral("样式"));
     for (size_t i = 0; i < styleItems.size(); ++i) {
         const StyleItem &item = styleItems[i];
-        form.styles[i] =
-            builder.checkbox(QString::fromLatin1(item.name), QString::fromUtf8(item.title),
-                             p.*item.shown, margin + 130 * static_cast<int>(i), y - 22, 120);
+        form.styles[i] = FormBuilder::checkbox(QString::fromLatin1(item.name),
+                                               QString::fromUtf8(item.title), p.*item.shown);
     }
+    builder.pack({form.styles[0], form.styles[1], form.styles[2]});
+}
 
-    y = builder.sectionHeader(QStringLiteral("作者信息"), y - 52);
+// Each author line: its field, and beside it whether the picture shows it.
+void addAuthorSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
+    builder.sectionHeader(QStringLiteral("作者信息"));
     for (size_t i = 0; i < authorItems.size(); ++i) {
         const AuthorItem &item = authorItems[i];
         const QString name = QString::fromLatin1(item.name);
-        const QString fieldName = name + QStringLiteral("Field");
-        builder.label(fieldName, QString::fromUtf8(item.label), y - 22);
-        QLineEdit *field = builder.field(fieldName, p.*item.text, y - 22, 190);
+        QLineEdit *field = FormBuilder::field(name + QStringLiteral("Field"), p.*item.text);
         field->setPlaceholderText(QString::fromUtf8(item.placeholder));
-        // One point smaller, so that the longest hint fits the field instead of being elided.
-        field->setFont(pixelFont(field->font(), 11));
+        // Wide enough for the whole hint, which is elided otherwise.
+        field->setMinimumWidth(field->fontMetrics().horizontalAdvance(field->placeholderText()) +
+                               16);
         QString checkboxName = QStringLiteral("show") + name;
         checkboxName[4] = checkboxName[4].toUpper();
-        QCheckBox *checkbox = builder.checkbox(checkboxName + QStringLiteral("Checkbox"),
-                                               QString::fromUtf8(item.checkbox), p.*item.shown,
-                                               controlX, y - 26 - 22, 190);
+        QCheckBox *checkbox =
+            FormBuilder::checkbox(checkboxName + QStringLiteral("Checkbox"),
+                                  QString::fromUtf8(item.checkbox), p.*item.shown);
+        builder.row(QString::fromUtf8(item.label), field, checkbox);
         form.authors[i] = {field, checkbox};
-        if (i + 1 < authorItems.size()) {
-            y -= 26 + 30;
-        }
     }
-    // Four points higher than the rows above would put it, so that its bottom edge and
-    // border stay inside the panel instead of being cut off.
-    addNoteBox(builder, y - 26 - 52 - 90 + 4);
+}
+
+// Puts the keyboard focus in the form's first text field when the dialog appears, rather than
+// on its default button, where a stray Space would save at once; a caret shows where it is.
+class FocusOnShow : public QObject {
+  public:
+    FocusOnShow(QWidget *panel, QWidget *first) : QObject(panel), first_(first) {
+        panel->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    QWidget *first_;
+};
+
+bool FocusOnShow::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Show) {
+        first_->setFocus(Qt::OtherFocusReason);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace
+
+Form buildSettingsForm(const UserPreferences &p, const QMap<QString, QString> &directionMap,
+                       const QMap<QString, QString> &directionMapReverse) {
+    Form form;
+    form.panel = new QWidget;
+    form.panel->setObjectName(QStringLiteral("settingsPanel"));
+    form.panel->setAutoFillBackground(true);
+    FormBuilder builder(form.panel);
+    addBasicSection(builder, form, p);
+    addFontSection(builder, form, p);
+    addBackgroundSection(builder, form, p, directionMap, directionMapReverse);
+    addStyleSection(builder, form, p);
+    addAuthorSection(builder, form, p);
+    addNoteBox(builder, form.panel);
+    new FocusOnShow(form.panel, form.fontSize);
     return form;
 }
 

@@ -59,7 +59,7 @@ QString colorSummary(const UserPreferences &p, const QMap<QString, QString> &dir
 }
 
 Alert confirmation(const UserPreferences &p, const QMap<QString, QString> &directionMap, bool saved,
-                   const QString &saveError, const QString &keptAs) {
+                   const Reason &saveError, const QString &keptAs) {
     const QString authors = authorSummary(p);
     const QString colors = colorSummary(p, directionMap);
     const QString summary =
@@ -83,7 +83,7 @@ Alert confirmation(const UserPreferences &p, const QMap<QString, QString> &direc
         alert.messageText = QStringLiteral("设置未能保存");
         alert.informativeText =
             QStringLiteral("新的设置在程序退出前有效，但无法写入设置文件。\n\n文件: ") +
-            preferencesFilePath() + QStringLiteral("\n原因: ") + saveError +
+            preferencesFilePath() + QStringLiteral("\n原因: ") + saveError.chinese +
             QStringLiteral("\n\n") + summary;
     }
     return alert;
@@ -98,7 +98,7 @@ void save(Platform &platform, const Form &form, const QMap<QString, QString> &di
     writeSettingsForm(form, directionMapReverse, p);
     traceAuthorTexts("保存后的设置值", p.authorName, p.email, p.wechat);
 
-    QString saveError;
+    Reason saveError;
     QString keptAs;
     const bool saved = savePreferences(p, &saveError, &keptAs);
     if (p.startAtLogin != startedAtLogin) {
@@ -176,18 +176,16 @@ void runSettingsWindow(Platform &platform, UserPreferences &preferences) {
     alert.messageText = QStringLiteral("应用设置");
     alert.informativeText = QStringLiteral("配置代码图片生成选项");
     // Said before the user saves over it: the old file is then kept beside it.
-    QString unusable;
+    Reason unusable;
     loadPreferences(&unusable);
     if (!unusable.isEmpty()) {
         alert.informativeText +=
             QStringLiteral("\n\n设置文件无法读取，保存时会先在旁边保留旧文件的副本。\n文件: ") +
-            preferencesFilePath() + QStringLiteral("\n原因: ") + unusable;
+            preferencesFilePath() + QStringLiteral("\n原因: ") + unusable.chinese;
     }
     alert.iconSymbol = QStringLiteral("gearshape.fill");
     alert.iconDescription = QStringLiteral("Settings");
     alert.accessoryWidget = form.panel;
-    alert.windowExtraWidth = 40;
-    alert.windowExtraHeight = 50;
     alert.buttons = {QStringLiteral("保存"), QStringLiteral("取消")};
     const int answer = platform.runAlert(alert);
 

@@ -1,17 +1,22 @@
 #include "settings/settings_window.h"
 
 #include <sys/stat.h>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScrollArea>
+#include <QTimer>
 #include <cmath>
 #include <functional>
 
 #include "platform/paths.h"
+#include "platform/qt_platform.h"
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
+#include "settings/interface_language.h"
 #include "settings/launch_at_login.h"
 #include "settings/preferences_file.h"
 #include "support/file_test.h"
@@ -19,6 +24,15 @@
 
 namespace codalume {
 namespace {
+
+// The suite's screen is 1920x1080, the most common desktop, which the settings must fit.
+[[maybe_unused]] const bool fullHdScreen = [] {
+    if (qEnvironmentVariable("QT_QPA_PLATFORM", "offscreen") == "offscreen") {
+        qputenv("QT_QPA_PLATFORM",
+                "offscreen:configfile=" CODALUME_SOURCE_DIR "/tests/settings/full_hd_screen.json");
+    }
+    return true;
+}();
 
 const QByteArray defaults = encodePreferences(UserPreferences{}).value();
 
@@ -84,7 +98,7 @@ TEST_F(PreferencesFile, AFifoLoadsAsDefaultsAndAFailedSaveKeepsTheOldFile) {
     for (const double bad : {std::nan(""), double(INFINITY)}) {
         UserPreferences p;
         p.gradientEndColorG = bad;
-        QString error;
+        Reason error;
         EXPECT_FALSE(savePreferences(p, &error)) << bad;
         EXPECT_FALSE(error.isEmpty());
         EXPECT_EQ(readFile(path), defaults) << bad;
@@ -166,7 +180,7 @@ TEST_F(SettingsWindow, FailedWriteIsAWarningNotSaved) {
     EXPECT_EQ(warning.messageText, "设置未能保存");
     EXPECT_TRUE(warning.informativeText.startsWith(
         "新的设置在程序退出前有效，但无法写入设置文件。\n\n文件: " + home.file("not-a-folder") +
-        "/.codalume_prefs.json\n原因: "))
+        "/.codalume_prefs.json\n原因: 路径中有一部分不是文件夹\n"))
         << warning.informativeText.toStdString();
 }
 
@@ -177,9 +191,10 @@ TEST_F(SettingsWindow, AnUnusableFileIsNamedAndKeptBeforeItIsSavedOver) {
     const struct {
         QByteArray bytes;
         const char *reason;
-    } rows[] = {{withMember(defaults, "fontSize", "\"20\""), "the member \"fontSize\" must be"},
-                {withMember(defaults, "email", "\"\xFF\""), "it is not valid JSON text"},
-                {QByteArray(maxPreferencesFileSize + 1, ' '), "it is larger than 1048576 bytes"}};
+    } rows[] = {
+        {withMember(defaults, "fontSize", "\"20\""), "成员 \"fontSize\" 必须是64 位以内的整数"},
+        {withMember(defaults, "email", "\"\xFF\""), "它不是有效的 JSON 文本"},
+        {QByteArray(maxPreferencesFileSize + 1, ' '), "文件大于 1048576 字节"}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.reason);
         writeFile(path, row.bytes);
@@ -209,6 +224,41 @@ TEST_F(SettingsWindow, CancelChangesNothingThoughThePreviewFollowed) {
     EXPECT_EQ(preferences, UserPreferences{});
     EXPECT_EQ(platform.alerts.size(), 1u);
     EXPECT_EQ(entries(home.path()), QStringList({"tmp"}));
+}
+
+// The whole form shows at once at the common desktop font sizes, with the focus in its first
+// field: it scrolled there, its note out of sight, with the focus on "保存".
+TEST_F(SettingsWindow, FitsTheScreenWithTheFocusInTheFirstField) {
+    const QFont font = QApplication::font();
+    for (const double points : {9.0, 12.0}) {
+        QFont sized = font;
+        sized.setPointSizeF(points);
+        QApplication::setFont(sized);
+        QTimer::singleShot(0, [points] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->findChild<QScrollArea *>(), nullptr) << points;
+            EXPECT_EQ(dialog->focusWidget()->objectName(), "fontSizeField") << points;
+            dialog->close();
+        });
+        QtPlatform real;
+        runSettingsWindow(real, preferences);
+    }
+    QApplication::setFont(font);
+}
+
+// The dialogs Qt draws speak the interface's language (they were English beside Chinese ones),
+// and a later choice of language replaces the catalogue rather than adding to it.
+TEST(QtTranslations, FollowTheInterfaceLanguage) {
+    const struct {
+        QLocale locale;
+        const char *lookIn;
+    } rows[] = {{QLocale(QLocale::Chinese, QLocale::China), "查找范围："},
+                {QLocale(QLocale::English), "Look in:"}};
+    for (const auto &row : rows) {
+        EXPECT_TRUE(useQtTranslations(row.locale)) << "missing: qt6-translations-l10n";
+        EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), row.lookIn);
+    }
 }
 
 // A path with spaces or shell characters must still start the program at login; an entry of an
