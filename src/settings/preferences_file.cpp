@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/paths.h"
+#include "platform/file_links.h"
 #include "platform/save_file.h"
 #include "settings/reason.h"
 
@@ -144,20 +145,6 @@ void appendString(std::string &out, const QString &text) {
             out += c;
         }
     }
-}
-
-// Resolves a chain of symbolic links to the file that really holds the bytes, so that an
-// atomic replace updates the target and leaves the link in place.
-QString resolveLinks(const QString &path) {
-    QString current = path;
-    for (int hops = 0; hops < 40; ++hops) {
-        const QFileInfo info(current);
-        if (!info.isSymLink()) {
-            return current;
-        }
-        current = info.symLinkTarget();
-    }
-    return current;
 }
 
 // Why a node that is not a regular file cannot be the preferences file; empty for one that is.
@@ -297,7 +284,13 @@ bool writePreferences(const UserPreferences &preferences, Reason &fault, QString
                  QStringLiteral("某个颜色分量不是有限的数字")};
         return false;
     }
-    const QString target = resolveLinks(preferencesFilePath());
+    // The file at the end of the links is the one replaced, so every link stays.
+    const LinkEnd end = followLinks(preferencesFilePath());
+    if (end.error != 0) {
+        fault = systemReason(end.error);
+        return false;
+    }
+    const QString &target = end.path;
     struct stat node {};
     const bool existed = ::stat(QFile::encodeName(target).constData(), &node) == 0;
     fault = existed ? nodeFault(node.st_mode) : Reason();
