@@ -114,12 +114,16 @@ int runUntilQuit(int argc, char **argv) {
     InstanceChannel channel;
     QTimer::singleShot(0, &delegate, [&delegate, &requests, &channel, &lock] {
         delegate.applicationDidFinishLaunching();
-        QString error;
-        if (lock.state() == SingleInstanceLock::State::Acquired &&
-            !channel.listen([&requests](const InstanceRequest &r) { return requests.handle(r); },
-                            &error)) {
-            std::fprintf(stderr, "codalume: other starts cannot reach this one: %s\n",
-                         qPrintable(error));
+        if (lock.state() != SingleInstanceLock::State::Acquired) {
+            return;
+        }
+        QString problem;
+        const bool listening = channel.listen(
+            [&requests](const InstanceRequest &r) { return requests.handle(r); }, &problem);
+        if (!problem.isEmpty()) {
+            std::fprintf(
+                stderr, "codalume: %s%s\n",
+                listening ? "" : "other starts cannot reach this one: ", qPrintable(problem));
         }
     });
     return QApplication::exec();

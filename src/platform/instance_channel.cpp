@@ -36,6 +36,13 @@ const QByteArray busyWord = "busy";
 const QByteArray refusedWord = "refused";
 
 constexpr int answerTimeoutMs = 5000;
+// The socket serves this many connections at once; more wait in the listening queue, so a
+// flood of connections can neither use up the program's descriptors nor keep it busy.
+constexpr int maxConnections = 16;
+// A request follows its connect at once: a connection silent this long is answered "refused".
+constexpr int idleMs = 2000;
+// Out of descriptors, the socket is left alone this long before accepting is tried again.
+constexpr int acceptRetryMs = 250;
 // A request is the command and a token, one packet; anything longer is not ours.
 constexpr size_t maxPacket = 1024;
 constexpr int retryMs = 50;
@@ -74,6 +81,12 @@ bool peerIsThisUser(int fd) {
            credentials.uid == ::geteuid();
 }
 
+// The uid of the process that owns `name` on `bus`, if any.
+std::optional<uint> ownerUid(const QDBusConnection &bus, const QString &name) {
+    const QDBusReply<uint> uid = bus.interface()->serviceUid(name);
+    return uid.isValid() ? std::optional<uint>(uid.value()) : std::nullopt;
+}
+
 bool fillAddress(const QString &path, sockaddr_un *address) {
     const QByteArray native = QFile::encodeName(path);
     *address = {};
@@ -109,8 +122,7 @@ class BusService : public QObject, protected QDBusContext {
     QString answer(InstanceCommand command, const QVariantMap &platformData) {
         // A session bus admits only its user (and root); a bus set up to let others in must
         // not let them drive this user's program.
-        const QDBusReply<uint> uid = connection().interface()->serviceUid(message().service());
-        if (!uid.isValid() || uid.value() != ::geteuid()) {
+        if (ownerUid(connection(), message().service()) != ::geteuid()) {
             sendErrorReply(QDBusError::AccessDenied,
                            QStringLiteral("Codalume answers only its own user"));
             return {};
@@ -140,10 +152,11 @@ class Connection : public QObject {
 };
 
 // The socket side, for sessions without a bus: one SOCK_SEQPACKET packet each way, so no
-// framing is needed. Each connection gets a few seconds to send its request.
+// framing is needed. Each connection gets a moment to send its request.
 class SocketServer : public QObject {
   public:
     explicit SocketServer(InstanceHandler handler) : handler_(std::move(handler)) {}
+    QString path() const { return path_; }
 
     ~SocketServer() override {
         qDeleteAll(findChildren<Connection *>(Qt::FindDirectChildrenOnly));
@@ -199,24 +212,45 @@ class SocketServer : public QObject {
     }
 
   private:
+    // The listening socket stays readable while connections wait: it is watched only while
+    // they can be accepted, or the event loop would spin.
     void acceptAll() {
-        for (;;) {
+        while (connections_ < maxConnections) {
             const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
             if (client < 0) {
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                    listener_->setEnabled(false);
+                    QTimer::singleShot(acceptRetryMs, this, [this] { resume(); });
+                }
                 return;
             }
             auto *connection = new Connection(client, this);
+            ++connections_;
+            connect(connection, &QObject::destroyed, this, [this] {
+                --connections_;
+                resume();
+            });
             connect(connection->notifier(), &QSocketNotifier::activated, connection,
-                    [this, connection] { serve(connection); });
-            QTimer::singleShot(answerTimeoutMs, connection,
-                               [connection] { connection->deleteLater(); });
+                    [this, connection] { serve(connection, false); });
+            QTimer::singleShot(idleMs, connection, [this, connection] { serve(connection, true); });
+        }
+        listener_->setEnabled(false);
+    }
+
+    void resume() {
+        if (listener_ && connections_ < maxConnections) {
+            listener_->setEnabled(true);
         }
     }
 
-    void serve(Connection *connection) {
+    // At the deadline a connection is answered whatever it sent by then.
+    void serve(Connection *connection, bool deadline) {
+        if (!connection->notifier()->isEnabled()) {
+            return;  // answered already
+        }
         char packet[maxPacket];
         const ssize_t size = ::recv(connection->fd(), packet, sizeof packet, MSG_DONTWAIT);
-        if (size < 0 && (errno == EAGAIN || errno == EINTR)) {
+        if (size < 0 && (errno == EAGAIN || errno == EINTR) && !deadline) {
             return;
         }
         // The file's mode keeps others out; should it not (a changed mode), the peer's
@@ -241,6 +275,7 @@ class SocketServer : public QObject {
     InstanceHandler handler_;
     QString path_;
     int fd_ = -1;
+    int connections_ = 0;
     std::unique_ptr<QSocketNotifier> listener_;
 };
 
@@ -262,10 +297,17 @@ Delivery fromWord(const QByteArray &word) {
 }
 
 Delivery askBus(const QDBusConnection &bus, const InstanceRequest &request) {
+    // On a bus that admits other users, one of them may own our name first: only an owner of
+    // this user is asked, and by its unique name, so the name cannot change hands meanwhile.
+    // Another one counts as no program; ours then listens on its socket.
+    const QDBusReply<QString> owner = bus.interface()->serviceOwner(serviceName);
+    if (!owner.isValid() || ownerUid(bus, owner.value()) != ::geteuid()) {
+        return {};
+    }
     QString method = commandName(request.command);
     method[0] = method[0].toUpper();
     QDBusMessage call =
-        QDBusMessage::createMethodCall(serviceName, objectPath, interfaceName, method);
+        QDBusMessage::createMethodCall(owner.value(), objectPath, interfaceName, method);
     QVariantMap platformData;
     if (!request.activationToken.isEmpty()) {
         platformData.insert(tokenKey, request.activationToken);
@@ -378,7 +420,7 @@ InstanceChannel::~InstanceChannel() {
     }
 }
 
-bool InstanceChannel::listen(InstanceHandler handler, QString *error) {
+bool InstanceChannel::listen(InstanceHandler handler, QString *problem) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     QString busError;
     if (bus.isConnected()) {
@@ -394,15 +436,25 @@ bool InstanceChannel::listen(InstanceHandler handler, QString *error) {
             return true;
         }
         bus.unregisterService(serviceName);
-        busError = QStringLiteral("the name %1 is taken on the session bus; ").arg(serviceName);
+        const QDBusReply<QString> owner = bus.interface()->serviceOwner(serviceName);
+        const std::optional<uint> uid =
+            owner.isValid() ? ownerUid(bus, owner.value()) : std::nullopt;
+        busError =
+            uid ? QStringLiteral("the name %1 on the session bus is taken (by uid %2)")
+                      .arg(serviceName)
+                      .arg(*uid)
+                : QStringLiteral("cannot own the name %1 on the session bus").arg(serviceName);
     }
     auto socket = std::make_unique<SocketServer>(std::move(handler));
     QString socketError;
     if (socket->listen(&socketError)) {
+        *problem = busError.isEmpty() ? QString()
+                                      : QStringLiteral("%1; other starts reach this one through %2")
+                                            .arg(busError, socket->path());
         d_->socket = std::move(socket);
         return true;
     }
-    *error = busError + socketError;
+    *problem = busError.isEmpty() ? socketError : busError + "; " + socketError;
     return false;
 }
 

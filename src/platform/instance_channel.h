@@ -25,19 +25,20 @@ enum class InstanceAnswer { Done, Busy };
 using InstanceHandler = std::function<InstanceAnswer(const InstanceRequest &)>;
 
 // The running program's side of the channel, per user: the name io.codalume.Codalume on the
-// session bus, or, without a bus, the socket codalume.socket (mode 0600) in the private runtime
-// folder beside the single-instance lock. Only processes of this user are answered: the bus
-// connects only them, and the service checks the caller's uid all the same; the socket checks
-// its peer's credentials.
+// session bus, or, without a bus or with the name owned by another, the socket codalume.socket
+// (mode 0600) in the private runtime folder beside the single-instance lock. Only processes of
+// this user are answered: the bus connects only them, and the service checks the caller's uid
+// all the same; the socket checks its peer's credentials. Likewise only a name owner or a
+// socket peer of this user is asked.
 class InstanceChannel : public QObject {
     Q_OBJECT
   public:
     explicit InstanceChannel(QObject *parent = nullptr);
     ~InstanceChannel() override;
 
-    // Starts answering requests with `handler` on the main thread. False, with `error` set,
-    // when no transport could be set up.
-    bool listen(InstanceHandler handler, QString *error);
+    // Starts answering requests with `handler` on the main thread. False when no transport
+    // could be set up; `problem` says why, or, when true, why the bus name is not ours.
+    bool listen(InstanceHandler handler, QString *problem);
 
   private:
     struct Private;

@@ -4,7 +4,10 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QSysInfo>
 #include <cerrno>
 #include <cstring>
 
@@ -24,15 +27,20 @@ bool privateFolder(const struct stat &info) {
 
 }  // namespace
 
-RuntimeFolder runtimeFolder(const QString &sharedTemporary) {
+RuntimeFolder runtimeFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     const bool fallback = runtime.isEmpty();
+    // Without one, a folder in the user's own cache folder, where no one else can make it
+    // first (as anyone could in /tmp); named after the machine, as homes may be shared.
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     const QString path =
-        fallback ? QStringLiteral("%1/codalume-%2").arg(sharedTemporary).arg(::geteuid()) : runtime;
+        fallback ? QStringLiteral("%1/codalume-%2").arg(cache, QSysInfo::machineHostName())
+                 : runtime;
     const QByteArray native = QFile::encodeName(path);
-    // In the shared folder (/tmp) ours is made private here, or an existing one must be ours
-    // already (lstat: a symbolic link someone else left there is not followed).
-    if (fallback && ::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+    // Ours is made private here, or an existing one must be ours already (lstat: a symbolic
+    // link in its place is not followed).
+    if (fallback && (!QDir().mkpath(cache) || ::mkdir(native.constData(), 0700) != 0) &&
+        errno != EEXIST) {
         return {{}, QStringLiteral("cannot create %1: %2").arg(path, systemError())};
     }
     struct stat info {};

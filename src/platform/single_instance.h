@@ -6,15 +6,15 @@ namespace codalume {
 
 // The user's private runtime folder, which holds the single-instance lock and the channel
 // other starts reach the running program through. $XDG_RUNTIME_DIR when set; else
-// codalume-<uid> in `sharedTemporary`, made on first use with mode 0700. Either must be a
-// folder of this user that no one else may write to; `path` is empty and `error` says why when
-// it is not (an $XDG_RUNTIME_DIR of another user means another user's session: it is not
-// replaced by /tmp).
+// codalume-<host name> in the user's cache folder ($XDG_CACHE_HOME, else ~/.cache), made on
+// first use with mode 0700. Either must be a folder of this user that no one else may write
+// to; `path` is empty and `error` says why when it is not (an $XDG_RUNTIME_DIR of another user
+// means another user's session: it is not replaced).
 struct RuntimeFolder {
     QString path;
     QString error;
 };
-RuntimeFolder runtimeFolder(const QString &sharedTemporary = QStringLiteral("/tmp"));
+RuntimeFolder runtimeFolder();
 
 // One running tray program per user: an exclusive lock on a file in the user's runtime folder,
 // held for the life of the process and dropped by the system when it ends, however it ends.

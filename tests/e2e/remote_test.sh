@@ -1,7 +1,8 @@
 #!/bin/bash
 # Other starts reach the running program, here through its socket (no session bus): a second
 # start shows the popover, `codalume capture` captures as the shortcut does (and starts the
-# program when none runs), `codalume settings` opens the settings; other users are refused.
+# program when none runs), `codalume settings` opens the settings; other users are refused, and
+# a flood of connections is taken a few at a time.
 source "$(dirname "$0")/lib.sh"
 
 start_session without-tray
@@ -54,6 +55,16 @@ check "... in the middle of the screen" centred
 xdotool mousemove 100 700 click 1
 wait_until 30 not_shown popover
 
+# A flood of connections that send nothing: the program takes a few at a time, rather than
+# taking descriptors up to its limit and then spinning on the connections it cannot accept.
+added=$("$E2E_PYTHON" -c 'import os, socket as s, sys, time
+c, end, before = [], time.time() + 3, len(os.listdir(sys.argv[2]))
+while len(c) < 1100 and time.time() < end:
+    c.append(s.socket(s.AF_UNIX, s.SOCK_SEQPACKET | s.SOCK_NONBLOCK))
+    c[-1].connect_ex(sys.argv[1]) and c.pop().close()
+print(len(os.listdir(sys.argv[2])) - before)' "$XDG_RUNTIME_DIR/codalume.socket" /proc/$APP_PID/fd)
+check "a flood of idle connections takes 16 descriptors at most" test "$added" -le 16
+
 # Another user with this user's environment, let into the folders and onto the socket: the
 # command refuses a runtime folder that is not theirs, and the program refuses a raw client
 # by its peer's credentials.
@@ -62,11 +73,9 @@ chmod 711 "$E2E_ROOT" "$XDG_RUNTIME_DIR" && chmod 666 "$XDG_RUNTIME_DIR/codalume
 as_nobody "$E2E_BIN" capture >"$E2E_ROOT/ask.out" 2>&1
 check "another user's codalume capture exits 1" test $? -eq 1
 check "... as the runtime folder is not theirs" said "is not this user's own"
-answer=$(as_nobody "$E2E_PYTHON" -c '
-import socket, sys
-s = socket.socket(socket.AF_UNIX, socket.SOCK_SEQPACKET)
-s.connect(sys.argv[1]); s.send(b"capture"); print(s.recv(16).decode())' \
-    "$XDG_RUNTIME_DIR/codalume.socket" 2>&1)
+answer=$(as_nobody "$E2E_PYTHON" -c 'import socket as s, sys
+c = s.socket(s.AF_UNIX, s.SOCK_SEQPACKET); c.connect(sys.argv[1]); c.send(b"capture")
+print(c.recv(16).decode())' "$XDG_RUNTIME_DIR/codalume.socket" 2>&1)
 chmod 700 "$E2E_ROOT" "$XDG_RUNTIME_DIR"
 check "another user's request on the socket is refused" test "$answer" = refused
 sleep 1

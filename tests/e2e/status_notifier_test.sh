@@ -2,7 +2,8 @@
 # On a StatusNotifier tray (KDE Plasma, XFCE, GNOME with AppIndicator) the panel draws the icon
 # and passes clicks on over D-Bus. A host that starts after the program gets its item; a click
 # toggles the popover next to the pointer; the host's menu lists and runs the entries. Other
-# starts reach the program over the bus, which here lets other users in: the program refuses them.
+# starts reach the program over the bus, which here lets other users in: the program refuses
+# them, and its commands do not ask one that owns the program's name.
 source "$(dirname "$0")/lib.sh"
 on_private_bus open-to-all-users
 start_session without-tray
@@ -65,9 +66,9 @@ eval "$(xdotool getwindowgeometry --shell "$(app_windows popover)")"
 check "... below where the icon was clicked" test "$Y" -gt 12 -a "$Y" -lt 40 -a "$X" -le 1000
 xdotool mousemove 200 600 click 1
 wait_until 30 not_shown popover
-setpriv --reuid=nobody --regid=nogroup --clear-groups "$E2E_BIN" capture >"$E2E_ROOT/ask.out" 2>&1
-check "another user's codalume capture exits 1" test $? -eq 1
-check "... refused by the program" grep -q "Codalume answers only its own user" "$E2E_ROOT/ask.out"
+setpriv --reuid=nobody --regid=nogroup --clear-groups gdbus call -e -d io.codalume.Codalume \
+    -o /io/codalume/Codalume -m io.codalume.Codalume.Capture '{}' >"$E2E_ROOT/ask.out" 2>&1
+check "another user's call is refused" grep -q "answers only its own user" "$E2E_ROOT/ask.out"
 check "... capturing nothing" not_shown dialog
 "$E2E_BIN" capture
 check "codalume capture captures" wait_until 30 shown dialog
@@ -78,4 +79,15 @@ check "退出 quits" wait_until 30 bash -c "! kill -0 $APP_PID 2>/dev/null"
 wait "$APP_PID"
 check "... with status 0" test $? -eq 0
 check "the missing tray was reported once" test "$(output_count "no system tray")" -eq 1
+
+# Another user owns the name first (and never answers): the program says so and listens on its
+# socket, and commands ask it there, not the other user.
+setpriv --reuid=nobody --regid=nogroup --clear-groups "$E2E_PYTHON" -c 'import dbus, time
+dbus.SessionBus().request_name("io.codalume.Codalume"); time.sleep(300)' &>/dev/null &
+E2E_PIDS+=($!)
+wait_until 30 bus_name_owned io.codalume.Codalume || abort "the other user did not get the name"
+start_app
+check "a program that cannot own its name says so" wait_until 30 output_has "is taken (by uid"
+"$E2E_BIN" capture
+check "codalume capture captures all the same" wait_until 30 shown dialog
 finish

@@ -64,11 +64,11 @@ TEST(AlertDialog, TheAnswerIsThePressedButtonAndTheFormComesBack) {
 
 // One holder of the lock at a time: a refused second one must not release the first one's.
 // And whoever can write into the folder of the lock and the socket can put their own there:
-// only a folder of this user closed to others is used, a link left in the shared folder is not
-// followed, and an unusable XDG_RUNTIME_DIR is not quietly replaced.
+// only a folder of this user closed to others is used, a link in its place is not followed, an
+// unusable XDG_RUNTIME_DIR is not quietly replaced, and none is made where others can make it.
 TEST(SingleInstance, OneLockHolderAtATimeInAPrivateFolderOfThisUser) {
-    QTemporaryDir dir;
-    const QString lock = dir.filePath("codalume.lock");
+    const testing::TempHome dir;  // gives XDG_CACHE_HOME back
+    const QString lock = dir.file("codalume.lock");
     using State = SingleInstanceLock::State;
     const SingleInstanceLock first(lock);
     EXPECT_EQ(first.state(), State::Acquired);
@@ -76,32 +76,33 @@ TEST(SingleInstance, OneLockHolderAtATimeInAPrivateFolderOfThisUser) {
     EXPECT_EQ(SingleInstanceLock(lock).state(), State::HeldElsewhere);
     constexpr auto owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     const auto folder = [&dir](const QString &name, QFile::Permissions mode) {
-        QDir().mkpath(dir.filePath(name));
-        QFile::setPermissions(dir.filePath(name), mode);
-        return dir.filePath(name);
+        QDir().mkpath(dir.file(name));
+        QFile::setPermissions(dir.file(name), mode);
+        return dir.file(name);
     };
-    const QString own = folder("own", owner), fallback = QString("codalume-%1").arg(::geteuid());
+    const QString own = folder("own", owner), fallback = "codalume-" + QSysInfo::machineHostName();
     QFile::link(own, folder("links", owner) + '/' + fallback);
     const struct {
         const char *fault;
         std::optional<QString> runtime;  // XDG_RUNTIME_DIR; none: unset
-        QString shared, expected;        // the fallback's folder; the folder used, or none
+        QString cache, expected;         // XDG_CACHE_HOME; the folder used, or none
     } rows[] = {
         {"a private runtime folder refused", own, {}, own},
         {"a group-writable runtime folder used", folder("open", owner | QFile::WriteGroup), {}, {}},
-        {"no new private folder when unset", std::nullopt, dir.path(), dir.filePath(fallback)},
-        {"a link in the shared folder followed", std::nullopt, dir.filePath("links"), {}},
+        {"made where others can, no ~/.cache", std::nullopt, {}, dir.file(".cache/" + fallback)},
+        {"a link in its place followed", std::nullopt, dir.file("links"), {}},
     };
     const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
     for (const auto &row : rows) {
         row.runtime ? qputenv("XDG_RUNTIME_DIR", row.runtime->toLocal8Bit())
                     : qunsetenv("XDG_RUNTIME_DIR");
-        const RuntimeFolder result = runtimeFolder(row.shared);
+        qputenv("XDG_CACHE_HOME", row.cache.toLocal8Bit());
+        const RuntimeFolder result = runtimeFolder();
         EXPECT_EQ(result.path, row.expected) << row.fault;
         EXPECT_EQ(result.error.isEmpty(), !row.expected.isEmpty()) << row.fault;
     }
     qputenv("XDG_RUNTIME_DIR", saved);
-    EXPECT_EQ(QFile::permissions(dir.filePath(fallback)) & 0x0077, 0) << "the new folder is open";
+    EXPECT_EQ(QFile::permissions(dir.file(".cache/" + fallback)) & 0x0077, 0) << "made open";
 }
 
 // The portal's answers that the KDE session of the end-to-end tests never gives: each row is a
