@@ -8,6 +8,8 @@
 #include <QFile>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <variant>
 
 #include "platform/instance_channel.h"
 #include "platform/single_instance.h"
@@ -54,18 +56,9 @@ pid_t startTrayProgram(QString *error) {
     return child;
 }
 
-}  // namespace
-
-bool isInstanceCommand(const char *word) {
-    return std::strcmp(word, "capture") == 0 || std::strcmp(word, "settings") == 0;
-}
-
-int runInstanceCommand(int argc, char **argv) {
-    QCoreApplication application(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
+// Parses `codalume capture|settings [--help]`; an exit status when the run ends here.
+std::optional<int> parseArguments(const QStringList &arguments, bool capture) {
     const QString name = arguments.value(1);
-    const InstanceCommand command = *commandNamed(name);
-    const bool capture = command == InstanceCommand::Capture;
     QCommandLineParser parser;
     parser.setApplicationDescription(
         capture ? QStringLiteral("Have the running tray program capture the clipboard, as its "
@@ -84,46 +77,49 @@ int runInstanceCommand(int argc, char **argv) {
         std::puts(qPrintable(parser.helpText().trimmed()));
         return 0;
     }
+    return std::nullopt;
+}
 
-    const InstanceRequest request{command, launcherActivationToken()};
-    Delivery delivery = deliverToRunningInstance(request);
-    int childStatus = -1;
-    if (delivery.status == Delivery::Status::NotRunning) {
-        // No program listens: one that holds the lock is starting; with the lock free, start
-        // one. (Taking the lock to look is a moment's hold; a start in that moment would see
-        // this command as the running instance and fail to reach it.)
-        SingleInstanceLock::State state;
-        QString lockError;
-        {
-            const SingleInstanceLock probe;
-            state = probe.state();
-            lockError = probe.error();
-        }
-        pid_t child = -1;
-        if (state == SingleInstanceLock::State::Unavailable) {
-            printError(
-                QStringLiteral("cannot tell whether Codalume is running: %1").arg(lockError));
+// Delivers `request` to a tray program that is starting, or to one this command starts when
+// none holds the lock. `childStatus` gets the exit status of a started one that ended; an exit
+// status instead of a delivery when nothing can be started.
+std::variant<Delivery, int> deliverStarting(const InstanceRequest &request, int &childStatus) {
+    // No program listens: one that holds the lock is starting; with the lock free, start one.
+    // (Taking the lock to look is a moment's hold; a start in that moment would see this
+    // command as the running instance and fail to reach it.)
+    SingleInstanceLock::State state;
+    QString lockError;
+    {
+        const SingleInstanceLock probe;
+        state = probe.state();
+        lockError = probe.error();
+    }
+    pid_t child = -1;
+    if (state == SingleInstanceLock::State::Unavailable) {
+        printError(QStringLiteral("cannot tell whether Codalume is running: %1").arg(lockError));
+        return 1;
+    }
+    if (state == SingleInstanceLock::State::Acquired) {
+        QString error;
+        child = startTrayProgram(&error);
+        if (child < 0) {
+            printError(QStringLiteral("cannot start Codalume: %1").arg(error));
             return 1;
         }
-        if (state == SingleInstanceLock::State::Acquired) {
-            QString error;
-            child = startTrayProgram(&error);
-            if (child < 0) {
-                printError(QStringLiteral("cannot start Codalume: %1").arg(error));
-                return 1;
-            }
-        }
-        // A child that ended with status 0 met another instance starting: wait for that one.
-        delivery = deliverToRunningInstance(request, instanceStartUpWaitMs, [&] {
-            int status = 0;
-            if (child > 0 && ::waitpid(child, &status, WNOHANG) == child) {
-                child = -1;
-                childStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            return childStatus <= 0;
-        });
     }
+    // A child that ended with status 0 met another instance starting: wait for that one.
+    return deliverToRunningInstance(request, instanceStartUpWaitMs, [&] {
+        int status = 0;
+        if (child > 0 && ::waitpid(child, &status, WNOHANG) == child) {
+            child = -1;
+            childStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        return childStatus <= 0;
+    });
+}
 
+// The exit status for how the request went, with a message when it failed.
+int outcome(const Delivery &delivery, bool capture, int childStatus) {
     switch (delivery.status) {
         case Delivery::Status::Answered:
             if (delivery.answer == InstanceAnswer::Done) {
@@ -147,6 +143,33 @@ int runInstanceCommand(int argc, char **argv) {
                    : QStringLiteral("Codalume did not answer within %1 seconds")
                          .arg(instanceStartUpWaitMs / 1000));
     return 1;
+}
+
+}  // namespace
+
+bool isInstanceCommand(const char *word) {
+    return std::strcmp(word, "capture") == 0 || std::strcmp(word, "settings") == 0;
+}
+
+int runInstanceCommand(int argc, char **argv) {
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    const InstanceCommand command = *commandNamed(arguments.value(1));
+    const bool capture = command == InstanceCommand::Capture;
+    if (const std::optional<int> done = parseArguments(arguments, capture)) {
+        return *done;
+    }
+    const InstanceRequest request{command, launcherActivationToken()};
+    Delivery delivery = deliverToRunningInstance(request);
+    int childStatus = -1;
+    if (delivery.status == Delivery::Status::NotRunning) {
+        std::variant<Delivery, int> started = deliverStarting(request, childStatus);
+        if (const int *status = std::get_if<int>(&started)) {
+            return *status;
+        }
+        delivery = std::get<Delivery>(started);
+    }
+    return outcome(delivery, capture, childStatus);
 }
 
 }  // namespace codalume
