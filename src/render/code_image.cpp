@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "render/code_picture_data.h"
+#include "render/text_lines.h"
 #include "render/trace.h"
 
 namespace codalume {

@@ -8,6 +8,7 @@
 #include "render/card_shadow.h"
 #include "render/code_image.h"
 #include "render/code_picture_data.h"
+#include "render/text_lines.h"
 
 namespace codalume {
 

@@ -85,16 +85,10 @@ struct CodePicture::Data {
 
 }  // namespace codalume
 
-class QPaintDevice;
 class QBrush;
 class QPainter;
 
 namespace codalume {
-
-// A 72 dpi device: fonts measured and drawn against it get one pixel per point, so the
-// painter's scale alone decides the pixel density.
-QPaintDevice *pointDevice();
-void setPointResolution(QImage &image);
 
 // The margin in whole device pixels, so that the card starts on a pixel boundary.
 inline int marginPixelsAt(const CodePicture::Data &data, double scale) {
@@ -112,18 +106,5 @@ void paintCardContents(const CodePicture::Data &data, QPainter &painter, const Q
 
 // The card's solid colour or gradient, in card points.
 QBrush cardBrush(const CodePicture::Data &data);
-
-// Lays out `text` as one unwrapped left-to-right line in `font` with `formats`, emoji in the
-// colour emoji font.
-void layoutTextLine(QTextLayout &layout, const QString &text, const QFont &font,
-                    QList<QTextLayout::FormatRange> formats);
-
-// The width of `text` laid out that way without formats, in points.
-double textLineWidth(const QString &text, const QFont &font);
-
-// Lays out one code line as a single unwrapped line with the code font, tabs expanded and (when
-// `colored`) the highlight colours.
-void layoutCodeLine(const CodePicture::Data &data, const CodeLine &line, QTextLayout &layout,
-                    bool colored);
 
 }  // namespace codalume

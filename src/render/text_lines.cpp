@@ -1,4 +1,4 @@
-#include "render/code_picture_data.h"
+#include "render/text_lines.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/uchar.h>
