@@ -1,0 +1,279 @@
+#include "render/grammar_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "render/grammar_protocol.h"
+
+extern char **environ;
+
+namespace codalume {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr char kProgramName[] = "codalume-grammar";
+
+QString systemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The places the helper is looked for, relative to the running executable.
+QStringList programCandidates() {
+    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    const QString folder = QFileInfo(executable).absolutePath();
+    return {folder + u'/' + QLatin1String(kProgramName),
+            QFileInfo(folder + QStringLiteral("/../libexec/codalume/") +
+                      QLatin1String(kProgramName))
+                .absoluteFilePath()};
+}
+
+// Waits until `fd` is ready for `events` or the deadline passed; false on a timeout.
+bool waitFor(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, static_cast<int>(std::min<long long>(
+                                                left.count(), std::numeric_limits<int>::max())));
+        if (ready > 0) {
+            return true;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return false;
+        }
+    }
+}
+
+enum class Transfer { done, timedOut, closed, failed };
+
+Transfer sendAll(int fd, const char *data, size_t size, Clock::time_point deadline, int *error) {
+    while (size > 0) {
+        const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            if (errno == EAGAIN && !waitFor(fd, POLLOUT, deadline)) {
+                return Transfer::timedOut;
+            }
+            continue;
+        }
+        *error = errno;
+        return errno == EPIPE || errno == ECONNRESET ? Transfer::closed : Transfer::failed;
+    }
+    return Transfer::done;
+}
+
+Transfer receiveAll(int fd, char *data, size_t size, Clock::time_point deadline, int *error) {
+    while (size > 0) {
+        const ssize_t n = ::recv(fd, data, size, MSG_DONTWAIT);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<size_t>(n);
+            continue;
+        }
+        if (n == 0) {
+            return Transfer::closed;
+        }
+        if (errno == EAGAIN || errno == EINTR) {
+            if (errno == EAGAIN && !waitFor(fd, POLLIN, deadline)) {
+                return Transfer::timedOut;
+            }
+            continue;
+        }
+        *error = errno;
+        return errno == ECONNRESET ? Transfer::closed : Transfer::failed;
+    }
+    return Transfer::done;
+}
+
+QByteArray frameHeader(quint32 size) {
+    const char bytes[4] = {static_cast<char>(size >> 24), static_cast<char>(size >> 16),
+                           static_cast<char>(size >> 8), static_cast<char>(size)};
+    return QByteArray(bytes, 4);
+}
+
+quint32 frameSize(const char *header) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(header);
+    return quint32(bytes[0]) << 24 | quint32(bytes[1]) << 16 | quint32(bytes[2]) << 8 |
+           quint32(bytes[3]);
+}
+
+QString endOf(int status) {
+    if (WIFSIGNALED(status)) {
+        return QStringLiteral("ended by signal %1").arg(WTERMSIG(status));
+    }
+    return QStringLiteral("exited with status %1").arg(WEXITSTATUS(status));
+}
+
+}  // namespace
+
+GrammarProcess &GrammarProcess::instance() {
+    static GrammarProcess process;
+    return process;
+}
+
+GrammarProcess::~GrammarProcess() {
+    const std::lock_guard lock(mutex_);
+    stopLocked();
+}
+
+void GrammarProcess::setProgram(const QString &path) {
+    const std::lock_guard lock(mutex_);
+    stopLocked();
+    program_ = path;
+}
+
+void GrammarProcess::prepare() {
+    const std::lock_guard lock(mutex_);
+    QString ignored;
+    if (pid_ < 0) {
+        startLocked(&ignored);
+    }
+}
+
+QString GrammarProcess::programLocked() const {
+    if (!program_.isEmpty()) {
+        return program_;
+    }
+    for (const QString &candidate : programCandidates()) {
+        if (QFileInfo(candidate).isExecutable()) {
+            return candidate;
+        }
+    }
+    return QString();
+}
+
+bool GrammarProcess::startLocked(QString *failure) {
+    const QString program = programLocked();
+    if (program.isEmpty() || !QFileInfo(program).isFile()) {
+        const QStringList places = program_.isEmpty() ? programCandidates() : QStringList{program_};
+        *failure = QStringLiteral("the grammar highlighter is not installed: %1 is missing")
+                       .arg(places.join(QStringLiteral(" and ")));
+        return false;
+    }
+    int ends[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
+        *failure = QStringLiteral("cannot start the grammar highlighter: %1")
+                       .arg(systemError(errno));
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, ends[1], STDOUT_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+    const QByteArray path = QFile::encodeName(program);
+    char *argv[] = {const_cast<char *>(path.constData()), nullptr};
+    pid_t pid = -1;
+    const int error = ::posix_spawn(&pid, path.constData(), &actions, &attributes, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(ends[1]);
+    if (error != 0) {
+        ::close(ends[0]);
+        *failure = QStringLiteral("cannot start the grammar highlighter %1: %2")
+                       .arg(program, systemError(error));
+        return false;
+    }
+    pid_ = pid;
+    socket_ = ends[0];
+    return true;
+}
+
+void GrammarProcess::stopLocked() {
+    if (socket_ >= 0) {
+        ::close(socket_);
+        socket_ = -1;
+    }
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        while (::waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }
+    pid_ = -1;
+}
+
+std::optional<QByteArray> GrammarProcess::exchange(const QByteArray &request, int timeoutMs,
+                                                   QString *failure) {
+    const std::lock_guard lock(mutex_);
+    // A helper that ended since the last exchange is started again once; one that fails
+    // right after its start is not tried a third time.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const bool fresh = pid_ < 0;
+        if (fresh && !startLocked(failure)) {
+            return std::nullopt;
+        }
+        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        int error = 0;
+        const QByteArray frame = frameHeader(static_cast<quint32>(request.size())) + request;
+        Transfer result = sendAll(socket_, frame.constData(), static_cast<size_t>(frame.size()),
+                                  deadline, &error);
+        char header[4];
+        if (result == Transfer::done) {
+            result = receiveAll(socket_, header, sizeof header, deadline, &error);
+        }
+        QByteArray reply;
+        if (result == Transfer::done) {
+            const quint32 size = frameSize(header);
+            if (size > grammar_protocol::maxFrameBytes) {
+                stopLocked();
+                *failure = QStringLiteral("the grammar highlighter sent a reply of %1 bytes, more "
+                                          "than it may")
+                               .arg(size);
+                return std::nullopt;
+            }
+            reply.resize(static_cast<qsizetype>(size));
+            result = receiveAll(socket_, reply.data(), size, deadline, &error);
+        }
+        if (result == Transfer::done) {
+            return reply;
+        }
+        const pid_t pid = pid_;
+        int status = 0;
+        const bool ended = result == Transfer::closed && ::waitpid(pid, &status, 0) == pid;
+        pid_ = ended ? -1 : pid_;
+        stopLocked();
+        if (result == Transfer::closed && !fresh) {
+            continue;
+        }
+        if (result == Transfer::timedOut) {
+            *failure = QStringLiteral("the grammar highlighter did not answer within %1 s")
+                           .arg(timeoutMs / 1000.0);
+        } else if (result == Transfer::closed) {
+            *failure = QStringLiteral("the grammar highlighter stopped unexpectedly (%1)")
+                           .arg(ended ? endOf(status) : QStringLiteral("no reply"));
+        } else {
+            *failure = QStringLiteral("cannot talk to the grammar highlighter: %1")
+                           .arg(systemError(error));
+        }
+        return std::nullopt;
+    }
+    *failure = QStringLiteral("the grammar highlighter stopped unexpectedly");
+    return std::nullopt;
+}
+
+}  // namespace codalume
