@@ -38,19 +38,13 @@ constexpr int exitUsage = 2;
 // than four bytes per unit fits; refusing larger inputs early keeps memory bounded.
 constexpr qint64 maxInputBytes = 4 * PictureLimits::maxCharacters;
 
-void printLine(std::FILE *stream, const QString &text) {
-    const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
-}
-
 int fail(const QString &message) {
-    printLine(stderr, QStringLiteral("codalume: ") + message);
+    printError(message);
     return exitFailure;
 }
 
 int usageError(const QString &message) {
-    printLine(stderr, QStringLiteral("codalume: ") + message);
+    printError(message);
     printLine(stderr, QStringLiteral("Try 'codalume --help' for more information."));
     return exitUsage;
 }
@@ -157,7 +151,7 @@ std::optional<UserPreferences> renderPreferences(const QString &path, QString *e
     QString unusable;
     const UserPreferences preferences = loadPreferences(&unusable);
     if (!unusable.isEmpty()) {
-        printLine(stderr, QStringLiteral("codalume: ") + unusablePreferencesWarning(unusable));
+        printError(unusablePreferencesWarning(unusable));
     }
     return preferences;
 }

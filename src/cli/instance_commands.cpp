@@ -13,18 +13,13 @@
 
 #include "platform/instance_channel.h"
 #include "platform/single_instance.h"
+#include "render/trace.h"
 
 extern char **environ;
 
 namespace codalume {
 
 namespace {
-
-void printError(const QString &message) {
-    const QByteArray bytes = QStringLiteral("codalume: %1\n").arg(message).toUtf8();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
-}
 
 // The tray program, this same executable without arguments, in a session of its own (closing
 // the terminal that ran the command leaves it running) and with its standard streams on
@@ -50,7 +45,7 @@ pid_t startTrayProgram(QString *error) {
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (status != 0) {
-        *error = QString::fromLocal8Bit(std::strerror(status));
+        *error = errnoText(status);
         return -1;
     }
     return child;

@@ -20,6 +20,7 @@
 #include <cstring>
 
 #include "platform/single_instance.h"
+#include "render/trace.h"
 
 namespace codalume {
 
@@ -46,10 +47,6 @@ constexpr int acceptRetryMs = 250;
 // A request is the command and a token, one packet; anything longer is not ours.
 constexpr size_t maxPacket = 1024;
 constexpr int retryMs = 50;
-
-QString systemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 QByteArray answerWord(InstanceAnswer answer) {
     return answer == InstanceAnswer::Busy ? busyWord : doneWord;
@@ -177,7 +174,7 @@ class SocketServer : public QObject {
         const QByteArray native = QFile::encodeName(path_);
         sockaddr_un address{};
         if (!fillAddress(path_, &address)) {
-            *error = QStringLiteral("%1: %2").arg(path_, systemError());
+            *error = QStringLiteral("%1: %2").arg(path_, errnoText(errno));
             return false;
         }
         // The caller holds the single-instance lock: a socket left here belongs to an
@@ -192,7 +189,7 @@ class SocketServer : public QObject {
         }
         const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (fd < 0) {
-            *error = systemError();
+            *error = errnoText(errno);
             return false;
         }
         // Private from the moment it exists (its folder is private too).
@@ -201,7 +198,7 @@ class SocketServer : public QObject {
             ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
         ::umask(previous);
         if (!bound || ::listen(fd, 8) != 0) {
-            *error = QStringLiteral("%1: %2").arg(path_, systemError());
+            *error = QStringLiteral("%1: %2").arg(path_, errnoText(errno));
             ::close(fd);
             return false;
         }
@@ -333,11 +330,11 @@ Delivery askSocket(const InstanceRequest &request) {
     const QString path = socketPath(folder.path);
     sockaddr_un address{};
     if (!fillAddress(path, &address)) {
-        return failed(QStringLiteral("%1: %2").arg(path, systemError()));
+        return failed(QStringLiteral("%1: %2").arg(path, errnoText(errno)));
     }
     const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        return failed(systemError());
+        return failed(errnoText(errno));
     }
     struct Closer {
         int fd;
@@ -347,7 +344,7 @@ Delivery askSocket(const InstanceRequest &request) {
         if (errno == ENOENT || errno == ECONNREFUSED) {
             return {};
         }
-        return failed(QStringLiteral("%1: %2").arg(path, systemError()));
+        return failed(QStringLiteral("%1: %2").arg(path, errnoText(errno)));
     }
     // Never hand a request to a socket another user put there.
     if (!peerIsThisUser(fd)) {
@@ -356,7 +353,7 @@ Delivery askSocket(const InstanceRequest &request) {
     const QByteArray packet =
         commandName(request.command).toLatin1() + '\n' + request.activationToken.toLatin1();
     if (::send(fd, packet.constData(), packet.size(), MSG_NOSIGNAL) != packet.size()) {
-        return failed(QStringLiteral("%1: %2").arg(path, systemError()));
+        return failed(QStringLiteral("%1: %2").arg(path, errnoText(errno)));
     }
     pollfd waiting{fd, POLLIN, 0};
     if (::poll(&waiting, 1, answerTimeoutMs) <= 0) {

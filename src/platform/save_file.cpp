@@ -15,6 +15,7 @@
 
 #include "platform/file_links.h"
 #include "platform/temporary_files.h"
+#include "render/trace.h"
 
 namespace codalume {
 
@@ -186,9 +187,7 @@ int placeWithoutReplacing(const QByteArray &from, const QByteArray &to) {
 }  // namespace
 
 FileError posixError(int errorNumber) {
-    char buffer[256] = {};
-    const char *text = ::strerror_r(errorNumber, buffer, sizeof buffer);
-    return {QString::fromLocal8Bit(text), errorNumber, posixErrorDomain};
+    return {errnoText(errorNumber), errorNumber, posixErrorDomain};
 }
 
 FileError conversionError() {

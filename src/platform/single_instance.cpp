@@ -11,13 +11,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "render/trace.h"
+
 namespace codalume {
 
 namespace {
-
-QString systemError() {
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 // Whether `info` describes a folder of this user that only this user can change: anyone who
 // could write into it could put their own lock or socket in our place.
@@ -41,14 +39,14 @@ RuntimeFolder runtimeFolder() {
     // link in its place is not followed).
     if (fallback && (!QDir().mkpath(cache) || ::mkdir(native.constData(), 0700) != 0) &&
         errno != EEXIST) {
-        return {{}, QStringLiteral("cannot create %1: %2").arg(path, systemError())};
+        return {{}, QStringLiteral("cannot create %1: %2").arg(path, errnoText(errno))};
     }
     struct stat info {};
     const int status =
         fallback ? ::lstat(native.constData(), &info) : ::stat(native.constData(), &info);
     if (status != 0) {
         return {{},
-                QStringLiteral("cannot use the runtime folder %1: %2").arg(path, systemError())};
+                QStringLiteral("cannot use the runtime folder %1: %2").arg(path, errnoText(errno))};
     }
     if (!privateFolder(info)) {
         return {{},
@@ -78,7 +76,7 @@ void SingleInstanceLock::acquire() {
     // No symlinks: in a shared folder another user could point the name elsewhere.
     fd_ = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd_ < 0) {
-        error_ = systemError();
+        error_ = errnoText(errno);
         return;
     }
     struct stat info {};
@@ -95,7 +93,7 @@ void SingleInstanceLock::acquire() {
     if (errno == EWOULDBLOCK) {
         state_ = State::HeldElsewhere;
     } else {
-        error_ = systemError();
+        error_ = errnoText(errno);
     }
     ::close(fd_);
     fd_ = -1;

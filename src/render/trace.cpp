@@ -1,14 +1,16 @@
 #include "render/trace.h"
 
+#include <QLoggingCategory>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <cstring>
 
 namespace codalume {
 
 namespace {
 bool toStandardError = false;
 bool traceOn = true;
+Q_LOGGING_CATEGORY(lcDiagnostics, "codalume.diagnostics", QtWarningMsg)
 }  // namespace
 
 void setTraceToStandardError(bool enabled) {
@@ -23,11 +25,26 @@ void trace(const QString &line) {
     if (!traceOn) {
         return;
     }
-    std::FILE *stream = toStandardError ? stderr : stdout;
-    const QByteArray bytes = line.toUtf8();
+    printLine(toStandardError ? stderr : stdout, line);
+}
+
+void printLine(std::FILE *stream, const QString &line) {
+    const QByteArray bytes = line.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fputc('\n', stream);
     std::fflush(stream);
+}
+
+void printError(const QString &message) {
+    printLine(stderr, QStringLiteral("codalume: ") + message);
+}
+
+void diagnostic(const QString &line) {
+    qCInfo(lcDiagnostics).noquote() << line;
+}
+
+QString errnoText(int errorNumber) {
+    char buffer[256] = {};
+    return QString::fromLocal8Bit(::strerror_r(errorNumber, buffer, sizeof buffer));
 }
 
 QString formatNumber(double value) {

@@ -6,16 +6,15 @@
 #include <QDBusMetaType>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QLoggingCategory>
 #include <utility>
+
+#include "render/trace.h"
 
 Q_DECLARE_METATYPE(codalume::PortalShortcut)
 
 namespace codalume {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcPortal, "codalume.hotkey.portal", QtWarningMsg)
 
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
@@ -81,7 +80,7 @@ void PortalHotkeyBackend::install(Sink sink, Result result) {
     sink_ = std::move(sink);
     result_ = std::move(result);
     if (!QDBusConnection::sessionBus().isConnected()) {
-        qCInfo(lcPortal) << "no session bus";
+        diagnostic(QStringLiteral("portal: no session bus"));
         finish(false);
         return;
     }
@@ -117,8 +116,8 @@ void PortalHotkeyBackend::request(const QString &method, QList<QVariant> argumen
                 const QDBusPendingReply<QDBusObjectPath> reply = *finished;
                 if (reply.isError()) {
                     // No portal, or one without GlobalShortcuts.
-                    qCInfo(lcPortal)
-                        << method << "failed:" << reply.error().name() << reply.error().message();
+                    diagnostic(QStringLiteral("portal: %1 failed: %2 %3")
+                                   .arg(method, reply.error().name(), reply.error().message()));
                     finish(false);
                 }
             });
@@ -141,7 +140,7 @@ void PortalHotkeyBackend::onResponse(uint code, const QVariantMap &results) {
                            ? handle.value<QDBusObjectPath>().path()
                            : handle.toString();
         if (code != 0 || sessionPath_.isEmpty()) {
-            qCInfo(lcPortal) << "CreateSession refused, code" << code;
+            diagnostic(QStringLiteral("portal: CreateSession refused, code %1").arg(code));
             finish(false);
             return;
         }
@@ -168,7 +167,8 @@ void PortalHotkeyBackend::onResponse(uint code, const QVariantMap &results) {
             qdbus_cast<QList<PortalShortcut>>(results.value(QStringLiteral("shortcuts")));
         const bool bound = portalBound(code, shortcuts, shortcutId);
         if (!bound) {
-            qCInfo(lcPortal) << "BindShortcuts answered code" << code << "without our shortcut";
+            diagnostic(QStringLiteral("portal: BindShortcuts answered code %1 without our shortcut")
+                           .arg(code));
         }
         finish(bound);
     }

@@ -4,15 +4,14 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QLoggingCategory>
 #include <QTimer>
 #include <QWindow>
+
+#include "render/trace.h"
 
 namespace codalume {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcClipboard, "codalume.clipboard", QtWarningMsg)
 
 // After the focus, the compositor sends the clipboard right away; an empty one sends nothing on
 // some platforms (Qt on xcb under Xwayland).
@@ -64,7 +63,9 @@ bool FocusClipboardAccess::prepare() {
     window_->show();
     window_->activateWindow();
     loop.exec();
-    qCDebug(lcClipboard) << "clipboard after" << clock.elapsed() << "ms:" << arrived;
+    diagnostic(QStringLiteral("clipboard after %1 ms: %2")
+                   .arg(clock.elapsed())
+                   .arg(arrived ? QStringLiteral("arrived") : QStringLiteral("nothing")));
     waiting_ = false;
     // The reads that follow run before the event loop does; they need the focus still (Qt on
     // xcb: KWin withdraws the clipboard from X11 once no X11 window is active).

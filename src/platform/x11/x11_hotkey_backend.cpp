@@ -3,18 +3,16 @@
 #include <xkbcommon/xkbcommon-keysyms.h>
 #include <xkbcommon/xkbcommon-x11.h>
 #include <QCoreApplication>
-#include <QLoggingCategory>
 #include <QTimer>
 #include <memory>
 #include <set>
 
 #include "platform/x11/x11_session.h"
+#include "render/trace.h"
 
 namespace codalume {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcHotkey, "codalume.hotkey.x11", QtWarningMsg)
 
 // XKB's own event codes, in the second byte of its events.
 constexpr uint8_t xkbNewKeyboardNotify = 0;
@@ -212,11 +210,13 @@ void X11HotkeyBackend::renewGrabs() {
     if (!keys || !grab()) {
         // Another client holds the new combination: the shortcut is gone until the next change.
         keys_ = {};
-        qCWarning(lcHotkey) << "the shortcut could not be grabbed again after a keyboard change";
+        printError(
+            QStringLiteral("the shortcut could not be grabbed again after a keyboard change"));
         return;
     }
-    qCDebug(lcHotkey) << "keyboard changed; the shortcut key is now" << keys_.keycode << "(was"
-                      << before << ")";
+    diagnostic(QStringLiteral("x11: keyboard changed; the shortcut key is now %1 (was %2)")
+                   .arg(keys_.keycode)
+                   .arg(before));
 }
 
 bool X11HotkeyBackend::isShortcut(int shortcutKeycode, uint16_t superMask, bool press, int keycode,
