@@ -12,9 +12,10 @@
 #include <QStringList>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
+#include <limits>
 
 #include "render/grammar_protocol.h"
+#include "render/trace.h"
 
 extern char **environ;
 
@@ -23,12 +24,9 @@ namespace codalume {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using Transfer = GrammarProcess::Transfer;
 
 constexpr char kProgramName[] = "codalume-grammar";
-
-QString systemError(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 // The places the helper is looked for, relative to the running executable.
 QStringList programCandidates() {
@@ -59,8 +57,6 @@ bool waitFor(int fd, short events, Clock::time_point deadline) {
         }
     }
 }
-
-enum class Transfer { done, timedOut, closed, failed };
 
 Transfer sendAll(int fd, const char *data, size_t size, Clock::time_point deadline, int *error) {
     while (size > 0) {
@@ -173,7 +169,7 @@ bool GrammarProcess::startLocked(QString *failure) {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
         *failure = QStringLiteral("cannot start the grammar highlighter: %1")
-                       .arg(systemError(errno));
+                       .arg(errnoText(errno));
         return false;
     }
     posix_spawn_file_actions_t actions;
@@ -196,7 +192,7 @@ bool GrammarProcess::startLocked(QString *failure) {
     if (error != 0) {
         ::close(ends[0]);
         *failure = QStringLiteral("cannot start the grammar highlighter %1: %2")
-                       .arg(program, systemError(error));
+                       .arg(program, errnoText(error));
         return false;
     }
     pid_ = pid;
@@ -217,6 +213,47 @@ void GrammarProcess::stopLocked() {
     pid_ = -1;
 }
 
+// One request and its reply on the running helper.
+GrammarProcess::Outcome GrammarProcess::roundTripLocked(const QByteArray &request, int timeoutMs) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    Outcome outcome;
+    const QByteArray frame = frameHeader(static_cast<quint32>(request.size())) + request;
+    outcome.transfer = sendAll(socket_, frame.constData(), static_cast<size_t>(frame.size()),
+                               deadline, &outcome.error);
+    char header[4];
+    if (outcome.transfer == Transfer::done) {
+        outcome.transfer = receiveAll(socket_, header, sizeof header, deadline, &outcome.error);
+    }
+    if (outcome.transfer != Transfer::done) {
+        return outcome;
+    }
+    const quint32 size = frameSize(header);
+    if (size > grammar_protocol::maxFrameBytes) {
+        outcome.transfer = Transfer::failed;
+        outcome.tooLarge = size;
+        return outcome;
+    }
+    outcome.reply.resize(static_cast<qsizetype>(size));
+    outcome.transfer =
+        receiveAll(socket_, outcome.reply.data(), size, deadline, &outcome.error);
+    return outcome;
+}
+
+// How the helper ended, once its end of the socket closed: it is given a moment to exit.
+QString GrammarProcess::reapLocked() {
+    for (int i = 0; i < 50 && pid_ > 0; ++i) {
+        int status = 0;
+        if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            stopLocked();
+            return endOf(status);
+        }
+        ::usleep(2000);
+    }
+    stopLocked();
+    return QStringLiteral("it closed its output");
+}
+
 std::optional<QByteArray> GrammarProcess::exchange(const QByteArray &request, int timeoutMs,
                                                    QString *failure) {
     const std::lock_guard lock(mutex_);
@@ -227,48 +264,30 @@ std::optional<QByteArray> GrammarProcess::exchange(const QByteArray &request, in
         if (fresh && !startLocked(failure)) {
             return std::nullopt;
         }
-        const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        int error = 0;
-        const QByteArray frame = frameHeader(static_cast<quint32>(request.size())) + request;
-        Transfer result = sendAll(socket_, frame.constData(), static_cast<size_t>(frame.size()),
-                                  deadline, &error);
-        char header[4];
-        if (result == Transfer::done) {
-            result = receiveAll(socket_, header, sizeof header, deadline, &error);
+        const Outcome outcome = roundTripLocked(request, timeoutMs);
+        if (outcome.transfer == Transfer::done) {
+            return outcome.reply;
         }
-        QByteArray reply;
-        if (result == Transfer::done) {
-            const quint32 size = frameSize(header);
-            if (size > grammar_protocol::maxFrameBytes) {
-                stopLocked();
-                *failure = QStringLiteral("the grammar highlighter sent a reply of %1 bytes, more "
-                                          "than it may")
-                               .arg(size);
-                return std::nullopt;
+        if (outcome.transfer == Transfer::closed) {
+            const QString end = reapLocked();
+            if (!fresh) {
+                continue;
             }
-            reply.resize(static_cast<qsizetype>(size));
-            result = receiveAll(socket_, reply.data(), size, deadline, &error);
+            *failure =
+                QStringLiteral("the grammar highlighter stopped unexpectedly (%1)").arg(end);
+            return std::nullopt;
         }
-        if (result == Transfer::done) {
-            return reply;
-        }
-        const pid_t pid = pid_;
-        int status = 0;
-        const bool ended = result == Transfer::closed && ::waitpid(pid, &status, 0) == pid;
-        pid_ = ended ? -1 : pid_;
         stopLocked();
-        if (result == Transfer::closed && !fresh) {
-            continue;
-        }
-        if (result == Transfer::timedOut) {
+        if (outcome.transfer == Transfer::timedOut) {
             *failure = QStringLiteral("the grammar highlighter did not answer within %1 s")
                            .arg(timeoutMs / 1000.0);
-        } else if (result == Transfer::closed) {
-            *failure = QStringLiteral("the grammar highlighter stopped unexpectedly (%1)")
-                           .arg(ended ? endOf(status) : QStringLiteral("no reply"));
+        } else if (outcome.tooLarge > 0) {
+            *failure = QStringLiteral("the grammar highlighter sent a reply of %1 bytes, more "
+                                      "than it may")
+                           .arg(outcome.tooLarge);
         } else {
             *failure = QStringLiteral("cannot talk to the grammar highlighter: %1")
-                           .arg(systemError(error));
+                           .arg(errnoText(outcome.error));
         }
         return std::nullopt;
     }

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <optional>
 #include <sys/types.h>
+#include <QtGlobal>
 
 namespace codalume {
 
@@ -34,8 +35,19 @@ class GrammarProcess {
     GrammarProcess(const GrammarProcess &) = delete;
     GrammarProcess &operator=(const GrammarProcess &) = delete;
 
+    enum class Transfer { done, timedOut, closed, failed };
+
   private:
+    struct Outcome {
+        Transfer transfer = Transfer::done;
+        int error = 0;
+        quint32 tooLarge = 0;
+        QByteArray reply;
+    };
+
     GrammarProcess() = default;
+    Outcome roundTripLocked(const QByteArray &request, int timeoutMs);
+    QString reapLocked();
     bool startLocked(QString *failure);
     void stopLocked();
     QString programLocked() const;

@@ -37,6 +37,10 @@ struct UserPreferences {
     bool showLineNumbers = false;
     bool showWindowControls = false;
     bool showShadow = false;
+    // Which highlighter colours the code ("rules" or "grammar") and, for the grammar one, its
+    // theme; written after the members above, files without them keep today's rules.
+    QString highlighter = QStringLiteral("rules");
+    QString theme = QStringLiteral("Codalume");
 
     bool operator==(const UserPreferences &) const = default;
 };

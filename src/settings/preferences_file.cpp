@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/paths.h"
+#include "render/grammar.h"
 #include "platform/file_links.h"
 #include "platform/save_file.h"
 #include "settings/reason.h"
@@ -56,6 +57,29 @@ void forEachMember(UserPreferences &p, Visitor &&visit) {
     visit("showLineNumbers", p.showLineNumbers, Presence::optional);
     visit("showWindowControls", p.showWindowControls, Presence::optional);
     visit("showShadow", p.showShadow, Presence::optional);
+    visit("highlighter", p.highlighter, Presence::optional);
+    visit("theme", p.theme, Presence::optional);
+}
+
+// Why a member that names one of a few things names none of them; empty when all do.
+Reason namedValueFault(const UserPreferences &p) {
+    const struct {
+        const char *key;
+        const QString &value;
+        const QStringList &allowed;
+    } members[] = {
+        {"highlighter", p.highlighter, highlighterNames()},
+        {"theme", p.theme, themeNames()},
+    };
+    for (const auto &member : members) {
+        if (!member.allowed.contains(member.value)) {
+            const QString names =
+                u'"' + member.allowed.join(QStringLiteral("\", \"")) + u'"';
+            return {QStringLiteral("the member \"%1\" must be one of %2").arg(member.key, names),
+                    QStringLiteral("成员 \"%1\" 必须是以下之一: %2").arg(member.key, names)};
+        }
+    }
+    return {};
 }
 
 // What a member of the field's type must hold, for the reason a file is refused.
@@ -392,6 +416,9 @@ std::optional<UserPreferences> decodePreferences(const QByteArray &bytes, Reason
                          QStringLiteral("成员 \"%1\" 必须是%2").arg(key, expected.chinese)};
             }
         });
+    if (fault.isEmpty()) {
+        fault = namedValueFault(decoded);
+    }
     if (!fault.isEmpty()) {
         if (reason != nullptr) {
             *reason = fault;

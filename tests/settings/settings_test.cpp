@@ -66,6 +66,10 @@ TEST(PreferencesFormat, EveryMemberHasItsExactType) {
         {"missing required member defaulted", "gradientDirection", nullptr, false},
         {"number taken as optional part", "showShadow", "0", false},
         {"unknown member refused", "blog", "\"\",\"x\":[1]", true},
+        {"unknown highlighter taken", "highlighter", "\"regex\"", false},
+        {"the grammar highlighter refused", "highlighter", "\"grammar\"", true},
+        {"theme name taken in other capitals", "theme", "\"dracula\"", false},
+        {"a library theme refused", "theme", "\"Solarized Light\"", true},
     };
     for (const auto &row : rows) {
         EXPECT_EQ(decodePreferences(withMember(defaults, row.key, row.value)).has_value(),
@@ -73,9 +77,11 @@ TEST(PreferencesFormat, EveryMemberHasItsExactType) {
             << row.fault;
     }
     EXPECT_FALSE(decodePreferences(defaults + "x")) << "trailing bytes ignored";
-    // Files written before the optional parts of the card load with those parts off.
+    // Files written before the optional parts of the card and the highlighter choice load
+    // with those parts off and the rules.
     QByteArray old = defaults;
-    for (const char *part : {"showLineNumbers", "showWindowControls", "showShadow"}) {
+    for (const char *part :
+         {"showLineNumbers", "showWindowControls", "showShadow", "highlighter", "theme"}) {
         old = withMember(old, part, nullptr);
     }
     EXPECT_EQ(decodePreferences(old), UserPreferences{});
@@ -142,6 +148,8 @@ TEST_F(SettingsWindow, AnUntouchedFormSavesTheRecordBack) {
     preferences.useGradientBackground = true;
     preferences.gradientDirection = "diagonal";
     preferences.showShadow = true;
+    preferences.highlighter = "grammar";
+    preferences.theme = "Nord";
     const UserPreferences read = preferences;
     run([](const Alert &) {});
     EXPECT_EQ(loadPreferences(), read);
