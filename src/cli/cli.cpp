@@ -20,6 +20,7 @@
 #include "platform/paths.h"
 #include "platform/save_file.h"
 #include "render/code_image.h"
+#include "render/grammar.h"
 #include "render/language.h"
 #include "render/picture.h"
 #include "render/svg_output.h"
@@ -122,14 +123,24 @@ FileContent svgOf(const CodePicture &picture) {
     return [&picture](QIODevice &out, QString *reason) { return writeSvg(picture, out, reason); };
 }
 
-// One of the twelve language names, whatever its capitals; nothing for any other name.
-std::optional<QString> languageNamed(const QString &name) {
-    for (const QString &known : languageNames()) {
+// The name in `names` that `name` is, whatever its capitals; nothing for any other name.
+std::optional<QString> nameIn(const QStringList &names, const QString &name) {
+    for (const QString &known : names) {
         if (known.compare(name, Qt::CaseInsensitive) == 0) {
             return known;
         }
     }
     return std::nullopt;
+}
+
+QString listed(const QStringList &names) {
+    return names.join(QStringLiteral(", "));
+}
+
+// The usage error for a value that is none of `names`.
+int notOneOf(const QString &option, const QStringList &names, const QString &value) {
+    return usageError(
+        QStringLiteral("%1 wants one of %2, not '%3'").arg(option, listed(names), value));
 }
 
 // Whether `path` names the file standard output already writes to (/dev/stdout, or the file
@@ -188,12 +199,35 @@ struct RenderRequest {
     QString output;  // empty: a new file in the Downloads folder
     QString format;  // "png" or "svg"
     QString preferencesPath;
-    std::optional<QString> language;  // detected when not given
+    std::optional<QString> language;  // as given; detected when not given
+    std::optional<QString> highlighter;  // the settings' when not given
+    std::optional<QString> theme;
     double scale = 2;
     bool lineNumbers = false;
     bool windowControls = false;
     bool shadow = false;
 };
+
+QCommandLineOption highlighterOption(const QString &fallback) {
+    return {QStringLiteral("highlighter"),
+            QStringLiteral("Colour the code with <name>: rules (the built-in rules) or grammar "
+                           "(the grammar library) (default: %1).")
+                .arg(fallback),
+            QStringLiteral("name")};
+}
+
+// The highlighter --highlighter names, checked; nothing when it is not given.
+std::optional<int> parseHighlighter(const QCommandLineParser &parser,
+                                    std::optional<QString> *highlighter) {
+    if (!parser.isSet(QStringLiteral("highlighter"))) {
+        return std::nullopt;
+    }
+    const QString value = parser.value(QStringLiteral("highlighter"));
+    *highlighter = nameIn(highlighterNames(), value);
+    return *highlighter ? std::nullopt
+                        : std::optional(notOneOf(QStringLiteral("--highlighter"),
+                                                 highlighterNames(), value));
+}
 
 QList<QCommandLineOption> renderOptions() {
     return {
@@ -205,6 +239,11 @@ QList<QCommandLineOption> renderOptions() {
          QStringLiteral("Highlight as <name> (%1; any capitals) instead of detecting the "
                         "language.")
              .arg(languageNames().join(QStringLiteral(", "))),
+         QStringLiteral("name")},
+        highlighterOption(QStringLiteral("the settings'")),
+        {QStringLiteral("theme"),
+         QStringLiteral("Colour the code in theme <name> (see 'codalume themes'; any capitals); "
+                        "implies --highlighter grammar."),
          QStringLiteral("name")},
         {QStringLiteral("scale"), QStringLiteral("Device pixels per point (default 2)."),
          QStringLiteral("n"), QStringLiteral("2")},
@@ -247,10 +286,22 @@ std::optional<int> parseRender(const QStringList &arguments, RenderRequest *requ
     if (isSet("output") && request->output.isEmpty()) {
         return usageError(QStringLiteral("--output wants a file name"));
     }
-    request->language = isSet("language") ? languageNamed(value("language")) : std::nullopt;
-    if (isSet("language") && !request->language) {
-        return usageError(QStringLiteral("--language wants one of %1, not '%2'")
-                              .arg(languageNames().join(QStringLiteral(", ")), value("language")));
+    if (isSet("language")) {
+        request->language = value("language");
+    }
+    if (const std::optional<int> done = parseHighlighter(parser, &request->highlighter)) {
+        return done;
+    }
+    if (isSet("theme")) {
+        request->theme = nameIn(themeNames(), value("theme"));
+        if (!request->theme) {
+            return notOneOf(QStringLiteral("--theme"), themeNames(), value("theme"));
+        }
+        if (request->highlighter == rulesHighlighter()) {
+            return usageError(QStringLiteral("--theme colours the grammar highlighter's code, "
+                                             "not the rules'"));
+        }
+        request->highlighter = grammarHighlighter();
     }
     request->format = isSet("format") ? value("format").toLower()
                       : request->output.endsWith(u".svg", Qt::CaseInsensitive)
@@ -317,14 +368,40 @@ int writePicture(const CodePicture &code, const RenderRequest &request, const QS
     return exitSuccess;
 }
 
+// The language --language names for the highlighter: one of the twelve names for the rules,
+// any name or alias the grammar highlighter knows for it. Returns an exit status when the run
+// ends here.
+std::optional<int> resolveLanguage(const QString &highlighter, std::optional<QString> *language) {
+    if (!*language) {
+        return std::nullopt;
+    }
+    const QString given = **language;
+    if (highlighter != grammarHighlighter()) {
+        *language = nameIn(languageNames(), given);
+        return *language ? std::nullopt
+                         : std::optional(notOneOf(QStringLiteral("--language"), languageNames(),
+                                                  given));
+    }
+    QString failure;
+    *language = grammarLanguageNamed(given, &failure);
+    if (!failure.isEmpty()) {
+        return fail(failure);
+    }
+    if (!*language) {
+        QStringList names;
+        for (const GrammarLanguage &known : grammarLanguages(&failure).value_or(
+                 std::vector<GrammarLanguage>{})) {
+            names << known.name;
+        }
+        return notOneOf(QStringLiteral("--language"), names, given);
+    }
+    return std::nullopt;
+}
+
 int runRender(const QStringList &arguments) {
     RenderRequest request;
     if (const std::optional<int> done = parseRender(arguments, &request)) {
         return *done;
-    }
-    const Input input = readInput(request.inputPath);
-    if (!input.error.isEmpty()) {
-        return fail(input.error);
     }
     QString error;
     TerminalProgress progress;
@@ -335,7 +412,20 @@ int runRender(const QStringList &arguments) {
     preferences->showLineNumbers |= request.lineNumbers;
     preferences->showWindowControls |= request.windowControls;
     preferences->showShadow |= request.shadow;
-    const QString language = request.language.value_or(detectLanguage(input.text));
+    preferences->highlighter = request.highlighter.value_or(preferences->highlighter);
+    preferences->theme = request.theme.value_or(preferences->theme);
+    if (preferences->highlighter == grammarHighlighter()) {
+        prepareGrammarHighlighter();  // it starts while the input is read
+    }
+    if (const std::optional<int> done = resolveLanguage(preferences->highlighter, &request.language)) {
+        return *done;
+    }
+    const Input input = readInput(request.inputPath);
+    if (!input.error.isEmpty()) {
+        return fail(input.error);
+    }
+    const QString language =
+        request.language.value_or(detectLanguageFor(input.text, preferences->highlighter));
 
     // The folder is settled first, so a missing folder fails before any rendering.
     const QString folder = request.output.isEmpty() ? downloadsDirectory() : QString();
@@ -359,15 +449,78 @@ int runDetect(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Print the language name of the code."));
     parser.addHelpOption();
+    parser.addOption(highlighterOption(rulesHighlighter()));
     QString inputPath;
     if (const std::optional<int> done = parseCommand(parser, arguments, &inputPath)) {
+        return *done;
+    }
+    std::optional<QString> highlighter;
+    if (const std::optional<int> done = parseHighlighter(parser, &highlighter)) {
         return *done;
     }
     const Input input = readInput(inputPath);
     if (!input.error.isEmpty()) {
         return fail(input.error);
     }
-    printLine(stdout, detectLanguage(input.text));
+    printLine(stdout, detectLanguageFor(input.text, highlighter.value_or(rulesHighlighter())));
+    return exitSuccess;
+}
+
+// `themes` and `languages`: a list, one name a line. Returns an exit status when the run ends
+// before the list (help shown, wrong usage).
+std::optional<int> parseListCommand(QCommandLineParser &parser, const QStringList &arguments) {
+    parser.addHelpOption();
+    parser.addPositionalArgument(arguments.value(1), parser.applicationDescription());
+    if (!parser.parse(arguments)) {
+        return usageError(parser.errorText());
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        printLine(stdout, parser.helpText().trimmed());
+        return exitSuccess;
+    }
+    if (parser.positionalArguments().size() > 1) {
+        return usageError(QStringLiteral("%1 takes no arguments").arg(arguments.value(1)));
+    }
+    return std::nullopt;
+}
+
+int runThemes(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Print the grammar highlighter's themes, the default first."));
+    if (const std::optional<int> done = parseListCommand(parser, arguments)) {
+        return *done;
+    }
+    printLine(stdout, themeNames().join(u'\n'));
+    return exitSuccess;
+}
+
+int runLanguages(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Print the names of the languages the highlighter knows."));
+    parser.addOption(highlighterOption(rulesHighlighter()));
+    std::optional<QString> highlighter;
+    if (const std::optional<int> done = parseListCommand(parser, arguments)) {
+        return *done;
+    }
+    if (const std::optional<int> done = parseHighlighter(parser, &highlighter)) {
+        return *done;
+    }
+    if (highlighter != grammarHighlighter()) {
+        printLine(stdout, languageNames().join(u'\n'));
+        return exitSuccess;
+    }
+    QString failure;
+    const std::optional<std::vector<GrammarLanguage>> languages = grammarLanguages(&failure);
+    if (!languages) {
+        return fail(failure);
+    }
+    QStringList names;
+    for (const GrammarLanguage &language : *languages) {
+        names << language.name;
+    }
+    printLine(stdout, names.join(u'\n'));
     return exitSuccess;
 }
 
@@ -379,15 +532,19 @@ QString mainHelp() {
         "\n"
         "Commands:\n"
         "  render [FILE|-] [-o OUT.png|OUT.svg|-] [--format png|svg] [--language NAME]\n"
-        "         [--scale N] [--preferences FILE] [--line-numbers] [--window-controls]\n"
-        "         [--shadow] [-v]\n"
+        "         [--highlighter rules|grammar] [--theme NAME] [--scale N]\n"
+        "         [--preferences FILE] [--line-numbers] [--window-controls] [--shadow] [-v]\n"
         "                  Render the code (standard input by default) and print the path of\n"
         "                  the picture written (-o - writes it to standard output): PNG, or\n"
         "                  SVG with --format svg or an output name ending in .svg. The three\n"
         "                  switches turn on line numbers, window buttons and a shadow\n"
         "                  whatever the settings say. With -v (--verbose), trace lines go to\n"
         "                  standard error.\n"
-        "  detect [FILE|-] Print the language name of the code.\n"
+        "  detect [FILE|-] [--highlighter rules|grammar]\n"
+        "                  Print the language name of the code.\n"
+        "  languages [--highlighter rules|grammar]\n"
+        "                  Print the language names the highlighter knows, one a line.\n"
+        "  themes          Print the grammar highlighter's themes, the default first.\n"
         "  capture         Have the running tray program capture the clipboard, as its\n"
         "                  shortcut does (it is started first when it is not running).\n"
         "  settings        Open the running tray program's settings (the same way).\n"
@@ -442,6 +599,12 @@ int runCommandLine(int argc, char **argv) {
     }
     if (command == u"detect") {
         return runDetect(arguments);
+    }
+    if (command == u"themes") {
+        return runThemes(arguments);
+    }
+    if (command == u"languages") {
+        return runLanguages(arguments);
     }
     if (command == u"--help" || command == u"-h" || command == u"help") {
         printLine(stdout, mainHelp());

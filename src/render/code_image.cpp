@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <unordered_map>
 
 #include "render/code_picture_data.h"
+#include "render/grammar.h"
 #include "render/text_lines.h"
 #include "render/trace.h"
 
@@ -72,6 +74,39 @@ void makeBaseColorReadable(AttributedText &code, const QString &language, const 
         return;
     }
     std::replace(code.colors.begin(), code.colors.end(), base.rgba(), contrast.rgba());
+}
+
+// A theme is made for its own background, not the card's: any of its colours that cannot be
+// read on the card is drawn in the contrast colour instead.
+void makeEveryColorReadable(AttributedText &code, const QColor &background,
+                            const QColor &contrast) {
+    std::unordered_map<QRgb, QRgb> readable;
+    for (QRgb &color : code.colors) {
+        auto [entry, added] = readable.try_emplace(color, color);
+        if (added && contrastRatio(QColor::fromRgba(color), background) < kReadableContrast) {
+            entry->second = contrast.rgba();
+        }
+        color = entry->second;
+    }
+}
+
+// Colours the code with the chosen highlighter, readable on the card. False, with the reason,
+// when the grammar highlighter fails.
+bool colorCode(CodePicture::Data &data, const QString &code, const QString &language,
+               const UserPreferences &preferences, QString *reason) {
+    if (preferences.highlighter != grammarHighlighter()) {
+        data.code = highlightSyntax(code, language);
+        makeBaseColorReadable(data.code, language, data.background, data.decoration);
+        return true;
+    }
+    std::optional<AttributedText> colored =
+        highlightWithGrammar(code, language, preferences.theme, reason);
+    if (!colored) {
+        return false;
+    }
+    data.code = std::move(*colored);
+    makeEveryColorReadable(data.code, data.background, data.decoration);
+    return true;
 }
 
 QString familyFor(const QString &fontStyle) {
@@ -246,6 +281,9 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
                                    .arg(formatNumber(scale), formatNumber(kMinimumScale),
                                         formatNumber(kMaximumScale)));
     }
+    if (preferences.highlighter == grammarHighlighter()) {
+        prepareGrammarHighlighter();  // its start-up overlaps the layout
+    }
     const double fontSize =
         preferences.fontSize > 0 ? static_cast<double>(preferences.fontSize) : kDefaultFontSize;
     if (fontSize * scale > PictureLimits::maxFontPixels) {
@@ -346,8 +384,9 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
                                      clampComponent(preferences.backgroundColorG),
                                      clampComponent(preferences.backgroundColorB));
 
-    data->code = highlightSyntax(code, language);
-    makeBaseColorReadable(data->code, language, data->background, data->decoration);
+    if (QString reason; !colorCode(*data, code, language, preferences, &reason)) {
+        return refuse(failure, reason);
+    }
     data->codeOrigin = QPointF(kSideRoom + data->gutterWidth, kRoomAboveCode);
 
     data->label = QStringLiteral("Language: ") + language;

@@ -205,6 +205,10 @@ QString defaultThemeName() {
     return themeNames().first();
 }
 
+void prepareGrammarHighlighter() {
+    GrammarProcess::instance().prepare();
+}
+
 std::optional<std::vector<GrammarLanguage>> grammarLanguages(QString *failure) {
     static std::mutex mutex;
     static std::optional<std::vector<GrammarLanguage>> known;
@@ -239,8 +243,7 @@ std::optional<QString> grammarLanguageNamed(const QString &name, QString *failur
 }
 
 std::optional<AttributedText> highlightWithGrammar(const QString &code, const QString &language,
-                                                   const QString &theme, QRgb *normal,
-                                                   QString *failure) {
+                                                   const QString &theme, QString *failure) {
     QByteArray request = command(protocol::highlight);
     {
         QDataStream out(&request, QIODevice::Append);
@@ -271,7 +274,6 @@ std::optional<AttributedText> highlightWithGrammar(const QString &code, const QS
         *failure = QStringLiteral("the grammar highlighter sent a malformed reply");
         return std::nullopt;
     }
-    *normal = color;
     return text;
 }
 

@@ -29,6 +29,9 @@ struct GrammarLanguage {
     QStringList extensions;   // file name patterns, "*.py"
 };
 
+// Starts the helper process without waiting for it, so that its start-up overlaps other work.
+void prepareGrammarHighlighter();
+
 // Every language the grammar highlighter knows, by usual name without case; asked of the
 // helper once per process. Nothing, with the reason in `failure`, when the helper fails.
 std::optional<std::vector<GrammarLanguage>> grammarLanguages(QString *failure);
@@ -40,10 +43,8 @@ std::optional<QString> grammarLanguageNamed(const QString &name, QString *failur
 
 // Colours the code with the grammar of the language (a usual name) in the theme. Nothing,
 // with the reason in `failure`, when the helper is missing, fails or knows neither name.
-// `normal` receives the theme's colour of uncoloured text.
 std::optional<AttributedText> highlightWithGrammar(const QString &code, const QString &language,
-                                                   const QString &theme, QRgb *normal,
-                                                   QString *failure);
+                                                   const QString &theme, QString *failure);
 
 // The language name of the code for the highlighter: detectLanguage's for the rules, the
 // content classifier's for the grammar highlighter.
