@@ -18,6 +18,7 @@
 #include "cli/long_render.h"
 #include "platform/paths.h"
 #include "platform/save_file.h"
+#include "platform/stop_signals.h"
 #include "render/code_image.h"
 #include "render/language.h"
 #include "render/picture.h"
@@ -118,7 +119,7 @@ FileContent pngOf(const Picture &picture, TerminalProgress &progress) {
     return [&picture, &progress](QIODevice &out, QString *reason) {
         return writePng(picture, out, reason, [&progress](int done, int total) {
             progress.update(done, total);
-            return !InterruptGuard::interrupted();
+            return !StopSignals::stopRequested();
         });
     };
 }
@@ -173,7 +174,23 @@ std::optional<int> parseCommand(QCommandLineParser &parser, const QStringList &a
     return std::nullopt;
 }
 
-int runRender(const QStringList &arguments) {
+// What `codalume render` was asked to do.
+struct RenderRequest {
+    QString inputPath;
+    QString output;  // empty: a new file in the Downloads folder
+    QString format;  // png or svg
+    double scale = 2;
+    std::optional<QString> language;  // none: detected
+    QString preferencesPath;          // empty: the home preferences file
+    bool verbose = false;
+    bool lineNumbers = false;
+    bool windowControls = false;
+    bool shadow = false;
+};
+
+// Parses and checks the arguments of `render`. Returns an exit status when the run ends here
+// (help shown, wrong usage).
+std::optional<int> parseRender(const QStringList &arguments, RenderRequest *request) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Render code as a highlighted picture and write it as PNG or SVG."));
@@ -189,9 +206,9 @@ int runRender(const QStringList &arguments) {
                        "language.")
             .arg(languageNames().join(QStringLiteral(", "))),
         QStringLiteral("name"));
-    const QCommandLineOption scaleOption(
-        QStringLiteral("scale"), QStringLiteral("Device pixels per point (default 2)."),
-        QStringLiteral("n"), QStringLiteral("2"));
+    const QCommandLineOption scaleOption(QStringLiteral("scale"),
+                                         QStringLiteral("Device pixels per point (default 2)."),
+                                         QStringLiteral("n"), QStringLiteral("2"));
     const QCommandLineOption preferencesOption(
         QStringLiteral("preferences"),
         QStringLiteral("Use the settings in <file> instead of ~/.codalume_prefs.json."),
@@ -214,78 +231,54 @@ int runRender(const QStringList &arguments) {
                                           QStringLiteral("Put a soft shadow around the card."));
     parser.addOptions({outputOption, languageOption, scaleOption, preferencesOption, verboseOption,
                        formatOption, lineNumbersOption, windowControlsOption, shadowOption});
-    QString inputPath;
-    if (const std::optional<int> done = parseCommand(parser, arguments, &inputPath)) {
+    if (const std::optional<int> done = parseCommand(parser, arguments, &request->inputPath)) {
         return *done;
     }
     bool scaleOk = false;
-    const double scale = parser.value(scaleOption).toDouble(&scaleOk);
-    if (!scaleOk || !std::isfinite(scale) || scale <= 0 || scale > 16) {
+    request->scale = parser.value(scaleOption).toDouble(&scaleOk);
+    if (!scaleOk || !std::isfinite(request->scale) || request->scale <= 0 || request->scale > 16) {
         return usageError(QStringLiteral("--scale wants a number above 0 and at most 16, not '%1'")
                               .arg(parser.value(scaleOption)));
     }
     if (parser.isSet(outputOption) && parser.value(outputOption).isEmpty()) {
         return usageError(QStringLiteral("--output wants a file name"));
     }
-    const std::optional<QString> chosenLanguage =
+    request->language =
         parser.isSet(languageOption) ? languageNamed(parser.value(languageOption)) : std::nullopt;
-    if (parser.isSet(languageOption) && !chosenLanguage) {
+    if (parser.isSet(languageOption) && !request->language) {
         return usageError(
             QStringLiteral("--language wants one of %1, not '%2'")
                 .arg(languageNames().join(QStringLiteral(", ")), parser.value(languageOption)));
     }
-    const QString format = parser.isSet(formatOption)
-                               ? parser.value(formatOption).toLower()
-                               : (parser.value(outputOption).endsWith(u".svg", Qt::CaseInsensitive)
-                                      ? QStringLiteral("svg")
-                                      : QStringLiteral("png"));
-    if (format != u"png" && format != u"svg") {
+    request->format = parser.isSet(formatOption)
+                          ? parser.value(formatOption).toLower()
+                          : (parser.value(outputOption).endsWith(u".svg", Qt::CaseInsensitive)
+                                 ? QStringLiteral("svg")
+                                 : QStringLiteral("png"));
+    if (request->format != u"png" && request->format != u"svg") {
         return usageError(
             QStringLiteral("--format wants png or svg, not '%1'").arg(parser.value(formatOption)));
     }
-    setTraceEnabled(parser.isSet(verboseOption));
+    request->output = parser.value(outputOption);
+    request->preferencesPath = parser.value(preferencesOption);
+    request->verbose = parser.isSet(verboseOption);
+    request->lineNumbers = parser.isSet(lineNumbersOption);
+    request->windowControls = parser.isSet(windowControlsOption);
+    request->shadow = parser.isSet(shadowOption);
+    return std::nullopt;
+}
 
-    const Input input = readInput(inputPath);
-    if (!input.error.isEmpty()) {
-        return fail(input.error);
-    }
-    QString error;
-    TerminalProgress progress;
-    const QString preferencesPath = parser.value(preferencesOption);
-    std::optional<UserPreferences> preferences = preferencesPath.isEmpty()
-                                                     ? loadPreferences()
-                                                     : readPreferencesFile(preferencesPath, &error);
-    if (!preferences) {
-        return fail(error);
-    }
-    preferences->showLineNumbers |= parser.isSet(lineNumbersOption);
-    preferences->showWindowControls |= parser.isSet(windowControlsOption);
-    preferences->showShadow |= parser.isSet(shadowOption);
-    const QString language = chosenLanguage.value_or(detectLanguage(input.text));
-
-    // The folder is settled first, so a missing folder fails before any rendering.
-    QString output = parser.value(outputOption);
-    const QString folder = output.isEmpty() ? downloadsDirectory() : QString();
-    if (output.isEmpty() && makeDirectories(folder)) {
-        return fail(QStringLiteral("cannot create the folder %1").arg(folder));
-    }
-    QString fileName = pictureFileName(QDateTime::currentSecsSinceEpoch());
-    if (format == u"svg") {
-        fileName = QFileInfo(fileName).completeBaseName() + QStringLiteral(".svg");
-    }
-    const std::optional<CodePicture> code =
-        generateCodeImage(input.text, language, *preferences, scale, &error);
-    if (!code) {
-        return fail(QStringLiteral("cannot make the picture: %1").arg(error));
-    }
-
+// Writes the picture as `format` to `output` (empty: a new `fileName` in `folder`) and prints
+// the path written.
+int writeRendered(const CodePicture &code, const QString &format, QString output,
+                  const QString &folder, const QString &fileName, TerminalProgress &progress) {
     // A default name is claimed only as the finished file is put in place, so a file that
     // appeared there meanwhile is kept; --output names a file to replace. An interruption
     // stops the encoder, whose temporary file then goes; a file that was already finished
     // stays.
-    const Picture picture(*code);
-    const FileContent content = format == u"svg" ? svgOf(*code) : pngOf(picture, progress);
-    const InterruptGuard guard;
+    const Picture picture(code);
+    const FileContent content = format == u"svg" ? svgOf(code) : pngOf(picture, progress);
+    const StopSignals stopSignals;
     std::optional<FileError> failure;
     if (output.isEmpty()) {
         const WriteResult written = writeNewFile(folder, fileName, content);
@@ -295,7 +288,7 @@ int runRender(const QStringList &arguments) {
         // Standard output carries the picture itself, so no path follows it.
         failure = writeToDescriptor(STDOUT_FILENO, content);
         if (!failure) {
-            guard.exitIfInterrupted();
+            StopSignals::endProcessIfStopped();
             return exitSuccess;
         }
         output = output == u"-" ? QStringLiteral("standard output") : output;
@@ -303,12 +296,53 @@ int runRender(const QStringList &arguments) {
         failure = replaceFile(output, content);
     }
     progress.clear();
-    guard.exitIfInterrupted();
+    StopSignals::endProcessIfStopped();
     if (failure) {
         return fail(QStringLiteral("cannot write %1: %2").arg(output, failure->description));
     }
     printLine(stdout, QFileInfo(output).absoluteFilePath());
     return exitSuccess;
+}
+
+int runRender(const QStringList &arguments) {
+    RenderRequest request;
+    if (const std::optional<int> done = parseRender(arguments, &request)) {
+        return *done;
+    }
+    setTraceEnabled(request.verbose);
+
+    const Input input = readInput(request.inputPath);
+    if (!input.error.isEmpty()) {
+        return fail(input.error);
+    }
+    QString error;
+    TerminalProgress progress;
+    std::optional<UserPreferences> preferences =
+        request.preferencesPath.isEmpty() ? loadPreferences()
+                                          : readPreferencesFile(request.preferencesPath, &error);
+    if (!preferences) {
+        return fail(error);
+    }
+    preferences->showLineNumbers |= request.lineNumbers;
+    preferences->showWindowControls |= request.windowControls;
+    preferences->showShadow |= request.shadow;
+    const QString language = request.language.value_or(detectLanguage(input.text));
+
+    // The folder is settled first, so a missing folder fails before any rendering.
+    const QString folder = request.output.isEmpty() ? downloadsDirectory() : QString();
+    if (request.output.isEmpty() && makeDirectories(folder)) {
+        return fail(QStringLiteral("cannot create the folder %1").arg(folder));
+    }
+    QString fileName = pictureFileName(QDateTime::currentSecsSinceEpoch());
+    if (request.format == u"svg") {
+        fileName = QFileInfo(fileName).completeBaseName() + QStringLiteral(".svg");
+    }
+    const std::optional<CodePicture> code =
+        generateCodeImage(input.text, language, *preferences, request.scale, &error);
+    if (!code) {
+        return fail(QStringLiteral("cannot make the picture: %1").arg(error));
+    }
+    return writeRendered(*code, request.format, request.output, folder, fileName, progress);
 }
 
 int runDetect(const QStringList &arguments) {
