@@ -169,9 +169,10 @@ TEST_F(CommandLine, RenderWritesIntoDownloadsQuietlyUnlessVerbose) {
 // pixels per pixel of ink; everything moved by one pixel gives about 1.0). The switches turn the
 // optional parts on over a file that has them off.
 TEST_F(CommandLine, SvgIsTextAndLooksLikeThePngWithTheOptionalParts) {
+    // Terminal output brings characters XML cannot hold (an SVG reader refused the file).
     writeFile(home.file("code.py"),
               "def greet(name):\n    # greet someone, the line long enough to widen the card\n\n"
-              "    return f\"Hello, {name}!\" * 3\n");
+              "    return f\"Hello, {name}!\" * 3\n# \x1b[1m\a\f\v\b\xEF\xBF\xBF\n");
     const QStringList parts = {"--line-numbers", "--window-controls", "--shadow", "--scale", "1"};
     for (const char *name : {"x.png", "x.SVG"}) {
         ASSERT_EQ(run(QStringList{"render", home.file("code.py"), "-o", home.file(name)} + parts)
