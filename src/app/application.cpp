@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
-#include <cstdio>
 
 #include "app/app_delegate.h"
 #include "app/instance_requests.h"
@@ -11,6 +10,7 @@
 #include "platform/qt_platform.h"
 #include "platform/single_instance.h"
 #include "platform/stop_signals.h"
+#include "render/trace.h"
 #include "settings/interface_language.h"
 
 namespace codalume {
@@ -29,10 +29,8 @@ int runUntilQuit(int argc, char **argv) {
             lock.path().isEmpty()
                 ? lock.error()
                 : QStringLiteral("cannot use the lock file %1 (%2)").arg(lock.path(), lock.error());
-        std::fprintf(stderr,
-                     "codalume: %s; not checking for another running instance, and other "
-                     "starts cannot reach this one\n",
-                     qPrintable(reason));
+        printError(reason + QStringLiteral("; not checking for another running instance, and "
+                                           "other starts cannot reach this one"));
     }
 
     QApplication application(argc, argv);
@@ -42,9 +40,10 @@ int runUntilQuit(int argc, char **argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/codalume.svg")));
     // The interface speaks Chinese, and so must the dialogs Qt draws (colours, files).
     if (!useQtTranslations(QLocale(QLocale::Chinese, QLocale::China))) {
-        std::fprintf(stderr,
-                     "codalume: Qt's Chinese translations are missing (Debian package "
-                     "qt6-translations-l10n); its colour and file dialogs stay English\n");
+        printError(
+            QStringLiteral("Qt's Chinese translations are missing (Debian package "
+                           "qt6-translations-l10n); its colour and file dialogs stay "
+                           "English"));
     }
     // The program lives in the tray: closing its last dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -70,9 +69,9 @@ int runUntilQuit(int argc, char **argv) {
         const bool listening = channel.listen(
             [&requests](const InstanceRequest &r) { return requests.handle(r); }, &problem);
         if (!problem.isEmpty()) {
-            std::fprintf(
-                stderr, "codalume: %s%s\n",
-                listening ? "" : "other starts cannot reach this one: ", qPrintable(problem));
+            printError(
+                (listening ? QString() : QStringLiteral("other starts cannot reach this one: ")) +
+                problem);
         }
     });
     return QApplication::exec();

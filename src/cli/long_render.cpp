@@ -2,20 +2,12 @@
 
 #include <unistd.h>
 
-#include <QByteArray>
+#include <QString>
 #include <algorithm>
-#include <cstdio>
+
+#include "render/trace.h"
 
 namespace codalume {
-
-namespace {
-
-void writeToStandardError(const QByteArray &bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
-}
-
-}  // namespace
 
 TerminalProgress::TerminalProgress(std::chrono::milliseconds delay)
     : terminal_(::isatty(STDERR_FILENO) == 1), delay_(delay) {
@@ -35,9 +27,9 @@ void TerminalProgress::update(int done, int total) {
         return;
     }
     shownPercent_ = percent;
-    const QByteArray line = "codalume: rendering " + QByteArray::number(percent) + '%';
+    const QString line = QStringLiteral("codalume: rendering %1%").arg(percent);
     shownWidth_ = std::max(shownWidth_, static_cast<int>(line.size()));
-    writeToStandardError('\r' + line);
+    printText(stderr, u'\r' + line);
 }
 
 void TerminalProgress::clear() {
@@ -45,7 +37,7 @@ void TerminalProgress::clear() {
         return;
     }
     shownPercent_ = -1;
-    writeToStandardError('\r' + QByteArray(shownWidth_, ' ') + '\r');
+    printText(stderr, u'\r' + QString(shownWidth_, u' ') + u'\r');
 }
 
 }  // namespace codalume
