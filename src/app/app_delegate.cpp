@@ -1,9 +1,9 @@
 #include "app/app_delegate.h"
 
 #include <QPointer>
-#include <cstdio>
 
 #include "platform/temporary_files.h"
+#include "render/trace.h"
 #include "settings/launch_at_login.h"
 #include "settings/preferences_file.h"
 #include "views/content_view.h"
@@ -28,7 +28,7 @@ void AppDelegate::applicationDidFinishLaunching(StatusBarHooks hooks) {
     QString unusable;
     const UserPreferences preferences = loadPreferences(&unusable);
     if (!unusable.isEmpty()) {
-        std::fprintf(stderr, "codalume: %s\n", qPrintable(unusablePreferencesWarning(unusable)));
+        printError(unusablePreferencesWarning(unusable));
     }
 
     QPointer<AppDelegate> self(this);

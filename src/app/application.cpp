@@ -1,75 +1,21 @@
 #include "app/application.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <QApplication>
 #include <QIcon>
-#include <QSocketNotifier>
 #include <QTimer>
-#include <csignal>
-#include <cstdio>
 
 #include "app/app_delegate.h"
 #include "app/instance_requests.h"
 #include "platform/instance_channel.h"
 #include "platform/qt_platform.h"
 #include "platform/single_instance.h"
+#include "platform/stop_signals.h"
+#include "render/trace.h"
 #include "settings/interface_language.h"
 
 namespace codalume {
 
 namespace {
-
-// The end of the session (SIGTERM) and Ctrl+C in a terminal (SIGINT) quit as "退出" does, so a
-// save under way stops and removes its temporary file instead of leaving it in Downloads. A
-// second signal acts at once.
-int quitPipe[2] = {-1, -1};
-volatile std::sig_atomic_t quitSignal = 0;
-
-void requestQuit(int signal) {
-    if (quitSignal != 0) {
-        std::signal(signal, SIG_DFL);
-        std::raise(signal);
-        return;
-    }
-    quitSignal = signal;
-    const char byte = 0;
-    [[maybe_unused]] const ssize_t written = ::write(quitPipe[1], &byte, 1);
-}
-
-void quitOnSignals(QApplication &application) {
-    if (::pipe2(quitPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        return;
-    }
-    auto *notifier = new QSocketNotifier(quitPipe[0], QSocketNotifier::Read, &application);
-    QObject::connect(notifier, &QSocketNotifier::activated, &application, [] {
-        char byte;
-        while (::read(quitPipe[0], &byte, 1) > 0) {
-            // emptied, so the notifier does not fire again for the same signal
-        }
-        QCoreApplication::quit();
-    });
-    struct sigaction action {};
-    action.sa_handler = requestQuit;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM}) {
-        struct sigaction previous {};
-        // A signal the program was started to ignore (nohup, a background job) stays ignored.
-        if (::sigaction(signal, nullptr, &previous) == 0 && previous.sa_handler != SIG_IGN) {
-            ::sigaction(signal, &action, nullptr);
-        }
-    }
-}
-
-// After a quit by signal the process still ends by that signal, as its sender expects.
-int endAsSignalled(int status) {
-    if (quitSignal != 0) {
-        std::signal(quitSignal, SIG_DFL);
-        std::raise(quitSignal);
-    }
-    return status;
-}
 
 int runUntilQuit(int argc, char **argv) {
     // Checked before any window-system connection: a second start must not show a second
@@ -83,10 +29,8 @@ int runUntilQuit(int argc, char **argv) {
             lock.path().isEmpty()
                 ? lock.error()
                 : QStringLiteral("cannot use the lock file %1 (%2)").arg(lock.path(), lock.error());
-        std::fprintf(stderr,
-                     "codalume: %s; not checking for another running instance, and other "
-                     "starts cannot reach this one\n",
-                     qPrintable(reason));
+        printError(reason + QStringLiteral("; not checking for another running instance, and "
+                                           "other starts cannot reach this one"));
     }
 
     QApplication application(argc, argv);
@@ -96,13 +40,17 @@ int runUntilQuit(int argc, char **argv) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/codalume.svg")));
     // The interface speaks Chinese, and so must the dialogs Qt draws (colours, files).
     if (!useQtTranslations(QLocale(QLocale::Chinese, QLocale::China))) {
-        std::fprintf(stderr,
-                     "codalume: Qt's Chinese translations are missing (Debian package "
-                     "qt6-translations-l10n); its colour and file dialogs stay English\n");
+        printError(
+            QStringLiteral("Qt's Chinese translations are missing (Debian package "
+                           "qt6-translations-l10n); its colour and file dialogs stay "
+                           "English"));
     }
     // The program lives in the tray: closing its last dialog must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
-    quitOnSignals(application);
+    // The end of the session (SIGTERM) and Ctrl+C in a terminal (SIGINT) quit as "退出" does,
+    // so a save under way stops and removes its temporary file instead of leaving it in
+    // Downloads.
+    const StopSignals stopSignals([] { QCoreApplication::quit(); });
 
     // No QSystemTrayIcon::isSystemTrayAvailable() here: Qt would decide for good, before any
     // panel runs, that no StatusNotifier host exists. The controller waits for a tray host.
@@ -121,9 +69,9 @@ int runUntilQuit(int argc, char **argv) {
         const bool listening = channel.listen(
             [&requests](const InstanceRequest &r) { return requests.handle(r); }, &problem);
         if (!problem.isEmpty()) {
-            std::fprintf(
-                stderr, "codalume: %s%s\n",
-                listening ? "" : "other starts cannot reach this one: ", qPrintable(problem));
+            printError(
+                (listening ? QString() : QStringLiteral("other starts cannot reach this one: ")) +
+                problem);
         }
     });
     return QApplication::exec();
@@ -132,8 +80,10 @@ int runUntilQuit(int argc, char **argv) {
 }  // namespace
 
 int runTrayApplication(int argc, char **argv) {
+    const int status = runUntilQuit(argc, argv);
     // Everything the program made is gone by the time it ends by the signal.
-    return endAsSignalled(runUntilQuit(argc, argv));
+    StopSignals::endProcessIfStopped();
+    return status;
 }
 
 }  // namespace codalume

@@ -47,6 +47,12 @@ Alert warningAlert(const QString &message, const QString &informative) {
     return alert;
 }
 
+// The reason, a line of its own, says which limit the text went past.
+Alert renderFailedAlert(const QString &reason) {
+    return warningAlert(QStringLiteral("创建图片失败"),
+                        QStringLiteral("无法从代码创建图片\n") + reason);
+}
+
 }  // namespace
 
 void StatusBarController::getClipboardContent(QObject *) {
@@ -57,14 +63,19 @@ void StatusBarController::getClipboardContent(QObject *) {
             createAndSaveImage(*text, language);
             return;
         }
-        Alert alert = previewAlert();
         const double scale = platform_.pictureScale();
-        if (const std::optional<CodePicture> picture =
-                generateCodeImage(*text, language, userPreferences, scale)) {
-            // Only as many pixels as the view can show on the densest screen we save for.
-            alert.accessoryImage = picture->previewImage(previewViewSize * scale);
-            alert.accessoryImageSize = previewViewSize;
+        QString failure;
+        const std::optional<CodePicture> picture =
+            generateCodeImage(*text, language, userPreferences, scale, &failure);
+        if (!picture) {
+            // Why, rather than an empty preview whose button could only lead here.
+            platform_.runAlert(renderFailedAlert(failure));
+            return;
         }
+        Alert alert = previewAlert();
+        // Only as many pixels as the view can show on the densest screen we save for.
+        alert.accessoryImage = picture->previewImage(previewViewSize * scale);
+        alert.accessoryImageSize = previewViewSize;
         if (platform_.runAlert(alert) == firstButtonReturn) {
             createAndSaveImage(*text, language);
         }
@@ -83,11 +94,11 @@ void StatusBarController::getClipboardContent(QObject *) {
 }
 
 void StatusBarController::createAndSaveImage(const QString &code, const QString &language) {
+    QString failure;
     const std::optional<CodePicture> picture =
-        generateCodeImage(code, language, userPreferences, platform_.pictureScale());
+        generateCodeImage(code, language, userPreferences, platform_.pictureScale(), &failure);
     if (!picture) {
-        platform_.runAlert(
-            warningAlert(QStringLiteral("创建图片失败"), QStringLiteral("无法从代码创建图片")));
+        platform_.runAlert(renderFailedAlert(failure));
         return;
     }
     saveImage(Picture(*picture), language);

@@ -19,6 +19,7 @@
 #include "platform/file_links.h"
 #include "platform/paths.h"
 #include "platform/save_file.h"
+#include "platform/stop_signals.h"
 #include "render/code_image.h"
 #include "render/grammar.h"
 #include "render/language.h"
@@ -114,7 +115,7 @@ FileContent pngOf(const Picture &picture, TerminalProgress &progress) {
     return [&picture, &progress](QIODevice &out, QString *reason) {
         return writePng(picture, out, reason, [&progress](int done, int total) {
             progress.update(done, total);
-            return !InterruptGuard::interrupted();
+            return !StopSignals::stopRequested();
         });
     };
 }
@@ -341,7 +342,7 @@ int writePicture(const CodePicture &code, const RenderRequest &request, const QS
                  const QString &fileName, TerminalProgress &progress) {
     const Picture picture(code);
     const FileContent content = request.format == u"svg" ? svgOf(code) : pngOf(picture, progress);
-    const InterruptGuard guard;
+    const StopSignals stopSignals;
     QString output = request.output;
     std::optional<FileError> failure;
     if (output.isEmpty()) {
@@ -352,7 +353,7 @@ int writePicture(const CodePicture &code, const RenderRequest &request, const QS
         // Standard output carries the picture itself, so no path follows it.
         failure = writeToDescriptor(STDOUT_FILENO, content);
         if (!failure) {
-            guard.exitIfInterrupted();
+            StopSignals::endProcessIfStopped();
             return exitSuccess;
         }
         output = output == u"-" ? QStringLiteral("standard output") : output;
@@ -360,7 +361,7 @@ int writePicture(const CodePicture &code, const RenderRequest &request, const QS
         failure = replaceFile(output, content);
     }
     progress.clear();
-    guard.exitIfInterrupted();
+    StopSignals::endProcessIfStopped();
     if (failure) {
         return fail(QStringLiteral("cannot write %1: %2").arg(output, failure->description));
     }

@@ -2,39 +2,12 @@
 
 #include <unistd.h>
 
-#include <QByteArray>
+#include <QString>
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+
+#include "render/trace.h"
 
 namespace codalume {
-
-namespace {
-
-volatile std::sig_atomic_t receivedSignal = 0;
-
-extern "C" void noteSignal(int number) {
-    receivedSignal = number;
-}
-
-void writeToStandardError(const QByteArray &bytes) {
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-    std::fflush(stderr);
-}
-
-void takeNoteOf(int number, struct sigaction *previous) {
-    if (::sigaction(number, nullptr, previous) != 0 || previous->sa_handler == SIG_IGN) {
-        return;
-    }
-    struct sigaction action {};
-    action.sa_handler = noteSignal;
-    sigemptyset(&action.sa_mask);
-    // Writes carry on after the signal; the next one gets the default action.
-    action.sa_flags = SA_RESTART | SA_RESETHAND;
-    ::sigaction(number, &action, nullptr);
-}
-
-}  // namespace
 
 TerminalProgress::TerminalProgress(std::chrono::milliseconds delay)
     : terminal_(::isatty(STDERR_FILENO) == 1), delay_(delay) {
@@ -54,9 +27,9 @@ void TerminalProgress::update(int done, int total) {
         return;
     }
     shownPercent_ = percent;
-    const QByteArray line = "codalume: rendering " + QByteArray::number(percent) + '%';
+    const QString line = QStringLiteral("codalume: rendering %1%").arg(percent);
     shownWidth_ = std::max(shownWidth_, static_cast<int>(line.size()));
-    writeToStandardError('\r' + line);
+    printText(stderr, u'\r' + line);
 }
 
 void TerminalProgress::clear() {
@@ -64,32 +37,7 @@ void TerminalProgress::clear() {
         return;
     }
     shownPercent_ = -1;
-    writeToStandardError('\r' + QByteArray(shownWidth_, ' ') + '\r');
-}
-
-InterruptGuard::InterruptGuard() {
-    receivedSignal = 0;
-    takeNoteOf(SIGINT, &previousInterrupt_);
-    takeNoteOf(SIGTERM, &previousTerminate_);
-}
-
-InterruptGuard::~InterruptGuard() {
-    ::sigaction(SIGINT, &previousInterrupt_, nullptr);
-    ::sigaction(SIGTERM, &previousTerminate_, nullptr);
-}
-
-bool InterruptGuard::interrupted() {
-    return receivedSignal != 0;
-}
-
-void InterruptGuard::exitIfInterrupted() const {
-    const int number = receivedSignal;
-    if (number == 0) {
-        return;
-    }
-    std::signal(number, SIG_DFL);
-    std::raise(number);
-    std::_Exit(128 + number);  // only if the signal is blocked
+    printText(stderr, u'\r' + QString(shownWidth_, u' ') + u'\r');
 }
 
 }  // namespace codalume

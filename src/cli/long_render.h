@@ -2,7 +2,6 @@
 
 #include <QElapsedTimer>
 #include <chrono>
-#include <csignal>
 
 namespace codalume {
 
@@ -27,26 +26,6 @@ class TerminalProgress {
     QElapsedTimer clock_;
     int shownPercent_ = -1;
     int shownWidth_ = 0;
-};
-
-// While it lives, Ctrl+C (SIGINT) and SIGTERM only take note, so that the work can stop
-// between two bands and remove its temporary file; a second signal acts at once. Signals the
-// process was started to ignore stay ignored.
-class InterruptGuard {
-  public:
-    InterruptGuard();
-    ~InterruptGuard();
-    InterruptGuard(const InterruptGuard &) = delete;
-    InterruptGuard &operator=(const InterruptGuard &) = delete;
-
-    static bool interrupted();
-    // After an interruption: ends the process by that signal, as the default action would
-    // have (a shell sees 130 or 143 and stops a script that runs it).
-    void exitIfInterrupted() const;
-
-  private:
-    struct sigaction previousInterrupt_ {};
-    struct sigaction previousTerminate_ {};
 };
 
 }  // namespace codalume

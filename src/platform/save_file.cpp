@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/file_links.h"
+#include "platform/stop_signals.h"
 #include "platform/temporary_files.h"
 #include "render/trace.h"
 
@@ -86,12 +87,15 @@ class DescriptorDevice : public QIODevice {
         qint64 written = 0;
         while (written < size) {
             const ssize_t step = ::write(fd_, data + written, static_cast<size_t>(size - written));
-            if (step < 0 && errno != EINTR) {
-                errorNumber_ = errno;
+            const int error = step < 0 ? errno : 0;
+            written += std::max<ssize_t>(step, 0);
+            // A stop signal ends a write that a pipe nobody reads holds up.
+            if ((error != 0 && error != EINTR) ||
+                (written < size && StopSignals::stopRequested())) {
+                errorNumber_ = error != 0 ? error : EINTR;
                 setErrorString(posixError(errorNumber_).description);
                 return -1;
             }
-            written += std::max<ssize_t>(step, 0);
         }
         return written;
     }

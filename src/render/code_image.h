@@ -19,10 +19,12 @@ QColor contrastColor(const QColor &color);
 // Hard limits of one picture. Beyond them generateCodeImage yields nothing instead of
 // exhausting memory or time; they are checked from cheap measurements before anything is
 // highlighted or painted.
-// - Width and height: PNG rows are painted and compressed in bands of 512 KiB (8 rows at
-//   least, 8 MiB at the widest 262,144 pixels), a few at a time, so memory stays bounded by a
-//   few bands whatever the height. 1,048,576 rows keep 300,000 points at 2 pixels per point
-//   with room.
+// - Height: 1,000,000 pixels, the most libpng writes (PNG_USER_HEIGHT_MAX; beyond it the
+//   header is refused as invalid) and, by default, reads: about 30,670 lines of 14-point code
+//   at 2 pixels per point. Memory does not depend on it: PNG rows are painted and compressed in
+//   bands of 512 KiB (8 rows at least), a few at a time.
+// - Width: 262,144 pixels, below libpng's 1,000,000 (PNG_USER_WIDTH_MAX); a row is then 1 MiB
+//   of RGBA, far inside libpng's row size limit, and a band of 8 rows 8 MiB.
 // - Area: 2^31 pixels (8 GiB before compression) takes roughly a minute to paint and encode;
 //   past it a picture stops being a picture of code anyone can view.
 // - Characters: the highlighted text keeps 6 bytes per UTF-16 unit, and highlighting costs
@@ -34,7 +36,7 @@ QColor contrastColor(const QColor &color);
 //   at 4 MB, far above any readable code size.
 struct PictureLimits {
     static constexpr qint64 maxWidthPixels = 262'144;
-    static constexpr qint64 maxHeightPixels = 1'048'576;
+    static constexpr qint64 maxHeightPixels = 1'000'000;
     static constexpr qint64 maxAreaPixels = 2'147'483'648;
     static constexpr qint64 maxCharacters = 4'000'000;
     static constexpr double maxFontPixels = 1'024;

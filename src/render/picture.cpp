@@ -19,6 +19,10 @@ namespace codalume {
 
 namespace {
 
+// Code pictures are refused before painting when libpng would refuse their header.
+static_assert(PictureLimits::maxWidthPixels <= PNG_USER_WIDTH_MAX &&
+              PictureLimits::maxHeightPixels <= PNG_USER_HEIGHT_MAX);
+
 // Rows are produced band by band; a band holds about this many bytes, small enough to stay in
 // the processor's cache between painting, copying and compressing, and to be reused instead of
 // touching fresh memory. Very wide pictures get a few rows at least, so a band does not lay out

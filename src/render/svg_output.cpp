@@ -5,6 +5,7 @@
 #include <QPainterPath>
 #include <QSvgGenerator>
 #include <cmath>
+#include <utility>
 
 #include "render/card_shadow.h"
 #include "render/code_picture_data.h"
@@ -13,25 +14,53 @@ namespace codalume {
 
 namespace {
 
-// Passes every byte on to `out` and remembers whether any write fell short: the generator
-// writes through a text stream that keeps such failures to itself.
-class CheckedDevice : public QIODevice {
+// Passes the generator's bytes on to `out` and remembers whether any write fell short: the
+// generator writes through a text stream that keeps such failures to itself. It also writes
+// text as it comes, and XML cannot hold every character (code copied from a terminal brings
+// escapes, bells, form feeds), so those are written as the PNG shows them: C0 controls as their
+// symbols (U+2400 on), the form feed, which takes no room there, not at all, and U+FFFE and
+// U+FFFF as U+FFFD.
+class XmlTextDevice : public QIODevice {
   public:
-    explicit CheckedDevice(QIODevice &out) : out_(out) { open(QIODevice::WriteOnly); }
-    bool failed() const { return failed_; }
+    explicit XmlTextDevice(QIODevice &out) : out_(out) { open(QIODevice::WriteOnly); }
+    // Writes out what a write that ended inside a character held back.
+    bool finish() {
+        pass(std::exchange(held_, QByteArray()));
+        return !failed_;
+    }
 
   protected:
     qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *data, qint64 size) override {
-        if (failed_ || out_.write(data, size) != size) {
-            failed_ = true;
-            return -1;
+        const QByteArray bytes = std::exchange(held_, QByteArray()) + QByteArray(data, size);
+        QByteArray clean;
+        clean.reserve(bytes.size());
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            const auto c = static_cast<uchar>(bytes[i]);
+            if (c == 0xEF && i + 2 >= bytes.size()) {
+                held_ = bytes.mid(i);  // maybe the start of U+FFFE or U+FFFF
+                break;
+            }
+            const auto next = [&](int n) { return static_cast<uchar>(bytes[i + n]); };
+            if (c == 0xEF && next(1) == 0xBF && (next(2) == 0xBE || next(2) == 0xBF)) {
+                clean += "\xEF\xBF\xBD";
+                i += 2;
+            } else if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') {
+                clean += static_cast<char>(c);
+            } else if (c != '\f') {
+                clean += "\xE2\x90";
+                clean += static_cast<char>(0x80 + c);
+            }
         }
-        return size;
+        pass(clean);
+        return failed_ ? -1 : size;
     }
 
   private:
+    void pass(const QByteArray &bytes) { failed_ = failed_ || out_.write(bytes) != bytes.size(); }
+
     QIODevice &out_;
+    QByteArray held_;
     bool failed_ = false;
 };
 
@@ -98,7 +127,7 @@ bool writeSvg(const CodePicture &picture, QIODevice &out, QString *error) {
     // Whole points, as the PNG at one pixel per point has whole pixels.
     const QSize size(static_cast<int>(std::ceil(data.size.width() - 1e-9)),
                      static_cast<int>(std::ceil(data.size.height() - 1e-9)));
-    CheckedDevice device(out);
+    XmlTextDevice device(out);
     QSvgGenerator generator;
     generator.setOutputDevice(&device);
     generator.setResolution(72);  // a user unit is a point
@@ -125,7 +154,7 @@ bool writeSvg(const CodePicture &picture, QIODevice &out, QString *error) {
     painter.end();
     // A file keeps the last bytes in its buffer: a full disk shows only when they go out.
     auto *file = qobject_cast<QFileDevice *>(&out);
-    if (device.failed() || (file && !file->flush())) {
+    if (!device.finish() || (file && !file->flush())) {
         return fail(QStringLiteral("writing the SVG data failed: ") + out.errorString());
     }
     return true;

@@ -28,10 +28,14 @@ void trace(const QString &line) {
     printLine(toStandardError ? stderr : stdout, line);
 }
 
-void printLine(std::FILE *stream, const QString &line) {
-    const QByteArray bytes = line.toUtf8() + '\n';
+void printText(std::FILE *stream, const QString &text) {
+    const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fflush(stream);
+}
+
+void printLine(std::FILE *stream, const QString &line) {
+    printText(stream, line + u'\n');
 }
 
 void printError(const QString &message) {

@@ -16,6 +16,9 @@ void setTraceToStandardError(bool enabled);
 // Drops trace lines altogether while off (the command line is quiet unless asked).
 void setTraceEnabled(bool enabled);
 
+// Writes `text` to `stream` in UTF-8 as it is and flushes it (a line rewritten in place).
+void printText(std::FILE *stream, const QString &text);
+
 // Writes `line` and a newline to `stream` in UTF-8 and flushes it: the command line's results
 // and every message of the program pass here.
 void printLine(std::FILE *stream, const QString &line);
