@@ -2,7 +2,7 @@
 
 #include "app/status_bar_controller.h"
 #include "render/code_image.h"
-#include "render/language.h"
+#include "render/grammar.h"
 
 namespace codalume {
 
@@ -58,7 +58,7 @@ Alert renderFailedAlert(const QString &reason) {
 void StatusBarController::getClipboardContent(QObject *) {
     // Text wins: the image is not even read when there is text, an empty one included.
     if (const std::optional<QString> text = platform_.clipboardText()) {
-        const QString language = detectLanguage(*text);
+        const QString language = detectLanguageFor(*text, userPreferences.highlighter);
         if (!userPreferences.showPreview) {
             createAndSaveImage(*text, language);
             return;
