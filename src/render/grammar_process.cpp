@@ -146,6 +146,11 @@ void GrammarProcess::prepare() {
     }
 }
 
+pid_t GrammarProcess::processId() {
+    const std::lock_guard lock(mutex_);
+    return pid_;
+}
+
 QString GrammarProcess::programLocked() const {
     if (!program_.isEmpty()) {
         return program_;

@@ -31,6 +31,9 @@ class GrammarProcess {
     std::optional<QByteArray> exchange(const QByteArray &request, int timeoutMs,
                                        QString *failure);
 
+    // The running helper's process id, or -1.
+    pid_t processId();
+
     ~GrammarProcess();
     GrammarProcess(const GrammarProcess &) = delete;
     GrammarProcess &operator=(const GrammarProcess &) = delete;

@@ -5,9 +5,14 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <csignal>
+#include <cstring>
+#include <set>
 
 #include "render/code_image.h"
 #include "render/code_picture_data.h"
+#include "render/grammar.h"
+#include "render/grammar_process.h"
 #include "render/language.h"
 #include "render/picture.h"
 #include "settings/preferences_file.h"
@@ -218,6 +223,90 @@ TEST(PngOfImage, KeepsPixelsAlphaAndDepth) {
         EXPECT_EQ(decoded.hasAlphaChannel(), row.image.hasAlphaChannel());
         EXPECT_EQ(decoded.convertToFormat(row.compared), row.image.convertToFormat(row.compared));
     }
+}
+
+QImage painted(const CodePicture &picture) {
+    QImage image(picture.pixelSize(), QImage::Format_ARGB32_Premultiplied);
+    picture.paintRegion(image, image.rect());
+    return image;
+}
+
+UserPreferences grammarPreferences(const QString &theme = "Codalume") {
+    GrammarProcess::instance().setProgram(CODALUME_GRAMMAR_HELPER);
+    UserPreferences prefs;
+    prefs.highlighter = "grammar";
+    prefs.theme = theme;
+    return prefs;
+}
+
+// An apostrophe in a comment (or a Rust lifetime) must not open a string that paints the lines
+// after it: only the pixel rows of its own line (the second) change when it is left out.
+TEST(GrammarHighlighter, AnApostropheInACommentChangesOnlyItsOwnLine) {
+    const std::pair<const char *, const char *> rows[] = {
+        {"C++", "int a = 1;\n// it's here\nint b = 2;\nchar c = 'x';\n"},
+        {"Python", "a = 1\n# it's here\nb = 'x'\nc = 2\n"},
+        {"Rust", "let a = 1;\nfn f<'a>(x: &'a str) {}\nlet b = \"x\";\nlet c = 2;\n"},
+        {"Shell", "a=1\n# it's here\nb='x'\nc=2\n"},
+    };
+    for (const auto &[language, code] : rows) {
+        SCOPED_TRACE(language);
+        const CodePicture with = render(code, language, grammarPreferences(), 1).value();
+        QStringList lines = QString(code).split('\n');
+        lines[1].replace('\'', ' ');
+        const QImage without =
+            painted(render(lines.join('\n'), language, grammarPreferences(), 1).value());
+        const QImage image = painted(with);
+        const double top = with.data().codeOrigin.y() + with.data().lineHeight;
+        for (int y = 0; y < image.height(); ++y) {
+            const bool changed = std::memcmp(image.constScanLine(y), without.constScanLine(y),
+                                             static_cast<size_t>(image.bytesPerLine())) != 0;
+            EXPECT_TRUE(!changed || (y >= top - 1 && y <= top + with.data().lineHeight + 1))
+                << "row " << y;
+        }
+    }
+}
+
+// Every theme offered exists in the helper and colours differently; the default one keeps the
+// rules' colours; a theme's colours that cannot be read on the card (dark ones on the default
+// dark card) take the contrast colour, not only its normal text colour.
+TEST(GrammarHighlighter, ThemesChangeTheColoursAndStayReadable) {
+    const QString code = "def f(x):\n    return x + 1  # one\n";
+    std::set<std::vector<QRgb>> seen;
+    for (const QString &theme : themeNames()) {
+        SCOPED_TRACE(theme.toStdString());
+        const CodePicture picture = render(code, "Python", grammarPreferences(theme)).value();
+        seen.insert(picture.data().code.colors);
+        for (const QRgb color : picture.data().code.colors) {
+            EXPECT_GT(qGray(color), 75) << std::hex << color;
+        }
+    }
+    EXPECT_EQ(seen.size(), themeNames().size());
+    EXPECT_EQ(render(code, "Python", grammarPreferences()).value().data().code.colors,
+              render(code, "Python").value().data().code.colors);
+}
+
+// A helper that is missing, ends or never answers is reported with the reason, promptly; one
+// that died between two pictures is started again.
+TEST(GrammarHighlighter, ReportsABrokenHelperAndRestartsADeadOne) {
+    const std::pair<const char *, const char *> rows[] = {
+        {"/nonexistent/codalume-grammar",
+         "the grammar highlighter is not installed: /nonexistent/codalume-grammar is missing"},
+        {"/bin/true", "the grammar highlighter stopped unexpectedly (exited with status 0)"},
+        {"/usr/bin/tail", "the grammar highlighter did not answer within 5 s"},
+    };
+    for (const auto &[program, reason] : rows) {
+        GrammarProcess::instance().setProgram(program);
+        UserPreferences prefs;
+        prefs.highlighter = "grammar";
+        QString failure;
+        EXPECT_FALSE(generateCodeImage("x", "C", prefs, 1, &failure));
+        EXPECT_EQ(failure, reason);
+    }
+    ASSERT_TRUE(render("x", "C", grammarPreferences()));
+    const pid_t first = GrammarProcess::instance().processId();
+    ::kill(first, SIGKILL);
+    EXPECT_TRUE(render("x", "C", grammarPreferences()));
+    EXPECT_NE(GrammarProcess::instance().processId(), first);
 }
 
 }  // namespace
