@@ -13,6 +13,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "cli/instance_commands.h"
 #include "cli/long_render.h"
@@ -574,6 +575,19 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &, const QString 
     }
 }
 
+// Whether the arguments name the grammar highlighter or a theme, before they are parsed.
+bool asksForGrammar(int argc, char **argv) {
+    for (int i = 2; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (argument.starts_with("--theme") || argument == "--highlighter=grammar" ||
+            (argument == "--highlighter" && i + 1 < argc &&
+             std::string_view(argv[i + 1]) == "grammar")) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int runCommandLine(int argc, char **argv) {
@@ -586,6 +600,9 @@ int runCommandLine(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // Only rendering needs fonts; the other commands skip loading the font database.
     const bool rendering = argc > 1 && std::strcmp(argv[1], "render") == 0;
+    if (rendering && asksForGrammar(argc, argv)) {
+        prepareGrammarHighlighter();  // its start-up overlaps the program's own
+    }
     std::unique_ptr<QCoreApplication> app =
         rendering ? std::make_unique<QGuiApplication>(argc, argv)
                   : std::make_unique<QCoreApplication>(argc, argv);
