@@ -167,8 +167,9 @@ bool GrammarProcess::startLocked(QString *failure) {
     const QString program = programLocked();
     if (program.isEmpty() || !QFileInfo(program).isFile()) {
         const QStringList places = program_.isEmpty() ? programCandidates() : QStringList{program_};
-        *failure = QStringLiteral("the grammar highlighter is not installed: %1 is missing")
-                       .arg(places.join(QStringLiteral(" and ")));
+        *failure = QStringLiteral("the grammar highlighter is not installed: %1 %2 missing")
+                       .arg(places.join(QStringLiteral(" and ")),
+                            places.size() > 1 ? QStringLiteral("are") : QStringLiteral("is"));
         return false;
     }
     int ends[2];
