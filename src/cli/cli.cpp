@@ -201,7 +201,7 @@ struct RenderRequest {
     QString output;  // empty: a new file in the Downloads folder
     QString format;  // "png" or "svg"
     QString preferencesPath;
-    std::optional<QString> language;  // as given; detected when not given
+    std::optional<QString> language;     // as given; detected when not given
     std::optional<QString> highlighter;  // the settings' when not given
     std::optional<QString> theme;
     double scale = 2;
@@ -227,8 +227,8 @@ std::optional<int> parseHighlighter(const QCommandLineParser &parser,
     const QString value = parser.value(QStringLiteral("highlighter"));
     *highlighter = nameIn(highlighterNames(), value);
     return *highlighter ? std::nullopt
-                        : std::optional(notOneOf(QStringLiteral("--highlighter"),
-                                                 highlighterNames(), value));
+                        : std::optional(
+                              notOneOf(QStringLiteral("--highlighter"), highlighterNames(), value));
 }
 
 QList<QCommandLineOption> renderOptions() {
@@ -300,8 +300,9 @@ std::optional<int> parseRender(const QStringList &arguments, RenderRequest *requ
             return notOneOf(QStringLiteral("--theme"), themeNames(), value("theme"));
         }
         if (request->highlighter == rulesHighlighter()) {
-            return usageError(QStringLiteral("--theme colours the grammar highlighter's code, "
-                                             "not the rules'"));
+            return usageError(
+                QStringLiteral("--theme colours the grammar highlighter's code, "
+                               "not the rules'"));
         }
         request->highlighter = grammarHighlighter();
     }
@@ -380,9 +381,9 @@ std::optional<int> resolveLanguage(const QString &highlighter, std::optional<QSt
     const QString given = **language;
     if (highlighter != grammarHighlighter()) {
         *language = nameIn(languageNames(), given);
-        return *language ? std::nullopt
-                         : std::optional(notOneOf(QStringLiteral("--language"), languageNames(),
-                                                  given));
+        return *language
+                   ? std::nullopt
+                   : std::optional(notOneOf(QStringLiteral("--language"), languageNames(), given));
     }
     QString failure;
     *language = grammarLanguageNamed(given, &failure);
@@ -391,8 +392,8 @@ std::optional<int> resolveLanguage(const QString &highlighter, std::optional<QSt
     }
     if (!*language) {
         QStringList names;
-        for (const GrammarLanguage &known : grammarLanguages(&failure).value_or(
-                 std::vector<GrammarLanguage>{})) {
+        for (const GrammarLanguage &known :
+             grammarLanguages(&failure).value_or(std::vector<GrammarLanguage>{})) {
             names << known.name;
         }
         return notOneOf(QStringLiteral("--language"), names, given);
@@ -419,7 +420,8 @@ int runRender(const QStringList &arguments) {
     if (preferences->highlighter == grammarHighlighter()) {
         prepareGrammarHighlighter();  // it starts while the input is read
     }
-    if (const std::optional<int> done = resolveLanguage(preferences->highlighter, &request.language)) {
+    if (const std::optional<int> done =
+            resolveLanguage(preferences->highlighter, &request.language)) {
         return *done;
     }
     const Input input = readInput(request.inputPath);

@@ -120,8 +120,7 @@ QByteArray highlight(const ksh::Repository &repository, QDataStream &in) {
     QByteArray reply;
     QDataStream out(&reply, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_5_15);
-    out << quint8(protocol::ok) << quint32(collector.normal())
-        << quint32(collector.runs().size());
+    out << quint8(protocol::ok) << quint32(collector.normal()) << quint32(collector.runs().size());
     for (const Run &run : collector.runs()) {
         out << run.start << run.length << quint32(run.color);
     }

@@ -186,17 +186,17 @@ const QStringList &highlighterNames() {
 const QStringList &themeNames() {
     // The library's themes as Debian 12 ships them; a test checks the helper offers each.
     static const QStringList names{
-        QStringLiteral("Codalume"),        QStringLiteral("Atom One Dark"),
-        QStringLiteral("Atom One Light"),  QStringLiteral("Breeze Dark"),
-        QStringLiteral("Breeze Light"),    QStringLiteral("Dracula"),
-        QStringLiteral("Falcon"),          QStringLiteral("GitHub Dark"),
-        QStringLiteral("GitHub Light"),    QStringLiteral("Monokai"),
-        QStringLiteral("Nord"),            QStringLiteral("Oblivion"),
-        QStringLiteral("Printing"),        QStringLiteral("Radical"),
-        QStringLiteral("Solarized Dark"),  QStringLiteral("Solarized Light"),
-        QStringLiteral("Vim Dark"),        QStringLiteral("ayu Dark"),
-        QStringLiteral("ayu Light"),       QStringLiteral("ayu Mirage"),
-        QStringLiteral("gruvbox Dark"),    QStringLiteral("gruvbox Light"),
+        QStringLiteral("Codalume"),       QStringLiteral("Atom One Dark"),
+        QStringLiteral("Atom One Light"), QStringLiteral("Breeze Dark"),
+        QStringLiteral("Breeze Light"),   QStringLiteral("Dracula"),
+        QStringLiteral("Falcon"),         QStringLiteral("GitHub Dark"),
+        QStringLiteral("GitHub Light"),   QStringLiteral("Monokai"),
+        QStringLiteral("Nord"),           QStringLiteral("Oblivion"),
+        QStringLiteral("Printing"),       QStringLiteral("Radical"),
+        QStringLiteral("Solarized Dark"), QStringLiteral("Solarized Light"),
+        QStringLiteral("Vim Dark"),       QStringLiteral("ayu Dark"),
+        QStringLiteral("ayu Light"),      QStringLiteral("ayu Mirage"),
+        QStringLiteral("gruvbox Dark"),   QStringLiteral("gruvbox Light"),
     };
     return names;
 }

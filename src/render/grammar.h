@@ -25,8 +25,8 @@ QString defaultThemeName();
 struct GrammarLanguage {
     QString name;
     QString definition;
-    QString section;          // the library's grouping ("Sources", "Scripts", "Markup", ...)
-    QStringList extensions;   // file name patterns, "*.py"
+    QString section;         // the library's grouping ("Sources", "Scripts", "Markup", ...)
+    QStringList extensions;  // file name patterns, "*.py"
 };
 
 // Starts the helper process without waiting for it, so that its start-up overlaps other work.

@@ -32,10 +32,10 @@ constexpr char kProgramName[] = "codalume-grammar";
 QStringList programCandidates() {
     const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     const QString folder = QFileInfo(executable).absolutePath();
-    return {folder + u'/' + QLatin1String(kProgramName),
-            QFileInfo(folder + QStringLiteral("/../libexec/codalume/") +
-                      QLatin1String(kProgramName))
-                .absoluteFilePath()};
+    return {
+        folder + u'/' + QLatin1String(kProgramName),
+        QFileInfo(folder + QStringLiteral("/../libexec/codalume/") + QLatin1String(kProgramName))
+            .absoluteFilePath()};
 }
 
 // Waits until `fd` is ready for `events` or the deadline passed; false on a timeout.
@@ -47,8 +47,9 @@ bool waitFor(int fd, short events, Clock::time_point deadline) {
             return false;
         }
         pollfd entry{fd, events, 0};
-        const int ready = ::poll(&entry, 1, static_cast<int>(std::min<long long>(
-                                                left.count(), std::numeric_limits<int>::max())));
+        const int ready = ::poll(
+            &entry, 1,
+            static_cast<int>(std::min<long long>(left.count(), std::numeric_limits<int>::max())));
         if (ready > 0) {
             return true;
         }
@@ -174,8 +175,7 @@ bool GrammarProcess::startLocked(QString *failure) {
     }
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-        *failure = QStringLiteral("cannot start the grammar highlighter: %1")
-                       .arg(errnoText(errno));
+        *failure = QStringLiteral("cannot start the grammar highlighter: %1").arg(errnoText(errno));
         return false;
     }
     posix_spawn_file_actions_t actions;
@@ -240,8 +240,7 @@ GrammarProcess::Outcome GrammarProcess::roundTripLocked(const QByteArray &reques
         return outcome;
     }
     outcome.reply.resize(static_cast<qsizetype>(size));
-    outcome.transfer =
-        receiveAll(socket_, outcome.reply.data(), size, deadline, &outcome.error);
+    outcome.transfer = receiveAll(socket_, outcome.reply.data(), size, deadline, &outcome.error);
     return outcome;
 }
 
@@ -279,8 +278,7 @@ std::optional<QByteArray> GrammarProcess::exchange(const QByteArray &request, in
             if (!fresh) {
                 continue;
             }
-            *failure =
-                QStringLiteral("the grammar highlighter stopped unexpectedly (%1)").arg(end);
+            *failure = QStringLiteral("the grammar highlighter stopped unexpectedly (%1)").arg(end);
             return std::nullopt;
         }
         stopLocked();
@@ -288,8 +286,9 @@ std::optional<QByteArray> GrammarProcess::exchange(const QByteArray &request, in
             *failure = QStringLiteral("the grammar highlighter did not answer within %1 s")
                            .arg(timeoutMs / 1000.0);
         } else if (outcome.tooLarge > 0) {
-            *failure = QStringLiteral("the grammar highlighter sent a reply of %1 bytes, more "
-                                      "than it may")
+            *failure = QStringLiteral(
+                           "the grammar highlighter sent a reply of %1 bytes, more "
+                           "than it may")
                            .arg(outcome.tooLarge);
         } else {
             *failure = QStringLiteral("cannot talk to the grammar highlighter: %1")

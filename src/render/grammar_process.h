@@ -1,11 +1,11 @@
 #pragma once
 
+#include <sys/types.h>
 #include <QByteArray>
 #include <QString>
+#include <QtGlobal>
 #include <mutex>
 #include <optional>
-#include <sys/types.h>
-#include <QtGlobal>
 
 namespace codalume {
 
@@ -28,8 +28,7 @@ class GrammarProcess {
 
     // Sends one request and returns the reply's payload; nothing, with the reason in
     // `failure`, when the helper is missing, died, or took longer than `timeoutMs`.
-    std::optional<QByteArray> exchange(const QByteArray &request, int timeoutMs,
-                                       QString *failure);
+    std::optional<QByteArray> exchange(const QByteArray &request, int timeoutMs, QString *failure);
 
     // The running helper's process id, or -1.
     pid_t processId();

@@ -12,9 +12,9 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/paths.h"
-#include "render/grammar.h"
 #include "platform/file_links.h"
 #include "platform/save_file.h"
+#include "render/grammar.h"
 #include "settings/reason.h"
 
 namespace codalume {
@@ -73,8 +73,7 @@ Reason namedValueFault(const UserPreferences &p) {
     };
     for (const auto &member : members) {
         if (!member.allowed.contains(member.value)) {
-            const QString names =
-                u'"' + member.allowed.join(QStringLiteral("\", \"")) + u'"';
+            const QString names = u'"' + member.allowed.join(QStringLiteral("\", \"")) + u'"';
             return {QStringLiteral("the member \"%1\" must be one of %2").arg(member.key, names),
                     QStringLiteral("成员 \"%1\" 必须是以下之一: %2").arg(member.key, names)};
         }
