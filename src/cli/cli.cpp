@@ -22,7 +22,7 @@
 #include "platform/stop_signals.h"
 #include "render/code_image.h"
 #include "render/language.h"
-#include "render/picture.h"
+#include "render/png_encoder.h"
 #include "render/svg_output.h"
 #include "render/trace.h"
 #include "settings/preferences_file.h"

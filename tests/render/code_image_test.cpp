@@ -9,7 +9,7 @@
 #include "render/code_image.h"
 #include "render/code_picture_data.h"
 #include "render/language.h"
-#include "render/picture.h"
+#include "render/png_encoder.h"
 #include "settings/preferences_file.h"
 
 namespace codalume {
