@@ -6,55 +6,33 @@
 #include <atomic>
 #include <memory>
 
+#include "render/output_device.h"
+
 namespace codalume {
 
 namespace {
-
-// Counts every byte of the PNG data and passes them on to `target` until a write there
-// fails: the failure report gives the size of the data even when the disk refused it.
-class CountingDevice : public QIODevice {
-  public:
-    explicit CountingDevice(QIODevice *target) : target_(target) {
-        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    }
-    qint64 count() const { return count_; }
-    bool targetFailed() const { return targetFailed_; }
-
-  protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 size) override {
-        if (target_ != nullptr && !targetFailed_ && target_->write(data, size) != size) {
-            targetFailed_ = true;
-        }
-        count_ += size;
-        return size;
-    }
-
-  private:
-    QIODevice *target_;
-    qint64 count_ = 0;
-    bool targetFailed_ = false;
-};
 
 Progress savingProgress(const QString &shownName) {
     return {QStringLiteral("正在保存图片"), QStringLiteral("正在写入 ") + shownName,
             QStringLiteral("取消")};
 }
 
-// The worker's part: the PNG data into the temporary file, or only counted when no file could
-// be made.
+// The worker's part: the PNG data into the temporary file. Every byte is counted, also past a
+// failed write and when no file could be made at all, so the failure report gives the size.
 void encodeInto(const Picture &picture, EncodedPicture &result, const PngProgress &progress) {
-    const auto encode = [&](QIODevice *target) {
-        CountingDevice counter(target);
+    const auto encode = [&](QIODevice *file) {
+        OutputDevice counter(file);
+        counter.keepCountingAfterFailure();
         result.converted = writePng(picture, counter, nullptr, progress);
         result.size = counter.count();
-        return result.converted && !counter.targetFailed();
+        return result.converted && !counter.failed();
     };
     bool tried = false;
     result.writeError = result.file->write([&](QIODevice &out, QString *) {
         tried = true;
         return encode(&out);
     });
+    // The only encoding when the file could not be made.
     if (result.writeError && !tried) {
         encode(nullptr);
     }

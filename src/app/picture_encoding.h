@@ -5,7 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/save_file.h"
-#include "render/picture.h"
+#include "render/png_encoder.h"
 
 namespace codalume {
 

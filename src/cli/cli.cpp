@@ -24,7 +24,7 @@
 #include "render/code_image.h"
 #include "render/grammar.h"
 #include "render/language.h"
-#include "render/picture.h"
+#include "render/png_encoder.h"
 #include "render/svg_output.h"
 #include "render/trace.h"
 #include "settings/preferences_file.h"

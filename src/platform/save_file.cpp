@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -16,6 +15,7 @@
 #include "platform/file_links.h"
 #include "platform/stop_signals.h"
 #include "platform/temporary_files.h"
+#include "render/output_device.h"
 #include "render/trace.h"
 
 namespace codalume {
@@ -72,39 +72,6 @@ int makeDirectoriesNative(const QByteArray &path, int depth) {
     return errno;
 }
 
-// Writes straight to a file descriptor and keeps the errno of a failed write, so an error
-// reaches the user with its number.
-class DescriptorDevice : public QIODevice {
-  public:
-    explicit DescriptorDevice(int fd) : fd_(fd) {
-        open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    }
-    int errorNumber() const { return errorNumber_; }
-
-  protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *data, qint64 size) override {
-        qint64 written = 0;
-        while (written < size) {
-            const ssize_t step = ::write(fd_, data + written, static_cast<size_t>(size - written));
-            const int error = step < 0 ? errno : 0;
-            written += std::max<ssize_t>(step, 0);
-            // A stop signal ends a write that a pipe nobody reads holds up.
-            if ((error != 0 && error != EINTR) ||
-                (written < size && StopSignals::stopRequested())) {
-                errorNumber_ = error != 0 ? error : EINTR;
-                setErrorString(posixError(errorNumber_).description);
-                return -1;
-            }
-        }
-        return written;
-    }
-
-  private:
-    int fd_;
-    int errorNumber_ = 0;
-};
-
 struct DescriptorCloser {
     int fd;
     ~DescriptorCloser() {
@@ -139,14 +106,7 @@ std::optional<FileError> writeTemporary(const QString &directory, const FileCont
     if (fd < 0) {
         return posixError(-fd);
     }
-    std::optional<FileError> error;
-    {
-        DescriptorDevice device(fd);
-        QString reason;
-        if (!content(device, &reason)) {
-            error = contentFailure(device.errorNumber(), reason);
-        }
-    }
+    std::optional<FileError> error = writeToDescriptor(fd, content);
     if (!error && ::fchmod(fd, mode) != 0) {
         error = posixError(errno);
     }
@@ -371,7 +331,7 @@ WriteResult writeNewFile(const QString &directory, const QString &fileName,
 }
 
 std::optional<FileError> writeToDescriptor(int fd, const FileContent &content) {
-    DescriptorDevice device(fd);
+    OutputDevice device(fd, &StopSignals::stopRequested);
     QString reason;
     if (!content(device, &reason)) {
         return contentFailure(device.errorNumber(), reason);

@@ -233,21 +233,176 @@ qint64 pixelsFor(double points, double scale) {
     return pixels >= 9e18 ? std::numeric_limits<qint64>::max() : static_cast<qint64>(pixels);
 }
 
-QString sizeFailure(qint64 width, qint64 height) {
+double fontSizeFor(const UserPreferences &preferences) {
+    return preferences.fontSize > 0 ? static_cast<double>(preferences.fontSize) : kDefaultFontSize;
+}
+
+double cardHeightOf(const CodePicture::Data &data) {
+    return data.textHeight + kRoomBelowCode + kRoomAboveCode;
+}
+
+// Nothing when a card `width` points wide (and as tall as the lines make it) stays within the
+// limits; else why not.
+QString sizeRefusal(const CodePicture::Data &data, double width) {
+    const qint64 marginPixels = marginPixelsAt(data, data.scale);
+    const qint64 widthPixels = pixelsFor(width, data.scale) + 2 * marginPixels;
+    const qint64 heightPixels = pixelsFor(cardHeightOf(data), data.scale) + 2 * marginPixels;
+    if (widthPixels <= PictureLimits::maxWidthPixels &&
+        heightPixels <= PictureLimits::maxHeightPixels &&
+        static_cast<double>(widthPixels) * static_cast<double>(heightPixels) <=
+            static_cast<double>(PictureLimits::maxAreaPixels)) {
+        return {};
+    }
     return QStringLiteral(
                "the picture would be %1 x %2 pixels, more than the %3 x %4 pixels "
                "(%5 pixels in all) a picture may have")
-        .arg(width)
-        .arg(height)
+        .arg(widthPixels)
+        .arg(heightPixels)
         .arg(PictureLimits::maxWidthPixels)
         .arg(PictureLimits::maxHeightPixels)
         .arg(PictureLimits::maxAreaPixels);
 }
 
-bool withinLimits(qint64 width, qint64 height) {
-    return width <= PictureLimits::maxWidthPixels && height <= PictureLimits::maxHeightPixels &&
-           static_cast<double>(width) * static_cast<double>(height) <=
-               static_cast<double>(PictureLimits::maxAreaPixels);
+// What can be refused before anything is measured.
+QString inputRefusal(const QString &code, const UserPreferences &preferences, double scale) {
+    if (!qGuiApp) {
+        return QStringLiteral("fonts are not available without a running QGuiApplication");
+    }
+    // Below a hundredth of a pixel per point even the smallest card has no pixel left.
+    if (!std::isfinite(scale) || scale < kMinimumScale || scale > kMaximumScale) {
+        return QStringLiteral("the scale %1 is outside %2 to %3 pixels per point")
+            .arg(formatNumber(scale), formatNumber(kMinimumScale), formatNumber(kMaximumScale));
+    }
+    if (fontSizeFor(preferences) * scale > PictureLimits::maxFontPixels) {
+        return QStringLiteral(
+                   "the font size %1 is too large: at most %2 pixels per letter can "
+                   "be drawn")
+            .arg(preferences.fontSize)
+            .arg(PictureLimits::maxFontPixels);
+    }
+    if (code.size() > PictureLimits::maxCharacters) {
+        return QStringLiteral("the text has %1 characters, more than the %2 a picture may hold")
+            .arg(code.size())
+            .arg(PictureLimits::maxCharacters);
+    }
+    return {};
+}
+
+void chooseCodeFont(CodePicture::Data &data, const QString &fontStyle, double fontSize) {
+    data.codeFont = codeFontFor(fontStyle, fontSize);
+    const QFontMetricsF metrics(data.codeFont, pointDevice());
+    // A broken font could report no line spacing; lines must still take room.
+    data.lineHeight = metrics.lineSpacing() > 0 ? metrics.lineSpacing() : 1.2 * fontSize;
+    data.codeAscent = metrics.ascent();
+}
+
+// The lines and the height they take; then, before anything is laid out, a cheap lower bound
+// of the widest line refuses a huge line.
+QString splitIntoLines(CodePicture::Data &data, const QString &code, double fontSize) {
+    const double maxHeightPoints = static_cast<double>(PictureLimits::maxHeightPixels) / data.scale;
+    // More lines than characters cannot occur; the bound also keeps the conversion in range.
+    const auto maxLines = static_cast<qsizetype>(
+        std::clamp((maxHeightPoints - kRoomBelowCode - kRoomAboveCode) / data.lineHeight, 0.0,
+                   static_cast<double>(code.size()) + 1));
+    if (!splitLines(code, maxLines, data.lines)) {
+        return QStringLiteral(
+                   "the text has more lines than the %1 a picture may be tall "
+                   "enough for at this font size")
+            .arg(maxLines);
+    }
+    data.textHeight = static_cast<double>(data.lines.size()) * data.lineHeight;
+    double narrowest = 0;
+    for (const CodeLine &line : data.lines) {
+        const auto visible = visibleCharacters(QStringView(code).mid(line.start, line.length));
+        narrowest =
+            std::max(narrowest, static_cast<double>(visible) * kNarrowestAdvance * fontSize);
+    }
+    return sizeRefusal(data, std::max(narrowest + 2 * kSideRoom, kMinimumWidth));
+}
+
+void measureCode(CodePicture::Data &data, const QString &code) {
+    data.code.text = code;
+    for (const CodeLine &line : data.lines) {
+        QTextLayout layout(QString(), data.codeFont, pointDevice());
+        layout.setCacheEnabled(false);
+        layoutCodeLine(data, line, layout, false);
+        if (layout.lineCount() > 0) {
+            data.textWidth = std::max(data.textWidth, layout.lineAt(0).naturalTextWidth());
+        }
+    }
+}
+
+// The author line sits on the card's bottom left.
+void measureAuthorLine(CodePicture::Data &data, const UserPreferences &preferences,
+                       double fontSize) {
+    data.authorLine = authorLineFor(preferences);
+    data.authorFont = decorationFont(kDecorationScale * fontSize, false);
+    if (data.authorLine.isEmpty()) {
+        return;
+    }
+    const QFontMetricsF metrics(data.authorFont, pointDevice());
+    const double textWidth = textLineWidth(data.authorLine, data.authorFont);
+    data.authorWidth = textWidth + 2 * kSideRoom;
+    data.authorDescent = metrics.descent();
+    data.authorBox = QRectF(kSideRoom, cardHeightOf(data) - kAuthorBaseHeight - metrics.height(),
+                            textWidth, metrics.height());
+}
+
+// As wide as the largest number plus two blank columns; numbers end one column after the
+// card's padding, the code starts after the gutter.
+void measureLineNumbers(CodePicture::Data &data, bool shown) {
+    data.lineNumbers = shown;
+    if (!shown) {
+        return;
+    }
+    const qsizetype digits = QString::number(std::max<size_t>(data.lines.size(), 1)).size();
+    data.numbersRight = kSideRoom + textLineWidth(QString(digits, u'0'), data.codeFont);
+    data.gutterWidth = textLineWidth(QString(digits + 2, u'0'), data.codeFont);
+    data.lineNumberColor = commentColor();
+}
+
+QString sizeCard(CodePicture::Data &data) {
+    data.codeWidth = data.textWidth + 2 * kSideRoom + data.gutterWidth;
+    const double width = std::max({data.codeWidth, data.authorWidth, kMinimumWidth});
+    if (QString refusal = sizeRefusal(data, width); !refusal.isEmpty()) {
+        return refusal;
+    }
+    data.cardSize = QSizeF(width, cardHeightOf(data));
+    data.size = QSizeF(width + 2 * data.margin, data.cardSize.height() + 2 * data.margin);
+    return {};
+}
+
+// The card's fill and the decoration's colour.
+void chooseColors(CodePicture::Data &data, const UserPreferences &preferences) {
+    data.background = opaqueColor(preferences.backgroundColorR, preferences.backgroundColorG,
+                                  preferences.backgroundColorB);
+    data.gradient = preferences.useGradientBackground;
+    data.gradientEnd = opaqueColor(preferences.gradientEndColorR, preferences.gradientEndColorG,
+                                   preferences.gradientEndColorB);
+    data.gradientLine = gradientLineFor(preferences.gradientDirection, data.cardSize);
+    // From the colour actually filled, so a hand-edited component outside 0..1 cannot put
+    // white decoration on a light card.
+    data.decoration = contrastColor(clampComponent(preferences.backgroundColorR),
+                                    clampComponent(preferences.backgroundColorG),
+                                    clampComponent(preferences.backgroundColorB));
+}
+
+// The code block, the label with the window controls on its line, and the rule.
+void placeDecoration(CodePicture::Data &data, const QString &language, double fontSize,
+                     bool windowControls) {
+    const double width = data.cardSize.width();
+    const double height = data.cardSize.height();
+    data.codeOrigin = QPointF(kSideRoom + data.gutterWidth, kRoomAboveCode);
+    data.label = QStringLiteral("Language: ") + language;
+    data.labelFont = decorationFont(kDecorationScale * fontSize, true);
+    const QFontMetricsF labelMetrics(data.labelFont, pointDevice());
+    const double labelWidth = textLineWidth(data.label, data.labelFont);
+    data.labelDescent = labelMetrics.descent();
+    data.labelBox = QRectF(width - kSideRoom - labelWidth, kLabelTopRoom - labelMetrics.height(),
+                           labelWidth, labelMetrics.height());
+    data.windowControls = windowControls;
+    data.windowControlsCenterY = data.labelBox.center().y();
+    data.rule = QLineF(kSideRoom, height - kRuleHeight, width - kSideRoom, height - kRuleHeight);
 }
 
 std::optional<CodePicture> refuse(QString *failure, const QString &reason) {
@@ -255,6 +410,19 @@ std::optional<CodePicture> refuse(QString *failure, const QString &reason) {
         *failure = reason;
     }
     return std::nullopt;
+}
+
+void traceLayout(const CodePicture::Data &data) {
+    if (data.authorLine.isEmpty()) {
+        trace(QStringLiteral("没有作者信息可显示或已选择不显示"));
+    } else {
+        trace(QStringLiteral("绘制作者信息: ") + data.authorLine + QStringLiteral(" 在位置: ") +
+              formatPair(kSideRoom, kAuthorBaseHeight));
+    }
+    trace(QStringLiteral("图片生成完成，尺寸: ") +
+          formatPair(data.size.width(), data.size.height()) + QStringLiteral(", 作者信息宽度: ") +
+          formatNumber(data.authorWidth) + QStringLiteral(", 代码宽度: ") +
+          formatNumber(data.codeWidth));
 }
 
 }  // namespace
@@ -271,149 +439,33 @@ QColor contrastColor(const QColor &color) {
 std::optional<CodePicture> generateCodeImage(const QString &code, const QString &language,
                                              const UserPreferences &preferences, double scale,
                                              QString *failure) {
-    if (!qGuiApp) {
-        return refuse(failure, QStringLiteral("fonts are not available without a running "
-                                              "QGuiApplication"));
-    }
-    // Below a hundredth of a pixel per point even the smallest card has no pixel left.
-    if (!std::isfinite(scale) || scale < kMinimumScale || scale > kMaximumScale) {
-        return refuse(failure, QStringLiteral("the scale %1 is outside %2 to %3 pixels per point")
-                                   .arg(formatNumber(scale), formatNumber(kMinimumScale),
-                                        formatNumber(kMaximumScale)));
+    if (QString refusal = inputRefusal(code, preferences, scale); !refusal.isEmpty()) {
+        return refuse(failure, refusal);
     }
     if (preferences.highlighter == grammarHighlighter()) {
         prepareGrammarHighlighter();  // its start-up overlaps the layout
     }
-    const double fontSize =
-        preferences.fontSize > 0 ? static_cast<double>(preferences.fontSize) : kDefaultFontSize;
-    if (fontSize * scale > PictureLimits::maxFontPixels) {
-        return refuse(failure, QStringLiteral("the font size %1 is too large: at most %2 pixels "
-                                              "per letter can be drawn")
-                                   .arg(preferences.fontSize)
-                                   .arg(PictureLimits::maxFontPixels));
-    }
-    if (code.size() > PictureLimits::maxCharacters) {
-        return refuse(failure, QStringLiteral("the text has %1 characters, more than the %2 a "
-                                              "picture may hold")
-                                   .arg(code.size())
-                                   .arg(PictureLimits::maxCharacters));
-    }
-
     auto data = std::make_shared<CodePicture::Data>();
     data->scale = scale;
-    data->codeFont = codeFontFor(preferences.fontStyle, fontSize);
-    const QFontMetricsF codeMetrics(data->codeFont, pointDevice());
-    // A broken font could report no line spacing; lines must still take room.
-    data->lineHeight = codeMetrics.lineSpacing() > 0 ? codeMetrics.lineSpacing() : 1.2 * fontSize;
-    data->codeAscent = codeMetrics.ascent();
-
-    // Height first: it needs only the number of lines.
-    const double maxHeightPoints = static_cast<double>(PictureLimits::maxHeightPixels) / scale;
-    // More lines than characters cannot occur; the bound also keeps the conversion in range.
-    const auto maxLines = static_cast<qsizetype>(
-        std::clamp((maxHeightPoints - kRoomBelowCode - kRoomAboveCode) / data->lineHeight, 0.0,
-                   static_cast<double>(code.size()) + 1));
-    if (!splitLines(code, maxLines, data->lines)) {
-        return refuse(failure, QStringLiteral("the text has more lines than the %1 a picture "
-                                              "may be tall enough for at this font size")
-                                   .arg(maxLines));
-    }
-    data->textHeight = static_cast<double>(data->lines.size()) * data->lineHeight;
-    const double height = data->textHeight + kRoomBelowCode + kRoomAboveCode;
     data->shadow = preferences.showShadow;
     data->margin = data->shadow ? ShadowStyle::margin : 0;
-    const qint64 marginPixels = marginPixelsAt(*data, scale);
-    const qint64 heightPixels = pixelsFor(height, scale) + 2 * marginPixels;
-
-    // A cheap lower bound of the widest line refuses a huge line before it is laid out.
-    double narrowest = 0;
-    for (const CodeLine &line : data->lines) {
-        const auto visible = visibleCharacters(QStringView(code).mid(line.start, line.length));
-        narrowest =
-            std::max(narrowest, static_cast<double>(visible) * kNarrowestAdvance * fontSize);
+    const double fontSize = fontSizeFor(preferences);
+    chooseCodeFont(*data, preferences.fontStyle, fontSize);
+    if (QString refusal = splitIntoLines(*data, code, fontSize); !refusal.isEmpty()) {
+        return refuse(failure, refusal);
     }
-    const qint64 leastWidthPixels =
-        pixelsFor(std::max(narrowest + 2 * kSideRoom, kMinimumWidth), scale) + 2 * marginPixels;
-    if (!withinLimits(leastWidthPixels, heightPixels)) {
-        return refuse(failure, sizeFailure(leastWidthPixels, heightPixels));
+    measureCode(*data, code);
+    measureAuthorLine(*data, preferences, fontSize);
+    measureLineNumbers(*data, preferences.showLineNumbers);
+    if (QString refusal = sizeCard(*data); !refusal.isEmpty()) {
+        return refuse(failure, refusal);
     }
-
-    data->code.text = code;
-    for (const CodeLine &line : data->lines) {
-        QTextLayout layout(QString(), data->codeFont, pointDevice());
-        layout.setCacheEnabled(false);
-        layoutCodeLine(*data, line, layout, false);
-        if (layout.lineCount() > 0) {
-            data->textWidth = std::max(data->textWidth, layout.lineAt(0).naturalTextWidth());
-        }
-    }
-
-    data->authorLine = authorLineFor(preferences);
-    data->authorFont = decorationFont(kDecorationScale * fontSize, false);
-    const QFontMetricsF authorMetrics(data->authorFont, pointDevice());
-    const double authorTextWidth =
-        data->authorLine.isEmpty() ? 0 : textLineWidth(data->authorLine, data->authorFont);
-    data->authorWidth = data->authorLine.isEmpty() ? 0 : authorTextWidth + 2 * kSideRoom;
-    data->lineNumbers = preferences.showLineNumbers;
-    if (data->lineNumbers) {
-        // As wide as the largest number plus two blank columns; numbers end one column after
-        // the card's padding, the code starts after the gutter.
-        const qsizetype digits = QString::number(std::max<size_t>(data->lines.size(), 1)).size();
-        data->numbersRight = kSideRoom + textLineWidth(QString(digits, u'0'), data->codeFont);
-        data->gutterWidth = textLineWidth(QString(digits + 2, u'0'), data->codeFont);
-        data->lineNumberColor = commentColor();
-    }
-    data->codeWidth = data->textWidth + 2 * kSideRoom + data->gutterWidth;
-    const double width = std::max({data->codeWidth, data->authorWidth, kMinimumWidth});
-    const qint64 widthPixels = pixelsFor(width, scale) + 2 * marginPixels;
-    if (!withinLimits(widthPixels, heightPixels)) {
-        return refuse(failure, sizeFailure(widthPixels, heightPixels));
-    }
-    data->cardSize = QSizeF(width, height);
-    data->size = QSizeF(width + 2 * data->margin, height + 2 * data->margin);
-
-    data->background = opaqueColor(preferences.backgroundColorR, preferences.backgroundColorG,
-                                   preferences.backgroundColorB);
-    data->gradient = preferences.useGradientBackground;
-    data->gradientEnd = opaqueColor(preferences.gradientEndColorR, preferences.gradientEndColorG,
-                                    preferences.gradientEndColorB);
-    data->gradientLine = gradientLineFor(preferences.gradientDirection, data->cardSize);
-    // From the colour actually filled, so a hand-edited component outside 0..1 cannot put
-    // white decoration on a light card.
-    data->decoration = contrastColor(clampComponent(preferences.backgroundColorR),
-                                     clampComponent(preferences.backgroundColorG),
-                                     clampComponent(preferences.backgroundColorB));
-
+    chooseColors(*data, preferences);
     if (QString reason; !colorCode(*data, code, language, preferences, &reason)) {
         return refuse(failure, reason);
     }
-    data->codeOrigin = QPointF(kSideRoom + data->gutterWidth, kRoomAboveCode);
-
-    data->label = QStringLiteral("Language: ") + language;
-    data->labelFont = decorationFont(kDecorationScale * fontSize, true);
-    const QFontMetricsF labelMetrics(data->labelFont, pointDevice());
-    const double labelWidth = textLineWidth(data->label, data->labelFont);
-    data->labelDescent = labelMetrics.descent();
-    data->labelBox = QRectF(width - kSideRoom - labelWidth, kLabelTopRoom - labelMetrics.height(),
-                            labelWidth, labelMetrics.height());
-    data->windowControls = preferences.showWindowControls;
-    data->windowControlsCenterY = data->labelBox.center().y();
-
-    data->rule = QLineF(kSideRoom, height - kRuleHeight, width - kSideRoom, height - kRuleHeight);
-
-    if (data->authorLine.isEmpty()) {
-        trace(QStringLiteral("没有作者信息可显示或已选择不显示"));
-    } else {
-        data->authorDescent = authorMetrics.descent();
-        data->authorBox = QRectF(kSideRoom, height - kAuthorBaseHeight - authorMetrics.height(),
-                                 authorTextWidth, authorMetrics.height());
-        trace(QStringLiteral("绘制作者信息: ") + data->authorLine + QStringLiteral(" 在位置: ") +
-              formatPair(kSideRoom, kAuthorBaseHeight));
-    }
-    trace(QStringLiteral("图片生成完成，尺寸: ") +
-          formatPair(data->size.width(), data->size.height()) + QStringLiteral(", 作者信息宽度: ") +
-          formatNumber(data->authorWidth) + QStringLiteral(", 代码宽度: ") +
-          formatNumber(data->codeWidth));
+    placeDecoration(*data, language, fontSize, preferences.showWindowControls);
+    traceLayout(*data);
     return CodePicture(std::move(data));
 }
 

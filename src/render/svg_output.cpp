@@ -1,6 +1,5 @@
 #include "render/svg_output.h"
 
-#include <QFileDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <QSvgGenerator>
@@ -9,6 +8,7 @@
 
 #include "render/card_shadow.h"
 #include "render/code_picture_data.h"
+#include "render/output_device.h"
 
 namespace codalume {
 
@@ -22,11 +22,12 @@ namespace {
 // U+FFFF as U+FFFD.
 class XmlTextDevice : public QIODevice {
   public:
-    explicit XmlTextDevice(QIODevice &out) : out_(out) { open(QIODevice::WriteOnly); }
-    // Writes out what a write that ended inside a character held back.
+    explicit XmlTextDevice(QIODevice &out) : out_(&out) { open(QIODevice::WriteOnly); }
+    // Writes out what a write that ended inside a character held back, and what a file keeps in
+    // its buffer.
     bool finish() {
-        pass(std::exchange(held_, QByteArray()));
-        return !failed_;
+        out_.write(std::exchange(held_, QByteArray()));
+        return out_.finish();
     }
 
   protected:
@@ -52,16 +53,13 @@ class XmlTextDevice : public QIODevice {
                 clean += static_cast<char>(0x80 + c);
             }
         }
-        pass(clean);
-        return failed_ ? -1 : size;
+        out_.write(clean);
+        return out_.failed() ? -1 : size;
     }
 
   private:
-    void pass(const QByteArray &bytes) { failed_ = failed_ || out_.write(bytes) != bytes.size(); }
-
-    QIODevice &out_;
+    OutputDevice out_;
     QByteArray held_;
-    bool failed_ = false;
 };
 
 // Pixels per point of the shadow's images: the blur is soft, twice the point grid is plenty.
@@ -152,9 +150,7 @@ bool writeSvg(const CodePicture &picture, QIODevice &out, QString *error) {
     painter.fillPath(rounded, cardBrush(data));
     paintCardContents(data, painter, card, 1.0);
     painter.end();
-    // A file keeps the last bytes in its buffer: a full disk shows only when they go out.
-    auto *file = qobject_cast<QFileDevice *>(&out);
-    if (!device.finish() || (file && !file->flush())) {
+    if (!device.finish()) {
         return fail(QStringLiteral("writing the SVG data failed: ") + out.errorString());
     }
     return true;

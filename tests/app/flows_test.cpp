@@ -7,7 +7,7 @@
 #include "app/instance_requests.h"
 #include "app/status_bar_controller.h"
 #include "render/code_image.h"
-#include "render/picture.h"
+#include "render/png_encoder.h"
 #include "support/file_test.h"
 #include "support/scripted_platform.h"
 #include "views/recent_image.h"

@@ -14,7 +14,7 @@
 #include "render/grammar.h"
 #include "render/grammar_process.h"
 #include "render/language.h"
-#include "render/picture.h"
+#include "render/png_encoder.h"
 #include "settings/preferences_file.h"
 
 namespace codalume {
