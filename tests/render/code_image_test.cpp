@@ -289,6 +289,11 @@ TEST(GrammarHighlighter, ThemesChangeTheColoursAndStayReadable) {
 // A helper that is missing, ends or never answers is reported with the reason, promptly; one
 // that died between two pictures is started again.
 TEST(GrammarHighlighter, ReportsABrokenHelperAndRestartsADeadOne) {
+    ASSERT_TRUE(render("x", "C", grammarPreferences()));
+    const pid_t first = GrammarProcess::instance().processId();
+    ::kill(first, SIGKILL);
+    EXPECT_TRUE(render("x", "C", grammarPreferences()));
+    EXPECT_NE(GrammarProcess::instance().processId(), first);
     const std::pair<const char *, const char *> rows[] = {
         {"/nonexistent/codalume-grammar",
          "the grammar highlighter is not installed: /nonexistent/codalume-grammar is missing"},
@@ -303,11 +308,6 @@ TEST(GrammarHighlighter, ReportsABrokenHelperAndRestartsADeadOne) {
         EXPECT_FALSE(generateCodeImage("x", "C", prefs, 1, &failure));
         EXPECT_EQ(failure, reason);
     }
-    ASSERT_TRUE(render("x", "C", grammarPreferences()));
-    const pid_t first = GrammarProcess::instance().processId();
-    ::kill(first, SIGKILL);
-    EXPECT_TRUE(render("x", "C", grammarPreferences()));
-    EXPECT_NE(GrammarProcess::instance().processId(), first);
 }
 
 }  // namespace
