@@ -107,8 +107,10 @@ QByteArray highlight(const ksh::Repository &repository, QDataStream &in) {
     if (in.status() != QDataStream::Ok) {
         return failure(QStringLiteral("malformed highlight request"));
     }
+    // "None" is plain text: the library has no definition of that name, and highlighting with
+    // no definition gives the theme's normal colour throughout.
     const ksh::Definition definition = repository.definitionForName(name);
-    if (!definition.isValid()) {
+    if (!definition.isValid() && name != QLatin1String("None")) {
         return failure(QStringLiteral("no grammar is named '%1'").arg(name));
     }
     const ksh::Theme theme = repository.theme(themeName);
