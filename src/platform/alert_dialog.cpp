@@ -123,6 +123,10 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     buttons_.front()->setFocus();
     outer->addLayout(buttonRow);
 
+    fixSize(alert);
+}
+
+void AlertDialog::fixSize(const Alert &alert) {
     if (alert.windowExtraWidth > 0 || alert.windowExtraHeight > 0) {
         layout()->activate();
         QSize size = sizeHint() + QSize(std::max(0, alert.windowExtraWidth),
@@ -132,6 +136,12 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
         }
         resize(size.expandedTo(minimumSizeHint()));
     }
+    // An alert's size never changes. Said so, tiling compositors (sway) float it as the dialog
+    // it is rather than tiling it across half the screen.
+    if (!testAttribute(Qt::WA_Resized)) {
+        adjustSize();
+    }
+    setFixedSize(size());
 }
 
 void AlertDialog::addAccessoryWidget(QWidget *form, QVBoxLayout *column) {

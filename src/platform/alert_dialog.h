@@ -42,6 +42,7 @@ class AlertDialog : public QDialog {
   private:
     void addIcon(const Alert &alert);
     void addAccessoryWidget(QWidget *form, QVBoxLayout *column);
+    void fixSize(const Alert &alert);
     QLabel *makeImageView(const QImage &image, const QSize &size);
     void finishWith(int index);
 
