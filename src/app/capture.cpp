@@ -1,5 +1,6 @@
 #include <QObject>
 
+#include "app/picture_encoding.h"
 #include "app/status_bar_controller.h"
 #include "render/code_image.h"
 #include "render/grammar.h"
@@ -15,6 +16,9 @@ const QString okButton = QStringLiteral("确定");
 // Accessory image views, in points.
 constexpr QSize previewViewSize(600, 400);
 constexpr QSize clipboardImageViewSize(300, 200);
+
+const Progress previewProgress{QStringLiteral("正在生成预览"), QStringLiteral("正在绘制代码图片"),
+                               cancelButton};
 
 Alert previewAlert() {
     Alert alert;
@@ -65,17 +69,30 @@ void StatusBarController::getClipboardContent(QObject *) {
         }
         const double scale = platform_.pictureScale();
         QString failure;
-        const std::optional<CodePicture> picture =
-            generateCodeImage(*text, language, userPreferences, scale, &failure);
-        if (!picture) {
+        Alert alert = previewAlert();
+        bool made = false;
+        // Thousands of lines take a while to lay out: the tray keeps answering meanwhile.
+        const bool drawn = runInBackground(
+            platform_, previewProgress,
+            [&, preferences = userPreferences, &code = *text](const PngProgress &) {
+                const std::optional<CodePicture> picture =
+                    generateCodeImage(code, language, preferences, scale, &failure);
+                made = picture.has_value();
+                if (made) {
+                    // Only as many pixels as the view can show on the densest screen we save for.
+                    alert.accessoryImage = picture->previewImage(previewViewSize * scale);
+                }
+            });
+        if (!drawn) {
+            return;
+        }
+        if (!made) {
             // Why, rather than an empty preview whose button could only lead here.
             platform_.runAlert(renderFailedAlert(failure));
             return;
         }
-        Alert alert = previewAlert();
-        // Only as many pixels as the view can show on the densest screen we save for.
-        alert.accessoryImage = picture->previewImage(previewViewSize * scale);
         alert.accessoryImageSize = previewViewSize;
+        alert.accessoryImageScrolls = true;
         if (platform_.runAlert(alert) == firstButtonReturn) {
             createAndSaveImage(*text, language);
         }

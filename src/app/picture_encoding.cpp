@@ -47,10 +47,9 @@ WriteResult EncodedPicture::place() {
     return file->place();
 }
 
-EncodedPicture encodeInBackground(Platform &platform, const Picture &picture, PreparedFile file,
-                                  const QString &shownName) {
-    EncodedPicture result;
-    result.file.emplace(std::move(file));
+bool runInBackground(Platform &platform, const Progress &progress,
+                     const std::function<void(const PngProgress &)> &work) {
+    bool cancelled = false;
     std::atomic<bool> stop{false};
     std::atomic<bool> finished{false};
     std::atomic<int> done{0};
@@ -58,8 +57,8 @@ EncodedPicture encodeInBackground(Platform &platform, const Picture &picture, Pr
     std::atomic<bool> updateQueued{false};
     QEventLoop loop;
 
-    std::unique_ptr<ProgressWindow> window = platform.beginProgress(savingProgress(shownName), [&] {
-        result.cancelled = true;
+    std::unique_ptr<ProgressWindow> window = platform.beginProgress(progress, [&] {
+        cancelled = true;
         stop = true;
     });
     const auto showProgress = [&] {
@@ -68,17 +67,17 @@ EncodedPicture encodeInBackground(Platform &platform, const Picture &picture, Pr
             window->setProgress(done, total);
         }
     };
-    // Called on the worker after each band; at most one update waits in the main loop.
-    const PngProgress progress = [&](int bandsDone, int bands) {
-        done = bandsDone;
-        total = bands;
+    // Called on the worker; at most one update waits in the main loop.
+    const PngProgress report = [&](int stepsDone, int steps) {
+        done = stepsDone;
+        total = steps;
         if (!updateQueued.exchange(true)) {
             QMetaObject::invokeMethod(&loop, showProgress, Qt::QueuedConnection);
         }
         return !stop;
     };
     std::unique_ptr<QThread> worker(QThread::create([&] {
-        encodeInto(picture, result, progress);
+        work(report);
         finished = true;
     }));
     // Queued after the worker's last progress update, so that one is shown (or cancelled) first.
@@ -86,12 +85,21 @@ EncodedPicture encodeInBackground(Platform &platform, const Picture &picture, Pr
     worker->start();
     loop.exec();
     if (!finished) {
-        // The application is quitting: the work stops at the next band and leaves nothing.
-        result.cancelled = true;
+        // The application is quitting: the work stops as soon as it asks whether to go on.
+        cancelled = true;
         stop = true;
     }
     worker->wait();
-    window.reset();
+    return !cancelled;
+}
+
+EncodedPicture encodeInBackground(Platform &platform, const Picture &picture, PreparedFile file,
+                                  const QString &shownName) {
+    EncodedPicture result;
+    result.file.emplace(std::move(file));
+    result.cancelled = !runInBackground(
+        platform, savingProgress(shownName),
+        [&](const PngProgress &progress) { encodeInto(picture, result, progress); });
     if (result.cancelled) {
         result.file.reset();
     }

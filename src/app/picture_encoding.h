@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "platform/platform.h"
@@ -20,6 +21,14 @@ struct EncodedPicture {
     // Puts the written file in its place; or the error of the write.
     WriteResult place();
 };
+
+// Runs `work` on a thread of its own and the main loop meanwhile, so windows keep repainting
+// and the tray keeps answering. Work that lasts shows the platform's progress window for
+// `progress`, busy until the work reports how far it got through the callback it is handed,
+// which also tells it whether to go on. Returns once the work has ended: true when it ran to
+// its end, false when the user cancelled or the application is quitting.
+bool runInBackground(Platform &platform, const Progress &progress,
+                     const std::function<void(const PngProgress &)> &work);
 
 // Encodes the picture into `file` on a thread of its own and runs the main loop meanwhile, so
 // windows keep repainting and the tray keeps answering. Long work shows the platform's

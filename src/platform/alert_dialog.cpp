@@ -96,8 +96,7 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     column->addWidget(informativeLabel_);
 
     if (!alert.accessoryImageSize.isEmpty()) {
-        accessoryImageLabel_ = makeImageView(alert.accessoryImage, alert.accessoryImageSize);
-        column->addWidget(accessoryImageLabel_, 0, Qt::AlignLeft);
+        addAccessoryImage(alert, column);
     }
     if (alert.accessoryWidget != nullptr) {
         accessoryWidget_ = alert.accessoryWidget;
@@ -123,6 +122,23 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     buttons_.front()->setFocus();
     outer->addLayout(buttonRow);
 
+    fixSize(alert);
+}
+
+void AlertDialog::addAccessoryImage(const Alert &alert, QVBoxLayout *column) {
+    const QImage &image = alert.accessoryImage;
+    const QSizeF natural = QSizeF(image.size()) / image.devicePixelRatio();
+    if (alert.accessoryImageScrolls && (natural.width() > alert.accessoryImageSize.width() ||
+                                        natural.height() > alert.accessoryImageSize.height())) {
+        column->addWidget(makeScrollingImageView(image, alert.accessoryImageSize), 0,
+                          Qt::AlignLeft);
+    } else {
+        accessoryImageLabel_ = makeImageView(image, alert.accessoryImageSize);
+        column->addWidget(accessoryImageLabel_, 0, Qt::AlignLeft);
+    }
+}
+
+void AlertDialog::fixSize(const Alert &alert) {
     if (alert.windowExtraWidth > 0 || alert.windowExtraHeight > 0) {
         layout()->activate();
         QSize size = sizeHint() + QSize(std::max(0, alert.windowExtraWidth),
@@ -132,6 +148,12 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
         }
         resize(size.expandedTo(minimumSizeHint()));
     }
+    // An alert's size never changes. Said so, tiling compositors (sway) float it as the dialog
+    // it is rather than tiling it across half the screen.
+    if (!testAttribute(Qt::WA_Resized)) {
+        adjustSize();
+    }
+    setFixedSize(size());
 }
 
 void AlertDialog::addAccessoryWidget(QWidget *form, QVBoxLayout *column) {
@@ -210,6 +232,25 @@ QLabel *AlertDialog::makeImageView(const QImage &image, const QSize &size) {
         view->setPixmap(QPixmap::fromImage(scaled));
     }
     return view;
+}
+
+QScrollArea *AlertDialog::makeScrollingImageView(const QImage &image, const QSize &size) {
+    const qreal ratio = devicePixelRatioF();
+    const QSize natural = (QSizeF(image.size()) / image.devicePixelRatio()).toSize();
+    QImage shown = image;
+    if (!qFuzzyCompare(image.devicePixelRatio(), ratio)) {
+        shown = image.scaled(natural * ratio, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    shown.setDevicePixelRatio(ratio);
+    accessoryImageLabel_ = new QLabel(this);
+    accessoryImageLabel_->setPixmap(QPixmap::fromImage(shown));
+    accessoryImageLabel_->setFixedSize(natural);
+    auto *area = new QScrollArea(this);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(accessoryImageLabel_);
+    // The bar stands beside the view, so the view still shows its full width of the picture.
+    area->setFixedSize(size + QSize(area->verticalScrollBar()->sizeHint().width(), 0));
+    return area;
 }
 
 void AlertDialog::finishWith(int index) {

@@ -41,8 +41,11 @@ class AlertDialog : public QDialog {
 
   private:
     void addIcon(const Alert &alert);
+    void addAccessoryImage(const Alert &alert, QVBoxLayout *column);
     void addAccessoryWidget(QWidget *form, QVBoxLayout *column);
+    void fixSize(const Alert &alert);
     QLabel *makeImageView(const QImage &image, const QSize &size);
+    QScrollArea *makeScrollingImageView(const QImage &image, const QSize &size);
     void finishWith(int index);
 
     QList<QPushButton *> buttons_;

@@ -32,6 +32,9 @@ struct Alert {
     // `accessoryImageSize` points. Used when accessoryImageSize is not empty.
     QImage accessoryImage;
     QSize accessoryImageSize;
+    // Set: an image larger than the view is shown at its own size (its device pixel ratio says
+    // how many of its pixels make a point) and scrolls, rather than shrinking to fit.
+    bool accessoryImageScrolls = false;
     // Accessory widget (a form panel); not owned, must outlive runAlert.
     QWidget *accessoryWidget = nullptr;
     // Window growth beyond the natural size (the settings form asks for a wider, taller window).

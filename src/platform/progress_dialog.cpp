@@ -68,7 +68,7 @@ ProgressDialog::ProgressDialog(const Progress &progress, QWidget *parent) : QDia
     outer->addWidget(label);
 
     bar_ = new QProgressBar(this);
-    bar_->setRange(0, 1);
+    bar_->setRange(0, 0);  // busy until the work says how far it got
     bar_->setValue(0);
     bar_->setFixedWidth(windowContentWidth);
     outer->addWidget(bar_);

@@ -58,9 +58,13 @@ class CodePicture {
     // Corners outside the card stay transparent.
     void paintRegion(QImage &target, const QRect &pixelRect) const;
 
-    // The whole picture as one image, scaled down to fit within `maxPixels` (for previews);
-    // never larger than pixelSize().
+    // The picture for a view of `maxPixels` at scale() pixels per point: the whole picture
+    // scaled down to fit, never larger than pixelSize(). Where that would draw lines less than
+    // readableLineHeight points apart, its top instead, as wide as the view (but readable and
+    // never enlarged), cut at a few views' worth of pixels, for the view to scroll. The image's
+    // device pixel ratio is scale().
     QImage previewImage(const QSize &maxPixels) const;
+    static constexpr double readableLineHeight = 10;
 
     const Data &data() const { return *data_; }
 

@@ -260,15 +260,27 @@ QImage CodePicture::previewImage(const QSize &maxPixels) const {
     if (maxPixels.width() <= 0 || maxPixels.height() <= 0 || full.isEmpty()) {
         return {};
     }
-    const double shrink = std::min({1.0, maxPixels.width() / static_cast<double>(full.width()),
-                                    maxPixels.height() / static_cast<double>(full.height())});
+    const double fitWidth = maxPixels.width() / static_cast<double>(full.width());
+    double shrink =
+        std::min({1.0, fitWidth, maxPixels.height() / static_cast<double>(full.height())});
+    QSize bound = maxPixels;
+    const double readable = std::min(1.0, readableLineHeight / data_->lineHeight);
+    if (shrink < readable) {
+        // Whole, the lines would be a smudge: the top of the picture instead, as wide as the
+        // view allows but readable, and as much of it as a few views' worth of pixels hold.
+        shrink = std::max(readable, std::min(1.0, fitWidth));
+        const int width = std::min(full.width(), maxPixels.width() * 4);
+        const qint64 area = static_cast<qint64>(maxPixels.width()) * maxPixels.height() * 8;
+        bound = QSize(width, static_cast<int>(std::min<qint64>(area / width, full.height())));
+    }
     const double scale = data_->scale * shrink;
-    const QSize size = pixelSizeAt(*data_, scale).boundedTo(maxPixels);
+    const QSize size = pixelSizeAt(*data_, scale).boundedTo(bound);
     QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) {
         return {};
     }
     paintPixels(*data_, image, QRect(QPoint(0, 0), image.size()), scale);
+    image.setDevicePixelRatio(data_->scale);
     return image;
 }
 

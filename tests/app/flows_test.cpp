@@ -7,6 +7,7 @@
 #include "app/instance_requests.h"
 #include "app/status_bar_controller.h"
 #include "render/code_image.h"
+#include "render/language.h"
 #include "render/png_encoder.h"
 #include "support/file_test.h"
 #include "support/scripted_platform.h"
@@ -68,6 +69,7 @@ TEST_F(FlowTest, CaptureShowsTheRightAlertsAndSavesOnlyWhatTheUserConfirmed) {
     const QString hostile(reinterpret_cast<const QChar *>(units), std::size(units) - 1);
     const QString tooLong(PictureLimits::maxCharacters + 1, u'x');
     const QImage image = noise(1500, 1100);  // larger than the preview shows it
+    const QString longCode = QStringLiteral("int x = 0;\n").repeated(10'000);
     struct Row {
         const char *fault;
         std::optional<QString> text;
@@ -80,6 +82,7 @@ TEST_F(FlowTest, CaptureShowsTheRightAlertsAndSavesOnlyWhatTheUserConfirmed) {
     const Row rows[] = {
         {"text saved without its preview", code, image, true, 1000, {"图片预览", "图片已保存"}},
         {"a cancelled preview still saves", code, image, true, 1001, {"图片预览"}},
+        {"10,000 lines previewed as a sliver", longCode, std::nullopt, true, 1001, {"图片预览"}},
         {"a preview although it is off", code, std::nullopt, false, 1000, {"图片已保存"}},
         {"an empty text is not text", QString(), image, false, 1000, {"图片已保存"}},
         {"NUL, lone surrogates, RTL, emoji", hostile, std::nullopt, false, 1000, {"图片已保存"}},
@@ -108,8 +111,13 @@ TEST_F(FlowTest, CaptureShowsTheRightAlertsAndSavesOnlyWhatTheUserConfirmed) {
         if (row.alerts.endsWith("图片已保存")) {  // a code picture for text, else the image as is
             EXPECT_EQ(decoded(downloads + u'/' + fileName) == image, !row.text.has_value());
         }
-        if (row.alerts[0] == "图片预览") {
-            EXPECT_FALSE(platform.alerts[0].accessoryImage.isNull());
+        if (row.alerts[0] == "图片预览") {  // at half the picture's size or more, however long
+            const QImage &shown = platform.alerts[0].accessoryImage;
+            const double width =
+                generateCodeImage(*row.text, detectLanguage(*row.text), {})->size().width();
+            EXPECT_GE(shown.width() / shown.devicePixelRatio(), width / 2);
+            EXPECT_LE(shown.width() / shown.devicePixelRatio(), width);
+            EXPECT_TRUE(platform.alerts[0].accessoryImageScrolls);
         }
         if (row.text == tooLong) {  // why, on a line of its own, as the command line says it
             EXPECT_TRUE(platform.alerts[0].informativeText.contains("图片\nthe text has 4000001"));

@@ -456,3 +456,54 @@ wayland_focused() {
 }
 # keys_to_wayland_dialog EVDEV-CODE...: presses the keys once the program's dialog has the focus.
 keys_to_wayland_dialog() { wait_until 30 wayland_focused dialog && fake_keys "$@"; }
+
+# as_ordinary_user: run as root, runs this test again as the user nobody and ends with its
+# verdict (sway refuses root). The scripts and the program are copied where nobody can read
+# them, whatever the modes of the folders they come from.
+as_ordinary_user() {
+    [ "$(id -u)" -eq 0 ] || return 0
+    command -v setpriv >/dev/null || abort "missing tool setpriv (package util-linux)"
+    cp -r "$E2E_HERE" "$E2E_ROOT/e2e" && install -m 755 "$E2E_BIN" "$E2E_ROOT/codalume" &&
+        chmod 755 "$E2E_ROOT" && chown -R nobody: "$E2E_SHOTS" || abort "cannot hand over to nobody"
+    E2E_SHOTS=$E2E_SHOTS setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        bash "$E2E_ROOT/e2e/$(basename "$0")" "$E2E_ROOT/codalume" &
+    local inner=$!
+    trap 'kill -TERM "$inner" 2>/dev/null; wait "$inner"; exit 143' TERM INT
+    wait "$inner"
+    exit $?
+}
+
+# A sway session without a screen (after as_ordinary_user): no title bars, sway's window
+# events in $E2E_ROOT/windows (once subscribed, see below), keys through wtype's virtual
+# keyboards with one always plugged in, as a user's keyboard is.
+start_sway_session() {
+    local tool
+    for tool in sway swaymsg foot wtype wl-copy jq; do
+        command -v "$tool" >/dev/null || abort "missing tool $tool (packages: sway foot wtype" \
+            "wl-clipboard jq)"
+    done
+    e2e_environment
+    unset QT_QPA_PLATFORM DISPLAY
+    export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=sway WLR_BACKENDS=headless \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman
+    printf '%s\n' 'xwayland disable' 'default_border none' \
+        'output HEADLESS-1 resolution 1024x768' >"$E2E_ROOT/sway.conf"
+    sway -c "$E2E_ROOT/sway.conf" >"$E2E_ROOT/sway.log" 2>&1 &
+    E2E_PIDS+=($!)
+    wait_until 30 eval 'ls "$XDG_RUNTIME_DIR"/{wayland-?,sway-ipc.*} &>/dev/null' ||
+        abort "sway did not start"
+    WAYLAND_DISPLAY=$(basename "$XDG_RUNTIME_DIR"/wayland-?)
+    SWAYSOCK=$(echo "$XDG_RUNTIME_DIR"/sway-ipc.*)
+    export WAYLAND_DISPLAY SWAYSOCK
+    swaymsg -r -t subscribe -m '["window"]' >"$E2E_ROOT/windows" &
+    E2E_PIDS+=($!)
+    wtype -s 600000 &
+    E2E_PIDS+=($!)
+    e2e_log "sway session on $WAYLAND_DISPLAY"
+}
+# sway_subscribed CRITERIA: the window log has begun (a mark toggled on a window shows there).
+sway_subscribed() {
+    swaymsg -q "$1 mark --add --toggle subscribed" &&
+        grep -q '"change": "mark"' "$E2E_ROOT/windows"
+}
+sway_screenshot() { ! command -v grim >/dev/null || grim "$E2E_SHOTS/$1.png"; }

@@ -14,19 +14,23 @@ for i in range(10000):
     print("    const total%d = items.reduce((sum, x) => sum + x.size * %d, 0); // step" % (i, i))')
 put_text_on_clipboard "$code" || abort "xclip did not take the clipboard"
 
-progress_window() {
+# dialog_titled TEXT: the program's dialog whose title holds TEXT.
+dialog_titled() {
     local window
     for window in $(app_windows dialog); do
-        xprop -id "$window" _NET_WM_NAME 2>/dev/null | grep -qF '正在保存图片' && echo "$window"
+        xprop -id "$window" _NET_WM_NAME 2>/dev/null | grep -qF "$1" && echo "$window"
     done | head -n1
 }
+progress_window() { dialog_titled '正在保存图片'; }
 progress_shown() { [ -n "$(progress_window)" ]; }
+# The preview, not the window that may stand for it while the picture is laid out.
+preview_shown() { [ -n "$(dialog_titled '= "Codalume"')" ]; }
 progress_gone() { ! progress_shown; }
 temporary_files() { find "$HOME/Downloads" -maxdepth 1 -name '.codalume-*' | wc -l; }
 window_picture() { import -window "$(progress_window)" "$1" 2>/dev/null; }
 
 xdotool key super+shift+c
-check "the preview of 10,000 lines shows" wait_until 60 shown dialog
+check "the preview of 10,000 lines shows" wait_until 60 preview_shown
 keys_to_dialog Return
 check "saving shows the progress window" wait_until 60 progress_shown
 check "... while the picture is written to a temporary file" test "$(temporary_files)" -eq 1
@@ -52,7 +56,7 @@ check "the program goes on running" app_running
 
 # The end of the session during a save: the program quits as its menu's 退出 does.
 xdotool key super+shift+c
-check "another preview shows" wait_until 60 shown dialog
+check "another preview shows" wait_until 60 preview_shown
 keys_to_dialog Return
 check "... and its save shows the progress window" wait_until 60 progress_shown
 kill -TERM "$APP_PID"

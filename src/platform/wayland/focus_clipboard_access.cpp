@@ -37,7 +37,9 @@ bool FocusClipboardAccess::prepare() {
         window_ = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint);
         window_->setAttribute(Qt::WA_TranslucentBackground);
         window_->setWindowTitle(QStringLiteral("Codalume"));
-        window_->resize(1, 1);
+        // A size that cannot change: tiling compositors (sway) float such a window instead of
+        // giving it a tile and shrinking the user's windows for the moment it is shown.
+        window_->setFixedSize(1, 1);
     }
     waiting_ = true;
     bool arrived = false;  // the clipboard, or the focus that brings it
