@@ -122,7 +122,10 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     buttons_.front()->setDefault(true);
     buttons_.front()->setFocus();
     outer->addLayout(buttonRow);
+    sizeWindow(alert);
+}
 
+void AlertDialog::sizeWindow(const Alert &alert) {
     if (alert.windowExtraWidth > 0 || alert.windowExtraHeight > 0) {
         layout()->activate();
         QSize size = sizeHint() + QSize(std::max(0, alert.windowExtraWidth),
@@ -131,6 +134,11 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
             size = size.boundedTo(screen->availableGeometry().size());
         }
         resize(size.expandedTo(minimumSizeHint()));
+    } else if (alert.accessoryWidget == nullptr) {
+        // Fixed, as message boxes are: window managers then offer no maximise (Qt's default
+        // hints already ask for no minimise, which most of them honour).
+        adjustSize();
+        setFixedSize(size());
     }
 }
 
@@ -174,10 +182,12 @@ AlertDialog::~AlertDialog() {
 
 void AlertDialog::addIcon(const Alert &alert) {
     const qreal ratio = devicePixelRatioF();
-    QPixmap pixmap = symbolPixmap(alert.iconSymbol, iconSize, ratio);
+    // In the text colour, so the symbol shows on dark palettes too.
+    const QColor tint = palette().color(QPalette::WindowText);
+    QPixmap pixmap = symbolPixmap(alert.iconSymbol, iconSize, ratio, tint);
     usesSymbolIcon_ = !pixmap.isNull();
     if (pixmap.isNull()) {
-        pixmap = symbolPixmap(defaultSymbolFor(alert.style), defaultIconSize, ratio);
+        pixmap = symbolPixmap(defaultSymbolFor(alert.style), defaultIconSize, ratio, tint);
     }
     if (pixmap.isNull()) {
         pixmap = style()

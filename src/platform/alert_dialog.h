@@ -41,6 +41,8 @@ class AlertDialog : public QDialog {
 
   private:
     void addIcon(const Alert &alert);
+    // The asked-for extra room, else a fixed size for an alert without a form.
+    void sizeWindow(const Alert &alert);
     void addAccessoryWidget(QWidget *form, QVBoxLayout *column);
     QLabel *makeImageView(const QImage &image, const QSize &size);
     void finishWith(int index);
