@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QMetaObject>
+#include <cstdio>
 
 #include "platform/null_backends.h"
 #include "render/trace.h"
@@ -40,6 +41,10 @@ void GlobalHotkeyMonitor::startMonitoring() {
                           installing_ = false;
                           if (!installed) {
                               trace(QStringLiteral("Failed to create event tap"));
+                              std::fputs(
+                                  "codalume: Super+Shift+C is not available; for a shortcut, "
+                                  "bind `codalume capture` to keys in your desktop's settings\n",
+                                  stderr);
                               return;
                           }
                           installed_ = true;

@@ -27,6 +27,8 @@ void withActivationToken(const QString &token, const std::function<void()> &task
 }
 
 void bringForward(QWidget *window) {
+    // Raising leaves a minimised window hidden.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->raise();
     window->activateWindow();
 }

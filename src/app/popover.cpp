@@ -60,13 +60,28 @@ QRect screenArea(const QPoint &point) {
 
 }  // namespace
 
+void Popover::fitContent() {
+    if (content_ == nullptr) {
+        return;
+    }
+    // Larger fonts need more room: the tabs' full width, then the height the pages' wrapped
+    // texts take at that width.
+    QSize wanted = contentSize.expandedTo(content_->minimumSizeHint());
+    if (content_->hasHeightForWidth()) {
+        wanted.setHeight(std::max(wanted.height(), content_->heightForWidth(wanted.width())));
+    }
+    setFixedSize(wanted);
+}
+
 void Popover::showRelativeTo(const QRect &anchor) {
+    fitContent();
     const QPoint cursor = QCursor::pos();
     const bool known = anchor.isValid() && anchor.topLeft() != QPoint(0, 0);
     showAt(popoverPosition(anchor, size(), screenArea(known ? anchor.center() : cursor), cursor));
 }
 
 void Popover::showCentred() {
+    fitContent();
     const QRect area = screenArea(QCursor::pos());
     showAt(area.center() - QPoint(width() / 2, height() / 2));
 }

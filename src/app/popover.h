@@ -14,8 +14,9 @@ namespace codalume {
 QPoint popoverPosition(const QRect &anchor, const QSize &size, const QRect &screen,
                        const QPoint &cursor);
 
-// The transient panel that opens from the tray icon: a frameless 300 x 400 window without
-// taskbar entry that stays above other windows. Escape closes it, and so does another window
+// The transient panel that opens from the tray icon: a frameless window without taskbar entry
+// that stays above other windows, 300 x 400 or as much larger as its content needs at the
+// fonts in use. Escape closes it, and so does another window
 // taking the focus (every platform reports that, Wayland included); its owner also closes it
 // when the user clicks elsewhere.
 class Popover : public QWidget {
@@ -44,6 +45,7 @@ class Popover : public QWidget {
     void keyPressEvent(QKeyEvent *event) override;
 
   private:
+    void fitContent();
     void showAt(const QPoint &position);
 
     QWidget *content_ = nullptr;

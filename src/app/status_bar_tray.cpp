@@ -75,10 +75,10 @@ StatusBarController::StatusBarController(Platform &platform, Popover *popover, S
         createStatusItem();
         return;
     }
-    std::fputs(
-        "codalume: no system tray is running yet; the icon appears when one starts "
-        "(the shortcut works meanwhile)\n",
-        stderr);
+    // The shortcut is named only when it is known to work: a portal answers later.
+    std::fprintf(stderr,
+                 "codalume: no system tray is running yet; the icon appears when one starts%s\n",
+                 tray_->hotkeyMonitor->isMonitoring() ? " (the shortcut works meanwhile)" : "");
     tray_->hosts = std::move(hooks.trayHosts);
     connect(tray_->hosts.get(), &TrayHostMonitor::hostAppeared, this, [this] {
         createStatusItem();
@@ -128,6 +128,14 @@ void StatusBarController::setupMenu() {
     }
     auto menu = std::make_unique<QMenu>();
     QPointer<StatusBarController> self(this);
+    // The way to the popover where the host keeps the left click for this menu (GNOME's
+    // AppIndicator passes on only a double click).
+    menu->addAction(QStringLiteral("打开主窗口"), this, [self] {
+        if (self) {
+            self->revealPopover();
+        }
+    });
+    menu->addSeparator();
     menu->addAction(QStringLiteral("获取剪贴板 (Super+Shift+C)"), this, [self] {
         if (self) {
             self->captureClipboard();

@@ -121,7 +121,6 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     buttons_.front()->setDefault(true);
     buttons_.front()->setFocus();
     outer->addLayout(buttonRow);
-
     fixSize(alert);
 }
 
@@ -149,7 +148,8 @@ void AlertDialog::fixSize(const Alert &alert) {
         resize(size.expandedTo(minimumSizeHint()));
     }
     // An alert's size never changes. Said so, tiling compositors (sway) float it as the dialog
-    // it is rather than tiling it across half the screen.
+    // it is rather than tiling it across half the screen, and window managers offer no
+    // maximise (Qt's default hints already ask for no minimise, which most of them honour).
     if (!testAttribute(Qt::WA_Resized)) {
         adjustSize();
     }
@@ -196,10 +196,12 @@ AlertDialog::~AlertDialog() {
 
 void AlertDialog::addIcon(const Alert &alert) {
     const qreal ratio = devicePixelRatioF();
-    QPixmap pixmap = symbolPixmap(alert.iconSymbol, iconSize, ratio);
+    // In the text colour, so the symbol shows on dark palettes too.
+    const QColor tint = palette().color(QPalette::WindowText);
+    QPixmap pixmap = symbolPixmap(alert.iconSymbol, iconSize, ratio, tint);
     usesSymbolIcon_ = !pixmap.isNull();
     if (pixmap.isNull()) {
-        pixmap = symbolPixmap(defaultSymbolFor(alert.style), defaultIconSize, ratio);
+        pixmap = symbolPixmap(defaultSymbolFor(alert.style), defaultIconSize, ratio, tint);
     }
     if (pixmap.isNull()) {
         pixmap = style()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QIcon>
 #include <QPixmap>
 #include <QString>
@@ -10,10 +11,14 @@ namespace codalume {
 // ":/icons/<symbol>.svg" (e.g. "photo.fill").
 bool hasSymbol(const QString &symbol);
 
-// The symbol's icon, or a null icon when there is no such symbol.
+// The symbol's icon in the application palette's text colour at the time it is drawn (the
+// disabled or highlighted text colour for a disabled or selected icon), so it stays visible
+// on light and dark palettes alike; a null icon when there is no such symbol.
 QIcon symbolIcon(const QString &symbol);
 
-// The symbol drawn at `size` points for a screen of `devicePixelRatio`; null when missing.
-QPixmap symbolPixmap(const QString &symbol, int size, qreal devicePixelRatio = 1.0);
+// The symbol drawn at `size` points for a screen of `devicePixelRatio`, in `tint` (an invalid
+// colour keeps the drawing's own); null when missing.
+QPixmap symbolPixmap(const QString &symbol, int size, qreal devicePixelRatio = 1.0,
+                     const QColor &tint = QColor());
 
 }  // namespace codalume

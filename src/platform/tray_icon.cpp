@@ -1,8 +1,11 @@
 #include "platform/tray_icon.h"
 
 #include <QFileInfo>
+#include <QIconEngine>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
+#include <QSvgRenderer>
 #include <optional>
 
 namespace codalume {
@@ -23,6 +26,30 @@ std::optional<QIcon> loadScaled(const QString &path) {
         image.scaled(iconPoints, iconPoints, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
+// Pixels for the hosts that take pixels (XEmbed trays, a StatusNotifier item's IconPixmap) and
+// a theme name for those that take names: Qt's StatusNotifier item sends both.
+class TrayIconEngine : public QIconEngine {
+  public:
+    explicit TrayIconEngine(QString name) : name_(std::move(name)) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode, QIcon::State) override {
+        QSvgRenderer(QStringLiteral(":/icons/codalume-tray.svg")).render(painter, rect);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override {
+        QPixmap pixmap(size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        paint(&painter, QRect(QPoint(0, 0), size), mode, state);
+        return pixmap;
+    }
+    QIconEngine *clone() const override { return new TrayIconEngine(name_); }
+    QString iconName() override { return name_; }
+
+  private:
+    QString name_;
+};
+
 }  // namespace
 
 QIcon loadTrayIcon(const QString &applicationDirectory) {
@@ -35,7 +62,9 @@ QIcon loadTrayIcon(const QString &applicationDirectory) {
     if (std::optional<QIcon> icon = loadScaled(QStringLiteral(":/icons/ico.ico"))) {
         return *icon;
     }
-    return QIcon(QStringLiteral(":/icons/scissors.svg"));
+    // A name the host cannot find would leave it without an icon on some hosts.
+    const QString name = QIcon::hasThemeIcon(trayIconThemeName) ? trayIconThemeName : QString();
+    return QIcon(new TrayIconEngine(name));
 }
 
 }  // namespace codalume

@@ -40,16 +40,14 @@ QWidget *makeHeader(QToolButton *closeButton) {
 
 ContentView::ContentView(Platform &platform, std::function<void()> capture, QWidget *parent)
     : QWidget(parent) {
-    setFixedSize(popoverWidth, popoverHeight);
-
     closeButton_ = new QToolButton;
     closeButton_->setObjectName(QStringLiteral("closeButton"));
     closeButton_->setAutoRaise(true);
     closeButton_->setCursor(Qt::PointingHandCursor);
     closeButton_->setFocusPolicy(Qt::NoFocus);
     closeButton_->setIconSize(QSize(closeSymbolSide, closeSymbolSide));
-    closeButton_->setIcon(QIcon(views::tintedSymbol(QStringLiteral("xmark.circle.fill"),
-                                                    closeSymbolSide, views::symbolGray())));
+    closeButton_->setIcon(QIcon(symbolPixmap(QStringLiteral("xmark.circle.fill"), closeSymbolSide,
+                                             2.0, views::symbolGray())));
     closeButton_->setToolTip(QStringLiteral("关闭"));
     closeButton_->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
     connect(closeButton_, &QToolButton::clicked, this, &ContentView::closeRequested);
@@ -60,7 +58,9 @@ ContentView::ContentView(Platform &platform, std::function<void()> capture, QWid
     aboutView_ = new AboutView;
 
     tabs_ = new QTabWidget;
+    // Whole titles: the popover widens for them (an eliding style would cut them instead).
     tabs_->setUsesScrollButtons(false);
+    tabs_->setElideMode(Qt::ElideNone);
     tabs_->tabBar()->setExpanding(true);
     tabs_->addTab(recentImagesView_, symbolIcon(QStringLiteral("photo.on.rectangle")),
                   QStringLiteral("最近图片"));
@@ -68,6 +68,13 @@ ContentView::ContentView(Platform &platform, std::function<void()> capture, QWid
                   QStringLiteral("使用帮助"));
     tabs_->addTab(aboutView_, symbolIcon(QStringLiteral("info.circle")), QStringLiteral("关于"));
     tabs_->setCurrentIndex(0);
+    // Hidden pages still count, so the popover is as tall as the tallest page's wrapped text
+    // needs whichever page shows.
+    for (int tab = 0; tab < tabs_->count(); ++tab) {
+        QSizePolicy policy = tabs_->widget(tab)->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        tabs_->widget(tab)->setSizePolicy(policy);
+    }
 
     auto *tabArea = new QWidget;
     auto *tabLayout = new QVBoxLayout(tabArea);

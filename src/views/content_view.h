@@ -20,9 +20,6 @@ class AboutView;
 class ContentView : public QWidget {
     Q_OBJECT
   public:
-    static constexpr int popoverWidth = 300;
-    static constexpr int popoverHeight = 400;
-
     // `capture` runs the capture command for the recent-images page's button.
     ContentView(Platform &platform, std::function<void()> capture, QWidget *parent = nullptr);
 

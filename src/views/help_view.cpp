@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/platform.h"
 #include "views/permission_helper.h"
@@ -19,19 +20,20 @@ const QString HelpView::failedStatus = QStringLiteral("❌ 权限设置不正确
 
 namespace {
 
-// Long texts wrap and are never cut: the scroll area grows the page instead.
+// Long texts wrap and are never cut: the scroll area grows the page instead. The policy keeps
+// the height-for-width that word wrap set, or a wrapped line gets one line's height.
 QLabel *wrapping(QLabel *label) {
     label->setWordWrap(true);
-    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
     return label;
 }
 
 }  // namespace
 
 HelpView::HelpView(Platform &platform, QString permissionStatus, QWidget *parent)
-    : QScrollArea(parent),
-      platform_(platform),
-      systemDirectory_(PermissionHelper::systemSupportDirectory()) {
+    : QScrollArea(parent), platform_(platform) {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -100,7 +102,7 @@ HelpView::HelpView(Platform &platform, QString permissionStatus, QWidget *parent
 }
 
 void HelpView::checkPermissionsClicked() {
-    if (PermissionHelper::checkPermissions(platform_, systemDirectory_)) {
+    if (PermissionHelper::checkPermissions(platform_)) {
         setPermissionStatus(passedStatus);
         return;
     }
@@ -125,6 +127,14 @@ void HelpView::setPermissionStatus(const QString &status) {
                                                : views::failureRed());
     statusLabel_->setPalette(palette);
     statusLabel_->setVisible(!status.isEmpty());
+    if (!status.isEmpty()) {
+        // Laid out now: a page whose popover closes for the alert that follows would wait
+        // until it is shown again, and keep the line out of view.
+        widget()->layout()->activate();
+        widget()->resize(widget()->width(),
+                         std::max(widget()->height(), widget()->heightForWidth(widget()->width())));
+        ensureWidgetVisible(statusLabel_);
+    }
 }
 
 }  // namespace codalume

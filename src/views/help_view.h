@@ -22,11 +22,9 @@ class HelpView : public QScrollArea {
     // Outcome line of the last check; empty before the first one.
     const QString &permissionStatus() const { return permissionStatus_; }
 
-    // Runs the check, shows its outcome and, when it failed, offers the settings.
+    // Runs the check, shows its outcome (scrolled into view) and, when it failed, offers the
+    // settings.
     void checkPermissionsClicked();
-
-    // The folder the check lists as its last probe.
-    void setSystemDirectory(const QString &directory) { systemDirectory_ = directory; }
 
     QPushButton *checkButton() const { return checkButton_; }
     QLabel *statusLabel() const { return statusLabel_; }
@@ -35,7 +33,6 @@ class HelpView : public QScrollArea {
     void setPermissionStatus(const QString &status);
 
     Platform &platform_;
-    QString systemDirectory_;
     QString permissionStatus_;
     QPushButton *checkButton_ = nullptr;
     QLabel *statusLabel_ = nullptr;

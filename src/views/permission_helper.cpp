@@ -6,9 +6,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <chrono>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "platform/platform.h"
 #include "render/trace.h"
@@ -47,41 +45,24 @@ std::optional<QString> probeWrite(const QString &directory) {
     return std::nullopt;
 }
 
-// Lists `directory` without looking at its entries.
-std::optional<QString> probeList(const QString &directory) {
-    std::error_code error;
-    const std::filesystem::directory_iterator listing(directory.toStdString(), error);
-    if (error) {
-        return QStringLiteral("cannot list %1: %2")
-            .arg(directory, QString::fromLocal8Bit(error.message()));
+// The folder itself, or while it does not exist the nearest folder above it that does.
+QString nearestExisting(QString path) {
+    while (!path.isEmpty() && !QFileInfo::exists(path)) {
+        const QString parent = QFileInfo(path).absolutePath();
+        if (parent == path) {
+            break;
+        }
+        path = parent;
     }
-    return std::nullopt;
+    return path;
 }
 
 }  // namespace
 
-QString PermissionHelper::systemSupportDirectory() {
-    return QStringLiteral("/usr/share");
-}
-
-bool PermissionHelper::checkPermissions(Platform &platform, const QString &systemDirectory) {
-    if (const auto failure = probeWrite(platform.temporaryDirectory()); !failure) {
-        return true;
-    } else {
-        trace(QStringLiteral("临时文件写入测试失败: ") + *failure);
-    }
-
-    // No Downloads folder known: that probe is skipped without a word.
-    if (const QString downloads = platform.downloadsDirectory(); !downloads.isEmpty()) {
-        if (const auto failure = probeWrite(downloads); !failure) {
-            return true;
-        } else {
-            trace(QStringLiteral("Downloads目录写入测试失败: ") + *failure);
-        }
-    }
-
-    if (const auto failure = probeList(systemDirectory); failure) {
-        trace(QStringLiteral("系统目录访问测试失败: ") + *failure);
+bool PermissionHelper::checkPermissions(Platform &platform) {
+    // Where a save writes. Other folders (the temporary one) say nothing about it.
+    if (const auto failure = probeWrite(nearestExisting(platform.downloadsDirectory()))) {
+        trace(QStringLiteral("Downloads目录写入测试失败: ") + *failure);
         return false;
     }
     return true;
@@ -112,20 +93,18 @@ void PermissionHelper::openPrivacySettings(Platform &platform) {
     }
 }
 
-void PermissionHelper::promptForPermissionsIfNeeded(Platform &platform,
-                                                    const QString &systemDirectory) {
+void PermissionHelper::promptForPermissionsIfNeeded(Platform &platform) {
     if (platform.userDefaultBool(promptedKey)) {
         return;
     }
     // Written before anything runs, so quitting within the delay never prompts again.
     platform.setUserDefaultBool(promptedKey, true);
     Platform *target = &platform;  // the platform outlives the application's event loop
-    platform.runLater(welcomePromptDelay,
-                      [target, systemDirectory] { showWelcomePrompt(*target, systemDirectory); });
+    platform.runLater(welcomePromptDelay, [target] { showWelcomePrompt(*target); });
 }
 
-void PermissionHelper::showWelcomePrompt(Platform &platform, const QString &systemDirectory) {
-    if (checkPermissions(platform, systemDirectory)) {
+void PermissionHelper::showWelcomePrompt(Platform &platform) {
+    if (checkPermissions(platform)) {
         return;
     }
     Alert alert;

@@ -16,14 +16,10 @@ class PermissionHelper {
     // Name of the probe file written into, and removed from, each probed folder.
     static const QString probeFileName;
 
-    // Folder that is only listed as the last probe: the system-wide application data folder.
-    static QString systemSupportDirectory();
-
-    // True when at least one probe passed: writing (and removing) a probe file in the
-    // temporary folder, then in the Downloads folder, then listing `systemDirectory`. The
-    // first passing probe ends the check; each failed probe prints one trace line.
-    static bool checkPermissions(Platform &platform,
-                                 const QString &systemDirectory = systemSupportDirectory());
+    // True when a probe file can be written into the Downloads folder (into the folder that
+    // would hold it while it does not exist yet: a save creates it) and removed again. A
+    // failure prints one trace line.
+    static bool checkPermissions(Platform &platform);
 
     // Explains how to grant access; on confirmation opens the place where the user can do so
     // (see privacySettingsUrl).
@@ -33,13 +29,10 @@ class PermissionHelper {
     static QUrl privacySettingsUrl(Platform &platform);
 
     // First start only: records the flag at once and schedules showWelcomePrompt 1 s later.
-    // `systemDirectory` is handed on to the check.
-    static void promptForPermissionsIfNeeded(
-        Platform &platform, const QString &systemDirectory = systemSupportDirectory());
+    static void promptForPermissionsIfNeeded(Platform &platform);
 
     // Runs the check and, only when it fails, welcomes the user and offers the settings.
-    static void showWelcomePrompt(Platform &platform,
-                                  const QString &systemDirectory = systemSupportDirectory());
+    static void showWelcomePrompt(Platform &platform);
 };
 
 }  // namespace codalume

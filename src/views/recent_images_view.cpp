@@ -45,15 +45,16 @@ QWidget *makeRow(const RecentImage &image, const QPixmap &thumbnail) {
     layout->addWidget(symbol, 0, Qt::AlignVCenter);
 
     auto *texts = new QVBoxLayout;
-    auto *name = views::makeLabel(image.name, TextStyle::Subheadline);
+    // The row fits the list's width: the name and the language give way, the date never.
+    auto *name = views::makeElidedLabel(image.name, TextStyle::Subheadline, Qt::ElideMiddle);
     name->setObjectName(QStringLiteral("name"));
     texts->addWidget(name);
 
     auto *details = new QHBoxLayout;
     // An image saved from the clipboard has no language.
-    auto *language = views::makeLabel(
+    auto *language = views::makeElidedLabel(
         image.language.isEmpty() ? QString() : QStringLiteral("语言: ") + image.language,
-        TextStyle::Caption, false, views::symbolGray());
+        TextStyle::Caption, Qt::ElideRight, views::symbolGray());
     language->setObjectName(QStringLiteral("language"));
     auto *date = views::makeLabel(formatRecentImageDate(image.date), TextStyle::Caption, false,
                                   views::symbolGray());
@@ -91,11 +92,16 @@ RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> cap
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     list_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Rows follow the list's width, also when they were made before it was first shown.
+    list_->setResizeMode(QListView::Adjust);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
-    // A light selection keeps the blue symbols and the gray captions readable.
+    // A faint selection, a fifth of the accent over the list's own background, keeps the blue
+    // symbols and the gray captions readable on light and dark palettes.
     QPalette listPalette = list_->palette();
     for (const auto group : {QPalette::Active, QPalette::Inactive}) {
-        listPalette.setColor(group, QPalette::Highlight, QColor(0xD5, 0xE6, 0xFC));
+        listPalette.setColor(
+            group, QPalette::Highlight,
+            views::blend(listPalette.color(group, QPalette::Base), views::accentBlue(), 0.2));
         listPalette.setColor(group, QPalette::HighlightedText, listPalette.color(QPalette::Text));
     }
     list_->setPalette(listPalette);
@@ -104,6 +110,14 @@ RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> cap
             [this](QListWidgetItem *item) { revealRow(list_->row(item)); });
     list_->installEventFilter(this);
     layout->addWidget(list_, 1);
+    // Inside the empty list: how the first picture comes.
+    emptyHint_ = views::makeLabel(QStringLiteral("复制代码后按 Super+Shift+C 生成第一张图片"),
+                                  TextStyle::Subheadline, false, views::secondaryTextColor());
+    emptyHint_->setWordWrap(true);
+    emptyHint_->setAlignment(Qt::AlignCenter);
+    auto *hintLayout = new QVBoxLayout(list_->viewport());
+    hintLayout->setSizeConstraint(QLayout::SetNoConstraint);
+    hintLayout->addWidget(emptyHint_);
 
     clearButton_ = makeButton(QStringLiteral("trash"), QStringLiteral("清空剪贴板"));
     connect(clearButton_, &QPushButton::clicked, this, &RecentImagesView::clearClipboard);
@@ -155,7 +169,9 @@ bool RecentImagesView::eventFilter(QObject *watched, QEvent *event) {
 
 void RecentImagesView::clearClipboard() {
     platform_.clearClipboard();
-    Alert alert;  // the default style and the platform's single confirmation button
+    Alert alert;  // the platform's single confirmation button
+    alert.style = AlertStyle::Informational;
+    alert.iconSymbol = QStringLiteral("checkmark.circle.fill");  // a success, not a warning
     alert.messageText = QStringLiteral("剪贴板已清空");
     alert.informativeText = QStringLiteral("剪贴板内容已被清空");
     platform_.runAlert(alert);
@@ -169,6 +185,7 @@ void RecentImagesView::captureClipboard() {
 
 void RecentImagesView::rebuildRows() {
     list_->clear();
+    emptyHint_->setVisible(recentImages().isEmpty());
     // Thumbnails of deleted rows are not needed again.
     QSet<QUuid> shown;
     for (const RecentImage &image : recentImages()) {
@@ -179,7 +196,8 @@ void RecentImagesView::rebuildRows() {
         auto *item = new QListWidgetItem(list_);
         item->setData(Qt::UserRole, image.id);
         QWidget *row = makeRow(image, thumbnails_.value(image.id));
-        item->setSizeHint(row->sizeHint());
+        // As wide as the list, whatever the row would like.
+        item->setSizeHint(QSize(0, row->sizeHint().height()));
         list_->setItemWidget(item, row);
         loadThumbnail(image);
     }
@@ -233,7 +251,7 @@ void RecentImagesView::showRowMenu(const QPoint &position) {
     const QUuid id = item->data(Qt::UserRole).toUuid();
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    connect(menu->addAction(QStringLiteral("删除")), &QAction::triggered, this, [this, id] {
+    connect(menu->addAction(QStringLiteral("从列表中移除")), &QAction::triggered, this, [this, id] {
         const QList<RecentImage> &images = recentImages();
         const auto found = std::find_if(images.cbegin(), images.cend(),
                                         [&id](const RecentImage &image) { return image.id == id; });

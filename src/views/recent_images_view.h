@@ -11,6 +11,7 @@
 
 #include "views/recent_image.h"
 
+class QLabel;
 class QListWidget;
 class QPushButton;
 
@@ -67,6 +68,7 @@ class RecentImagesView : public QWidget {
     QListWidget *list_ = nullptr;
     QPushButton *clearButton_ = nullptr;
     QPushButton *captureButton_ = nullptr;
+    QLabel *emptyHint_ = nullptr;
     // The page's own readers, waited for when it goes: a read left on Qt's shared pool could
     // still be decoding while the application tears down the GUI it relies on.
     QThreadPool readers_;

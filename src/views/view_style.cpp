@@ -4,6 +4,7 @@
 #include <QBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QStyle>
 #include <algorithm>
 
 #include "platform/icons.h"
@@ -40,7 +41,8 @@ QFont font(TextStyle style, bool bold) {
 }
 
 QColor secondaryTextColor() {
-    return QColor(0x6E, 0x6E, 0x73);
+    const QPalette palette = QApplication::palette();
+    return blend(palette.color(QPalette::WindowText), palette.color(QPalette::Window), 0.4);
 }
 QColor accentBlue() {
     return QColor(0x0A, 0x7A, 0xFF);
@@ -55,17 +57,58 @@ QColor failureRed() {
     return QColor(0xD7, 0x2C, 0x2C);
 }
 
-QLabel *makeLabel(const QString &text, TextStyle style, bool bold, const QColor &color,
-                  QWidget *parent) {
-    auto *label = new QLabel(text, parent);
+QColor blend(const QColor &from, const QColor &to, qreal amount) {
+    const auto mix = [amount](float a, float b) {
+        return a + (b - a) * static_cast<float>(amount);
+    };
+    return QColor::fromRgbF(mix(from.redF(), to.redF()), mix(from.greenF(), to.greenF()),
+                            mix(from.blueF(), to.blueF()));
+}
+
+namespace {
+
+class ElidedLabel : public QLabel {
+  public:
+    ElidedLabel(const QString &text, Qt::TextElideMode mode) : QLabel(text), mode_(mode) {
+        setToolTip(text);
+    }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+  protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        const QRect area = contentsRect();
+        style()->drawItemText(&painter, area, static_cast<int>(alignment()), palette(), isEnabled(),
+                              fontMetrics().elidedText(text(), mode_, area.width()),
+                              foregroundRole());
+    }
+
+  private:
+    Qt::TextElideMode mode_;
+};
+
+QLabel *styled(QLabel *label, TextStyle style, bool bold, const QColor &color) {
     label->setFont(font(style, bold));
     label->setTextFormat(Qt::PlainText);
     if (color.isValid()) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, color);
+        palette.setColor(QPalette::Text, color);  // the role a label in a list's rows draws with
         label->setPalette(palette);
     }
     return label;
+}
+
+}  // namespace
+
+QLabel *makeLabel(const QString &text, TextStyle style, bool bold, const QColor &color,
+                  QWidget *parent) {
+    return styled(new QLabel(text, parent), style, bold, color);
+}
+
+QLabel *makeElidedLabel(const QString &text, TextStyle style, Qt::TextElideMode mode,
+                        const QColor &color) {
+    return styled(new ElidedLabel(text, mode), style, false, color);
 }
 
 void addPadded(QBoxLayout *layout, QWidget *widget, int above, int below) {
@@ -78,24 +121,13 @@ void addPadded(QBoxLayout *layout, QWidget *widget, int above, int below) {
     }
 }
 
-QPixmap tintedSymbol(const QString &name, int side, const QColor &tint, qreal devicePixelRatio) {
-    QPixmap pixmap = symbolPixmap(name, side, devicePixelRatio);
-    if (pixmap.isNull() || !tint.isValid()) {
-        return pixmap;
-    }
-    QPainter painter(&pixmap);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(QRectF(QPointF(0, 0), pixmap.deviceIndependentSize()), tint);
-    return pixmap;
-}
-
 QLabel *makeSymbolLabel(const QString &name, int side, const QColor &tint, QWidget *parent) {
     auto *label = new QLabel(parent);
     label->setObjectName(QStringLiteral("symbol:") + name);
     label->setFixedSize(side, side);
     label->setAlignment(Qt::AlignCenter);
     const qreal ratio = qApp != nullptr ? std::max<qreal>(2.0, qApp->devicePixelRatio()) : 2.0;
-    label->setPixmap(tintedSymbol(name, side, tint, ratio));
+    label->setPixmap(symbolPixmap(name, side, ratio, tint));
     return label;
 }
 

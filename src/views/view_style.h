@@ -17,7 +17,8 @@ namespace codalume::views {
 enum class TextStyle { Title, Title2, Headline, Subheadline, Body, Caption };
 QFont font(TextStyle style, bool bold = false);
 
-// The pages' padding and the shared colours.
+// The pages' padding and the shared colours. Secondary text lies between the palette's text
+// and background colours, so it reads on light and dark palettes.
 inline constexpr int standardPadding = 12;
 QColor secondaryTextColor();
 QColor accentBlue();
@@ -28,14 +29,16 @@ QColor failureRed();
 // A label in the given style and colour (an invalid colour keeps the palette's text colour).
 QLabel *makeLabel(const QString &text, TextStyle style, bool bold = false,
                   const QColor &color = QColor(), QWidget *parent = nullptr);
+// The same on one line that gives up part of its text (`mode`: where the "…" goes) rather than
+// asking for more width than its layout has.
+QLabel *makeElidedLabel(const QString &text, TextStyle style, Qt::TextElideMode mode,
+                        const QColor &color = QColor());
+
+// `amount` (0 to 1) of the way from `from` to `to`.
+QColor blend(const QColor &from, const QColor &to, qreal amount);
 
 // Adds `widget` to `layout` with extra empty space above and below it.
 void addPadded(QBoxLayout *layout, QWidget *widget, int above, int below = 0);
-
-// The symbol drawn in a square of `side` points, recoloured with `tint`, sharp at
-// `devicePixelRatio`. Null when the symbol does not exist.
-QPixmap tintedSymbol(const QString &name, int side, const QColor &tint,
-                     qreal devicePixelRatio = 2.0);
 
 // A label that shows a tinted symbol in a fixed square of `side` points.
 QLabel *makeSymbolLabel(const QString &name, int side, const QColor &tint,

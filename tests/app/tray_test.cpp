@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -221,6 +224,42 @@ TEST(TrayTest, ClicksOpenAndCloseThePopoverAndTheMenuAndAGoneControllerRunsNothi
     EXPECT_EQ(hooks.uninstalls, 1);
     EXPECT_EQ(hooks.mouseActive, 0);
     popover.performClose();  // its closed signal finds no controller
+}
+
+// Text cut off: a wrapped line given one line's height, the last tab or a page's text beyond
+// the popover at a larger font, the date of a recent entry made before the popover first
+// showed pushed out of its row.
+TEST(PopoverTest, EveryTextGetsTheRoomItNeedsAtAnyFontSize) {
+    testing::ScriptedPlatform platform;
+    const QFont standard = QApplication::font();
+    for (const int points : {9, 12}) {
+        QApplication::setFont(QFont(standard.family(), points));
+        Popover popover;
+        auto *content = new ContentView(platform, {});
+        popover.setContentWidget(content);
+        content->recentImages()->addSaved("/absent/code_image_1796619788.png", "JavaScript",
+                                          QDateTime::currentDateTime());
+        popover.showCentred();
+        EXPECT_GE(content->tabs()->tabBar()->width(),
+                  content->tabs()->tabBar()->sizeHint().width());
+        for (int tab = 0; tab < 3; ++tab) {  // the help page's text, not its scrolled view
+            content->setSelectedTab(tab);
+            QCoreApplication::processEvents();
+            const QWidget *area =
+                tab == 1 ? content->findChild<QWidget *>("helpPage") : content->tabs()->widget(tab);
+            for (const QLabel *label : area->findChildren<QLabel *>()) {
+                const QRect box(label->mapTo(area, QPoint()), label->size());
+                const int height = label->wordWrap() ? label->heightForWidth(label->width())
+                                                     : label->minimumSizeHint().height();
+                EXPECT_TRUE(!label->isVisible() ||
+                            (area->rect().contains(box) &&
+                             label->width() >= label->minimumSizeHint().width() &&
+                             label->height() >= height))
+                    << points << " pt: " << label->text().toStdString();
+            }
+        }
+    }
+    QApplication::setFont(standard);
 }
 
 TEST(PopoverTest, AboveAnIconInABottomPanelAndOnScreen) {

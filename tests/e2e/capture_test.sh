@@ -103,14 +103,6 @@ keys_to_dialog Escape
 sleep 2
 check "... and nothing follows" test "$(png_count)" -eq 4 -a "$(renders)" -eq 2
 
-# The popover lists the two pictures this run saved (look at the screenshot).
-click_tray_icon 1
-check "the popover opens on the recent pictures" wait_until 30 shown popover
-sleep 1 # thumbnails are read in the background
-screenshot 05-popover-recent-list
-click_tray_icon 1
-wait_until 30 not_shown popover
-
 # Keyboard changes. Dvorak puts "j" on the key in the "C" position and "c" elsewhere: the
 # shortcut stays on the key, so a lookup by letter would be caught here.
 setxkbmap us dvorak

@@ -202,7 +202,8 @@ output_count() { grep -cF -- "$1" "$APP_LOG" 2>/dev/null; }
 screenshot() { import -window root "$E2E_SHOTS/$1.png" 2>/dev/null; }
 
 # The program's windows: the tray icon is the one inside the tray host's panel, the menu is an
-# override-redirect popup, the popover is 300 x 400, and any other visible window is a dialog.
+# override-redirect popup, the popover is a utility window (300 x 400 or larger, as its fonts
+# need), and any other visible window is a dialog.
 is_tray_icon() {
     local panel
     for panel in $(xdotool search --classname '^panel$' 2>/dev/null); do
@@ -223,7 +224,7 @@ app_windows() {
             kind=icon
         elif is_override_redirect "$window"; then
             kind=menu
-        elif [ "$(window_size "$window")" = 300x400 ]; then
+        elif xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q '_TYPE_UTILITY'; then
             kind=popover
         else
             kind=dialog
@@ -335,20 +336,14 @@ sys.exit(0 if pixels(sys.argv[1]) == pixels(sys.argv[2]) else 1)
 PY
 }
 
-# click_menu_entry INDEX COUNT: clicks the INDEX-th of COUNT rows (separators count half).
-click_menu_entry() {
-    local window
-    window=$(menu_window) || return 1
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    # Rows share the height but for the separator, which is about a third of a row.
-    local row=$(((HEIGHT - 8) * 3 / (3 * $2 - 2)))
-    local y
-    if (($1 == $2)); then
-        y=$((Y + HEIGHT - 4 - row / 2))
-    else
-        y=$((Y + 4 + row * ($1 - 1) + row / 2))
-    fi
-    xdotool mousemove $((X + WIDTH / 2)) "$y" click 1
+# choose_menu_entry N: picks the N-th entry of the open menu (separators do not count).
+choose_menu_entry() { xdotool key $(printf 'Down %.0s' $(seq "$1")) Return; }
+
+# popover_has_colour RRGGBB: at least 20 of the popover's pixels have about that colour.
+popover_has_colour() {
+    eval "$(xdotool getwindowgeometry --shell "$(app_windows popover)")"
+    (($(import -window root png:- | convert - -crop "${WIDTH}x$HEIGHT+$X+$Y" -fuzz 12% \
+        -fill black +opaque "#$1" -fill white -opaque "#$1" -format '%[fx:int(mean*w*h)]' info:) >= 20))
 }
 
 # A StatusNotifier tray host (what KDE, XFCE and GNOME's AppIndicator panels run) and the

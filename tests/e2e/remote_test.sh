@@ -22,6 +22,9 @@ ask capture
 check "a capture while the preview is open exits 1" test $? -eq 1
 check "... saying it is ignored" said "Codalume is busy with another capture; this one is ignored"
 check "... and opens nothing more" test "$(app_windows dialog | wc -l)" -eq 1
+xdotool windowminimize "$(app_windows dialog)"
+wait_until 30 not_shown dialog && ask
+check "a second start brings the minimised preview back" wait_until 30 shown dialog
 keys_to_dialog Return
 check "the picture is saved" wait_until 30 png_count_is 1
 wait_until 30 shown dialog && keys_to_dialog Escape # the saved alert

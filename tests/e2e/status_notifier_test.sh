@@ -8,12 +8,26 @@ source "$(dirname "$0")/lib.sh"
 on_private_bus open-to-all-users
 start_session without-tray
 
+# The one-colour icon, installed where icon themes are looked up: hosts get its name.
+install -Dm644 -t "$XDG_DATA_HOME/icons/hicolor/symbolic/apps" \
+    "$E2E_HERE/../../resources/icons/codalume-symbolic.svg"
 start_app
 check "without a tray it starts and says so" wait_until 30 output_has "no system tray is running"
 start_watcher
 check "a tray host that starts later gets the item" wait_until 30 item_registered
-check "the host's menu lists the entries in order" \
-    test "$(desktop menu | paste -sd'|')" = "获取剪贴板 (Super+Shift+C)|设置|-|退出"
+check "... named as the installed icon" bash -c "dbus-send --session --print-reply \
+    --dest=$(desktop items) /StatusNotifierItem org.freedesktop.DBus.Properties.Get \
+    string:org.kde.StatusNotifierItem string:IconName | grep -q '\"codalume-symbolic\"'"
+check "the host's menu lists the entries in order" test "$(desktop menu | paste -sd'|')" = \
+    "打开主窗口|-|获取剪贴板 (Super+Shift+C)|设置|-|退出"
+# 打开主窗口: the popover where a host keeps left clicks for its menu (GNOME's AppIndicator),
+# placed as a second start places it: before any click, in the middle of the screen.
+desktop click "打开主窗口"
+check "打开主窗口 opens the popover" wait_until 30 shown popover
+eval "$(xdotool getwindowgeometry --shell "$(app_windows popover)")"
+check "... centred" test $(((X + WIDTH / 2 - 512) ** 2 + (Y + HEIGHT / 2 - 384) ** 2)) -le 8
+xdotool mousemove 100 700 click 1
+wait_until 30 not_shown popover
 
 # The host passes a plain click on as Activate; the pointer is where the icon is, on a panel
 # (trayer stands in for one: a dock window that takes no focus).
