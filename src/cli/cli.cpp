@@ -204,6 +204,7 @@ struct RenderRequest {
     std::optional<QString> language;     // as given; detected when not given
     std::optional<QString> highlighter;  // the settings' when not given
     std::optional<QString> theme;
+    std::optional<qint64> wrapColumn;  // the settings' when not given
     double scale = 2;
     bool lineNumbers = false;
     bool windowControls = false;
@@ -231,6 +232,22 @@ std::optional<int> parseHighlighter(const QCommandLineParser &parser,
                               notOneOf(QStringLiteral("--highlighter"), highlighterNames(), value));
 }
 
+// The column --wrap names, checked; nothing when it is not given.
+std::optional<int> parseWrap(const QCommandLineParser &parser, std::optional<qint64> *wrapColumn) {
+    if (!parser.isSet(QStringLiteral("wrap"))) {
+        return std::nullopt;
+    }
+    const QString value = parser.value(QStringLiteral("wrap"));
+    bool ok = false;
+    *wrapColumn = value.toLongLong(&ok);
+    if (ok && **wrapColumn >= 0 && **wrapColumn <= UserPreferences::maxWrapColumn) {
+        return std::nullopt;
+    }
+    return usageError(QStringLiteral("--wrap wants a whole number from 0 to %1, not '%2'")
+                          .arg(UserPreferences::maxWrapColumn)
+                          .arg(value));
+}
+
 QList<QCommandLineOption> renderOptions() {
     return {
         {{QStringLiteral("o"), QStringLiteral("output")},
@@ -247,6 +264,10 @@ QList<QCommandLineOption> renderOptions() {
          QStringLiteral("Colour the code in theme <name> (see 'codalume themes'; any capitals); "
                         "implies --highlighter grammar."),
          QStringLiteral("name")},
+        {QStringLiteral("wrap"),
+         QStringLiteral("Continue lines longer than <n> columns on unnumbered rows below, 0 "
+                        "never (default: the settings')."),
+         QStringLiteral("n")},
         {QStringLiteral("scale"), QStringLiteral("Device pixels per point (default 2)."),
          QStringLiteral("n"), QStringLiteral("2")},
         {QStringLiteral("preferences"),
@@ -283,6 +304,9 @@ std::optional<int> parseRender(const QStringList &arguments, RenderRequest *requ
     if (!scaleOk || !std::isfinite(request->scale) || request->scale <= 0 || request->scale > 16) {
         return usageError(QStringLiteral("--scale wants a number above 0 and at most 16, not '%1'")
                               .arg(value("scale")));
+    }
+    if (const std::optional<int> done = parseWrap(parser, &request->wrapColumn)) {
+        return done;
     }
     request->output = value("output");
     if (isSet("output") && request->output.isEmpty()) {
@@ -417,6 +441,7 @@ int runRender(const QStringList &arguments) {
     preferences->showShadow |= request.shadow;
     preferences->highlighter = request.highlighter.value_or(preferences->highlighter);
     preferences->theme = request.theme.value_or(preferences->theme);
+    preferences->wrapColumn = request.wrapColumn.value_or(preferences->wrapColumn);
     if (preferences->highlighter == grammarHighlighter()) {
         prepareGrammarHighlighter();  // it starts while the input is read
     }
@@ -536,13 +561,14 @@ QString mainHelp() {
         "\n"
         "Commands:\n"
         "  render [FILE|-] [-o OUT.png|OUT.svg|-] [--format png|svg] [--language NAME]\n"
-        "         [--highlighter rules|grammar] [--theme NAME] [--scale N]\n"
+        "         [--highlighter rules|grammar] [--theme NAME] [--wrap N] [--scale N]\n"
         "         [--preferences FILE] [--line-numbers] [--window-controls] [--shadow] [-v]\n"
         "                  Render the code (standard input by default) and print the path of\n"
         "                  the picture written (-o - writes it to standard output): PNG, or\n"
         "                  SVG with --format svg or an output name ending in .svg. The three\n"
         "                  switches turn on line numbers, window buttons and a shadow\n"
-        "                  whatever the settings say. With -v (--verbose), trace lines go to\n"
+        "                  whatever the settings say; --wrap N continues lines longer than N\n"
+        "                  columns on unnumbered rows. With -v (--verbose), trace lines go to\n"
         "                  standard error.\n"
         "  detect [FILE|-] [--highlighter rules|grammar]\n"
         "                  Print the language name of the code.\n"

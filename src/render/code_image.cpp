@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "render/code_picture_data.h"
+#include "render/code_rows.h"
 #include "render/grammar.h"
 #include "render/text_lines.h"
 #include "render/trace.h"
@@ -141,33 +142,6 @@ QFont decorationFont(double pointSize, bool bold) {
     return QFont(font, pointDevice());
 }
 
-// Splits at \n, \r\n, \r, U+2028 and U+2029. A terminator at the very end adds no empty line,
-// so the empty text has no lines at all. Stops early (returns false) once the lines alone
-// would be taller than `maxLines`.
-bool splitLines(const QString &text, qsizetype maxLines, std::vector<CodeLine> &lines) {
-    const QChar *units = text.constData();
-    const qsizetype size = text.size();
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char16_t unit = units[i].unicode();
-        if (unit != u'\n' && unit != u'\r' && unit != 0x2028 && unit != 0x2029) {
-            continue;
-        }
-        lines.push_back({start, i - start});
-        if (static_cast<qsizetype>(lines.size()) > maxLines) {
-            return false;
-        }
-        if (unit == u'\r' && i + 1 < size && units[i + 1] == u'\n') {
-            ++i;
-        }
-        start = i + 1;
-    }
-    if (start < size) {
-        lines.push_back({start, size - start});
-    }
-    return static_cast<qsizetype>(lines.size()) <= maxLines;
-}
-
 // Characters that surely take room: marks, format and control characters and the second
 // half of surrogate pairs may have no advance of their own.
 qsizetype visibleCharacters(QStringView line) {
@@ -253,14 +227,21 @@ QString sizeRefusal(const CodePicture::Data &data, double width) {
             static_cast<double>(PictureLimits::maxAreaPixels)) {
         return {};
     }
+    // Too wide comes from long lines, which a wrap shortens.
+    const QString remedy = widthPixels > PictureLimits::maxWidthPixels
+                               ? QStringLiteral(
+                                     "; wrap the long lines (--wrap N, or \"自动换行列数\" in "
+                                     "the settings)")
+                               : QString();
     return QStringLiteral(
                "the picture would be %1 x %2 pixels, more than the %3 x %4 pixels "
-               "(%5 pixels in all) a picture may have")
+               "(%5 pixels in all) a picture may have%6")
         .arg(widthPixels)
         .arg(heightPixels)
         .arg(PictureLimits::maxWidthPixels)
         .arg(PictureLimits::maxHeightPixels)
-        .arg(PictureLimits::maxAreaPixels);
+        .arg(PictureLimits::maxAreaPixels)
+        .arg(remedy);
 }
 
 // What can be refused before anything is measured.
@@ -296,19 +277,21 @@ void chooseCodeFont(CodePicture::Data &data, const QString &fontStyle, double fo
     data.codeAscent = metrics.ascent();
 }
 
-// The lines and the height they take; then, before anything is laid out, a cheap lower bound
-// of the widest line refuses a huge line.
-QString splitIntoLines(CodePicture::Data &data, const QString &code, double fontSize) {
+// The rows and the height they take; then, before anything is laid out, a cheap lower bound
+// of the widest row refuses a huge line.
+QString splitIntoLines(CodePicture::Data &data, const QString &code, double fontSize,
+                       qsizetype wrapColumn) {
     const double maxHeightPoints = static_cast<double>(PictureLimits::maxHeightPixels) / data.scale;
     // More lines than characters cannot occur; the bound also keeps the conversion in range.
     const auto maxLines = static_cast<qsizetype>(
         std::clamp((maxHeightPoints - kRoomBelowCode - kRoomAboveCode) / data.lineHeight, 0.0,
                    static_cast<double>(code.size()) + 1));
-    if (!splitLines(code, maxLines, data.lines)) {
+    if (!splitIntoRows(code, wrapColumn, maxLines, data.lines)) {
         return QStringLiteral(
                    "the text has more lines than the %1 a picture may be tall "
-                   "enough for at this font size")
-            .arg(maxLines);
+                   "enough for at this font size%2")
+            .arg(maxLines)
+            .arg(wrapColumn > 0 ? QStringLiteral(", its long lines wrapped") : QString());
     }
     data.textHeight = static_cast<double>(data.lines.size()) * data.lineHeight;
     double narrowest = 0;
@@ -348,14 +331,17 @@ void measureAuthorLine(CodePicture::Data &data, const UserPreferences &preferenc
                             textWidth, metrics.height());
 }
 
-// As wide as the largest number plus two blank columns; numbers end one column after the
+// As wide as the last line's number plus two blank columns; numbers end one column after the
 // card's padding, the code starts after the gutter.
 void measureLineNumbers(CodePicture::Data &data, bool shown) {
     data.lineNumbers = shown;
     if (!shown) {
         return;
     }
-    const qsizetype digits = QString::number(std::max<size_t>(data.lines.size(), 1)).size();
+    const auto numbered = std::find_if(data.lines.rbegin(), data.lines.rend(),
+                                       [](const CodeLine &line) { return line.number > 0; });
+    const qsizetype last = numbered == data.lines.rend() ? 1 : numbered->number;
+    const qsizetype digits = QString::number(last).size();
     data.numbersRight = kSideRoom + textLineWidth(QString(digits, u'0'), data.codeFont);
     data.gutterWidth = textLineWidth(QString(digits + 2, u'0'), data.codeFont);
     data.lineNumberColor = commentColor();
@@ -451,7 +437,8 @@ std::optional<CodePicture> generateCodeImage(const QString &code, const QString 
     data->margin = data->shadow ? ShadowStyle::margin : 0;
     const double fontSize = fontSizeFor(preferences);
     chooseCodeFont(*data, preferences.fontStyle, fontSize);
-    if (QString refusal = splitIntoLines(*data, code, fontSize); !refusal.isEmpty()) {
+    if (QString refusal = splitIntoLines(*data, code, fontSize, preferences.wrapColumn);
+        !refusal.isEmpty()) {
         return refuse(failure, refusal);
     }
     measureCode(*data, code);

@@ -40,8 +40,8 @@ QRectF cardRect(const CodePicture::Data &data, double scale) {
 }
 
 void paintLineNumber(const CodePicture::Data &data, QPainter &painter, QTextLayout &layout,
-                     size_t index, double baseline) {
-    layoutTextLine(layout, QString::number(index + 1), data.codeFont, {});
+                     qsizetype number, double baseline) {
+    layoutTextLine(layout, QString::number(number), data.codeFont, {});
     if (layout.lineCount() == 0) {
         return;
     }
@@ -69,10 +69,10 @@ void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &v
         // Every line shares the code font's baseline, whatever fallback fonts it uses.
         const double baseline =
             data.codeOrigin.y() + static_cast<double>(index) * data.lineHeight + data.codeAscent;
-        if (data.lineNumbers) {
-            paintLineNumber(data, painter, layout, index, baseline);
-        }
         const CodeLine &line = data.lines[index];
+        if (data.lineNumbers && line.number > 0) {
+            paintLineNumber(data, painter, layout, line.number, baseline);
+        }
         if (line.length == 0) {
             continue;
         }

@@ -15,10 +15,12 @@
 
 namespace codalume {
 
-// One line of the code: a range of UTF-16 units without its terminator.
+// One row of the picture: a line of the code, a range of UTF-16 units without its terminator,
+// or the part of a long line that a wrap continued on a row of its own.
 struct CodeLine {
     qsizetype start = 0;
     qsizetype length = 0;
+    qsizetype number = 0;  // the line's number, from 1; 0 on the rows that continue it
 };
 
 // The drop shadow under the card: the card's shape, moved down and blurred by a Gaussian, in

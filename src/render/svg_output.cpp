@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
 #include <QSvgGenerator>
 #include <cmath>
 #include <utility>
@@ -19,12 +20,16 @@ namespace {
 // text as it comes, and XML cannot hold every character (code copied from a terminal brings
 // escapes, bells, form feeds), so those are written as the PNG shows them: C0 controls as their
 // symbols (U+2400 on), the form feed, which takes no room there, not at all, and U+FFFE and
-// U+FFFF as U+FFFD.
+// U+FFFF as U+FFFD. And it states the picture's size in millimetres, from its resolution, which
+// browsers show at 96 pixels per inch, a third larger than the PNG at one pixel per point: the
+// start tag it writes first gets `size` in CSS pixels instead.
 class XmlTextDevice : public QIODevice {
   public:
-    explicit XmlTextDevice(QIODevice &out) : out_(&out) { open(QIODevice::WriteOnly); }
-    // Writes out what a write that ended inside a character held back, and what a file keeps in
-    // its buffer.
+    XmlTextDevice(QIODevice &out, const QSize &size) : out_(&out), size_(size) {
+        open(QIODevice::WriteOnly);
+    }
+    // Writes out what a write that ended inside a character (or the start tag) held back, and
+    // what a file keeps in its buffer.
     bool finish() {
         out_.write(std::exchange(held_, QByteArray()));
         return out_.finish();
@@ -33,7 +38,11 @@ class XmlTextDevice : public QIODevice {
   protected:
     qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *data, qint64 size) override {
-        const QByteArray bytes = std::exchange(held_, QByteArray()) + QByteArray(data, size);
+        QByteArray bytes = std::exchange(held_, QByteArray()) + QByteArray(data, size);
+        if (!sized_ && !sizeStartTag(bytes)) {
+            held_ = bytes;  // the start tag is not complete yet
+            return size;
+        }
         QByteArray clean;
         clean.reserve(bytes.size());
         for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -58,7 +67,27 @@ class XmlTextDevice : public QIODevice {
     }
 
   private:
+    // False while `bytes` do not yet hold the whole <svg> start tag.
+    bool sizeStartTag(QByteArray &bytes) {
+        const qsizetype tag = bytes.indexOf("<svg");
+        const qsizetype end = tag < 0 ? -1 : bytes.indexOf('>', tag);
+        if (end < 0) {
+            return false;
+        }
+        static const QRegularExpression millimetres(
+            QStringLiteral(" width=\"[^\"]*\" height=\"[^\"]*\""));
+        QString head = QString::fromUtf8(bytes.left(end));
+        head.replace(millimetres, QStringLiteral(" width=\"%1px\" height=\"%2px\"")
+                                      .arg(size_.width())
+                                      .arg(size_.height()));
+        bytes = head.toUtf8() + bytes.mid(end);
+        sized_ = true;
+        return true;
+    }
+
     OutputDevice out_;
+    QSize size_;
+    bool sized_ = false;
     QByteArray held_;
 };
 
@@ -125,7 +154,7 @@ bool writeSvg(const CodePicture &picture, QIODevice &out, QString *error) {
     // Whole points, as the PNG at one pixel per point has whole pixels.
     const QSize size(static_cast<int>(std::ceil(data.size.width() - 1e-9)),
                      static_cast<int>(std::ceil(data.size.height() - 1e-9)));
-    XmlTextDevice device(out);
+    XmlTextDevice device(out, size);
     QSvgGenerator generator;
     generator.setOutputDevice(&device);
     generator.setResolution(72);  // a user unit is a point

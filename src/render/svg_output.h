@@ -7,10 +7,11 @@
 
 namespace codalume {
 
-// Writes the picture as SVG into `out`: one user unit per point, the text as text (selectable
-// and searchable), colours and layout as in the PNG; the shadow, which SVG has no plain shape
-// for, as embedded images of its corners and edges. False with a one-line reason when the
-// output fails.
+// Writes the picture as SVG into `out`: one user unit per point, as many CSS pixels wide and
+// tall as the PNG at one pixel per point has pixels, the text as text (selectable and
+// searchable), colours and layout as in the PNG; the shadow, which SVG has no plain shape for,
+// as embedded images of its corners and edges. False with a one-line reason when the output
+// fails.
 bool writeSvg(const CodePicture &picture, QIODevice &out, QString *error = nullptr);
 
 }  // namespace codalume

@@ -119,10 +119,17 @@ double textLineWidth(const QString &text, const QFont &font) {
     return layout.lineCount() > 0 ? layout.lineAt(0).naturalTextWidth() : 0;
 }
 
+qsizetype columnAfter(qsizetype column, QChar c) {
+    if (c == u'\t') {
+        return column + kTabColumns - column % kTabColumns;
+    }
+    return column + (c.isLowSurrogate() ? 0 : 1);
+}
+
 void layoutCodeLine(const CodePicture::Data &data, const CodeLine &line, QTextLayout &layout,
                     bool colored) {
-    // Tabs become blanks up to the next stop of four columns here, instead of Qt's tab stops,
-    // which place the first stop one blank early. Columns count characters, as editors do.
+    // Tabs become blanks up to the next stop here, instead of Qt's tab stops, which place the
+    // first stop one blank early.
     const QStringView source = QStringView(data.code.text).mid(line.start, line.length);
     const QRgb *colors = colored ? data.code.colors.data() + line.start : nullptr;
     QString text;
@@ -140,14 +147,13 @@ void layoutCodeLine(const CodePicture::Data &data, const CodeLine &line, QTextLa
     for (qsizetype i = 0; i < source.size(); ++i) {
         const QChar c = source[i];
         const qsizetype position = text.size();
+        const qsizetype next = columnAfter(column, c);
         if (c == u'\t') {
-            const qsizetype blanks = kTabColumns - column % kTabColumns;
-            text.append(QString(blanks, u' '));
-            column += blanks;
+            text.append(QString(next - column, u' '));
         } else {
             text.append(c);
-            column += c.isLowSurrogate() ? 0 : 1;
         }
+        column = next;
         if (colors && i > 0 && colors[i] != colors[i - 1]) {
             addRange(runStart, position, colors[i - 1]);
             runStart = position;

@@ -24,6 +24,11 @@ void layoutTextLine(QTextLayout &layout, const QString &text, const QFont &font,
 // The width of `text` laid out that way without formats, in points.
 double textLineWidth(const QString &text, const QFont &font);
 
+// The column after `c` when it starts at `column`: a tab advances to the next stop of four
+// columns, any other character takes one (the second half of a surrogate pair none), as editors
+// count them.
+qsizetype columnAfter(qsizetype column, QChar c);
+
 // Lays out one code line as a single unwrapped line with the code font, tabs expanded and (when
 // `colored`) the highlight colours.
 void layoutCodeLine(const CodePicture::Data &data, const CodeLine &line, QTextLayout &layout,

@@ -41,6 +41,11 @@ struct UserPreferences {
     // theme; written after the members above, files without them keep today's rules.
     QString highlighter = QStringLiteral("rules");
     QString theme = QStringLiteral("Codalume");
+    // Lines longer than this many columns continue on the rows below; 0 leaves them whole.
+    // Written after the members above, files without it keep lines whole.
+    int64_t wrapColumn = 0;
+    // Past this a wrapped picture is wider than any screen shows at once.
+    static constexpr int64_t maxWrapColumn = 10'000;
 
     bool operator==(const UserPreferences &) const = default;
 };

@@ -59,10 +59,12 @@ void forEachMember(UserPreferences &p, Visitor &&visit) {
     visit("showShadow", p.showShadow, Presence::optional);
     visit("highlighter", p.highlighter, Presence::optional);
     visit("theme", p.theme, Presence::optional);
+    visit("wrapColumn", p.wrapColumn, Presence::optional);
 }
 
-// Why a member that names one of a few things names none of them; empty when all do.
-Reason namedValueFault(const UserPreferences &p) {
+// Why a member that names one of a few things names none of them, or a number lies outside its
+// range; empty when none does.
+Reason valueFault(const UserPreferences &p) {
     const struct {
         const char *key;
         const QString &value;
@@ -77,6 +79,12 @@ Reason namedValueFault(const UserPreferences &p) {
             return {QStringLiteral("the member \"%1\" must be one of %2").arg(member.key, names),
                     QStringLiteral("成员 \"%1\" 必须是以下之一: %2").arg(member.key, names)};
         }
+    }
+    if (p.wrapColumn < 0 || p.wrapColumn > UserPreferences::maxWrapColumn) {
+        const auto bound = UserPreferences::maxWrapColumn;
+        return {QStringLiteral("the member \"wrapColumn\" must be a whole number from 0 to %1")
+                    .arg(bound),
+                QStringLiteral("成员 \"wrapColumn\" 必须是 0 到 %1 之间的整数").arg(bound)};
     }
     return {};
 }
@@ -416,7 +424,7 @@ std::optional<UserPreferences> decodePreferences(const QByteArray &bytes, Reason
             }
         });
     if (fault.isEmpty()) {
-        fault = namedValueFault(decoded);
+        fault = valueFault(decoded);
     }
     if (!fault.isEmpty()) {
         if (reason != nullptr) {

@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
@@ -289,7 +291,7 @@ void addBackgroundSection(FormBuilder &builder, Form &form, const UserPreference
     addColorPreview(builder, form, directionMapReverse);
 }
 
-// The optional parts of the card, one row of check boxes under the background.
+// The optional parts of the card, one row of check boxes under the background, and the wrap.
 void addStyleSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
     builder.sectionHeader(QStringLiteral("样式"));
     for (size_t i = 0; i < styleItems.size(); ++i) {
@@ -297,7 +299,22 @@ void addStyleSection(FormBuilder &builder, Form &form, const UserPreferences &p)
         form.styles[i] = FormBuilder::checkbox(QString::fromLatin1(item.name),
                                                QString::fromUtf8(item.title), p.*item.shown);
     }
-    builder.pack({form.styles[0], form.styles[1], form.styles[2]});
+    form.wrapColumn = FormBuilder::named(new QSpinBox, QStringLiteral("wrapColumnSpinBox"));
+    form.wrapColumn->setRange(0, static_cast<int>(UserPreferences::maxWrapColumn));
+    form.wrapColumn->setSpecialValueText(QStringLiteral("不换行"));  // shown for 0
+    form.wrapColumn->setValue(
+        static_cast<int>(std::clamp<int64_t>(p.wrapColumn, 0, UserPreferences::maxWrapColumn)));
+    // On the check boxes' line, which has room for it: one more line would make the form taller
+    // than a full HD screen shows at 12-point text.
+    auto *wrap = FormBuilder::named(new QWidget, QStringLiteral("wrapColumnBox"));
+    auto *wrapLine = new QHBoxLayout(wrap);
+    wrapLine->setContentsMargins(0, 0, 0, 0);
+    auto *wrapLabel = FormBuilder::named(new QLabel(QStringLiteral("自动换行列数:")),
+                                         QStringLiteral("wrapColumnSpinBoxLabel"));
+    wrapLabel->setBuddy(form.wrapColumn);
+    wrapLine->addWidget(wrapLabel);
+    wrapLine->addWidget(form.wrapColumn);
+    builder.pack({form.styles[0], form.styles[1], form.styles[2], wrap});
 }
 
 // Each author line: its field, and beside it whether the picture shows it.
@@ -385,6 +402,7 @@ void writeSettingsForm(const Form &form, const QMap<QString, QString> &direction
     for (size_t i = 0; i < styleItems.size(); ++i) {
         p.*styleItems[i].shown = form.styles[i]->isChecked();
     }
+    p.wrapColumn = form.wrapColumn->value();
     for (size_t i = 0; i < authorItems.size(); ++i) {
         p.*authorItems[i].shown = form.authors[i].checkbox->isChecked();
     }

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class QSpinBox;
 class QWidget;
 
 namespace codalume {
@@ -69,6 +70,7 @@ struct Form {
     QComboBox *direction = nullptr;
     ColorPreviewView *preview = nullptr;
     std::array<QCheckBox *, 3> styles{};
+    QSpinBox *wrapColumn = nullptr;
     std::array<AuthorControls, 4> authors;
 };
 

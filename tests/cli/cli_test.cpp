@@ -144,6 +144,12 @@ TEST_F(CommandLine, ExitCodesMessagesAndNothingLeftOnDisk) {
          1, "cannot make the picture: the text has more lines than the "},
         {"11 million characters drawn", "render -o ~/x", QByteArray("x = 1;\n").repeated(1'572'000),
          1, "the text has 11004000 characters, more than the 4000000"},
+        {"a negative wrap accepted", "render --wrap -1", {}, 2, "--wrap wants a whole number"},
+        {"a too wide picture not told how to narrow it", "render -o ~/x", QByteArray(20'000, 'x'),
+         1, "may have; wrap the long lines (--wrap N, or \"自动换行列数\" in the settings)"},
+        {"the rows of wrapped lines not counted", "render -o ~/x --wrap 1",
+         QByteArray("x\n").repeated(15'350) + QByteArray(15'350, 'x'), 1,
+         "more lines than the 30670 a picture may be tall enough for at this font size, its"},
         {"font size 100000 drawn", "render -o ~/x --preferences ~/big.json", snippet, 1,
          "cannot make the picture: the font size 100000 is too large"},
     };
@@ -207,10 +213,8 @@ TEST_F(CommandLine, SvgIsTextAndLooksLikeThePngWithTheOptionalParts) {
     const QByteArray svg = readFile(home.file("x.SVG"));
     EXPECT_TRUE(svg.contains("greet someone") && svg.contains("Language: Python"));
     const QImage png = QImage(home.file("x.png")).convertToFormat(QImage::Format_ARGB32);
-    const Outcome rsvg =
-        run({"-w", QString::number(png.width()), "-h", QString::number(png.height()), "-o",
-             home.file("svg.png"), home.file("x.SVG")},
-            {}, "rsvg-convert");
+    // At its own size: in CSS pixels, as many as the PNG has (millimetres made it a third larger).
+    const Outcome rsvg = run({"-o", home.file("svg.png"), home.file("x.SVG")}, {}, "rsvg-convert");
     ASSERT_EQ(rsvg.exitCode, 0) << "rsvg-convert (librsvg2-bin) is needed";
     const QImage fromSvg = QImage(home.file("svg.png")).convertToFormat(QImage::Format_ARGB32);
     ASSERT_EQ(fromSvg.size(), png.size());

@@ -70,6 +70,8 @@ TEST(PreferencesFormat, EveryMemberHasItsExactType) {
         {"the grammar highlighter refused", "highlighter", "\"grammar\"", true},
         {"theme name taken in other capitals", "theme", "\"dracula\"", false},
         {"a library theme refused", "theme", "\"Solarized Light\"", true},
+        {"a negative wrap column taken", "wrapColumn", "-1", false},
+        {"a wrap column past the bound taken", "wrapColumn", "10001", false},
     };
     for (const auto &row : rows) {
         EXPECT_EQ(decodePreferences(withMember(defaults, row.key, row.value)).has_value(),
@@ -77,11 +79,11 @@ TEST(PreferencesFormat, EveryMemberHasItsExactType) {
             << row.fault;
     }
     EXPECT_FALSE(decodePreferences(defaults + "x")) << "trailing bytes ignored";
-    // Files written before the optional parts of the card and the highlighter choice load
-    // with those parts off and the rules.
+    // Files written before the optional parts of the card, the highlighter choice and the wrap
+    // load with those parts off, the rules and whole lines.
     QByteArray old = defaults;
-    for (const char *part :
-         {"showLineNumbers", "showWindowControls", "showShadow", "highlighter", "theme"}) {
+    for (const char *part : {"showLineNumbers", "showWindowControls", "showShadow", "highlighter",
+                             "theme", "wrapColumn"}) {
         old = withMember(old, part, nullptr);
     }
     EXPECT_EQ(decodePreferences(old), UserPreferences{});
@@ -150,6 +152,7 @@ TEST_F(SettingsWindow, AnUntouchedFormSavesTheRecordBack) {
     preferences.showShadow = true;
     preferences.highlighter = "grammar";
     preferences.theme = "Nord";
+    preferences.wrapColumn = 80;
     const UserPreferences read = preferences;
     run([](const Alert &) {});
     EXPECT_EQ(loadPreferences(), read);
