@@ -193,6 +193,7 @@ TEST_F(CommandLine, RenderWritesIntoDownloadsQuietlyUnlessVerbose) {
     EXPECT_EQ(QImage(home.file("one.png")).width(), 500);
     EXPECT_TRUE(
         verbose.err.contains("没有作者信息可显示或已选择不显示\n图片生成完成，尺寸: (500.0, "));
+    EXPECT_TRUE(verbose.err.contains(", 作者信息宽度: 0.0, 代码宽度: 88.")) << "80 + one column";
 }
 
 // SVG keeps the code as text and looks like the PNG: rendered by librsvg it differs from the
