@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Codalume (installing its Debian packages when missing), renders a sample snippet to a
 # PNG and prints where it went; on a desktop session it then starts the tray program.
 set -euo pipefail

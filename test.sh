@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every test: unit and end-to-end tests on the normal build, the unit tests again under
 # AddressSanitizer + UndefinedBehaviorSanitizer, then 60 s of each fuzz target
 # (CODALUME_FUZZ_SECONDS=0 skips it). Installs its Debian packages when missing.

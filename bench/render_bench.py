@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Side-by-side render benchmark: codalume render with the rules and with the grammar highlighter
 vs pygmentize -f png, printed as ratios, with the size of codalume's PNG against optipng -o2 of
 the very same picture. Peak memory is GNU time's: for the grammar run, the larger of the program

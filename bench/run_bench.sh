@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders generated code of 5, 50, 1,000 and 10,000 lines with `codalume render` (2x; the rules
 # and the grammar highlighter) and with `pygmentize -f png` (the peer, 1x) in the same run, and prints time and peak-memory ratios,
 # and the size of codalume's PNG against `optipng -o2` of the same picture (up to 4 megapixels).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One executable: with arguments it is the command line, without it is the tray program.
 #include "app/application.h"
 #include "cli/cli.h"

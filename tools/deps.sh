@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages a task needs, and nothing when they are all there already.
 # Usage: tools/deps.sh build|test|bench|package|fresh ...   (groups accumulate)
 set -euo pipefail

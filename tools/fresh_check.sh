@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Proves the README's set-up from nothing: makes a minimal Debian 12 root with debootstrap,
 # clones this repository's HEAD into it and runs the README's two commands there, exactly as
 # written, printing how long each took. A machine that already has every package cannot see a

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang and runs each for the given time, starting from the
 # seed corpus in tests/fuzz/corpus (new inputs go to build-fuzz/corpus, never into the repo).
 # Usage: tools/fuzz.sh [seconds per target, default 60] [target ...]

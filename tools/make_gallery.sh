@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Renders the pictures of docs/gallery/ from docs/samples/ with `codalume render`, one per look:
 # every rule set, solid and gradient (three directions), light and dark, with an author line,
 # and the optional parts of the card (line numbers, window buttons, shadow).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/event_monitor.h"
 
 #include "platform/null_backends.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/global_hotkey_monitor.h"
 
 #include <QGuiApplication>

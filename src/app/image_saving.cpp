@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>

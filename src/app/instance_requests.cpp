@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/instance_requests.h"
 
 #include <QApplication>

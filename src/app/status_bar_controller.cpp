@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/status_bar_controller.h"
 
 #include "settings/preferences_file.h"

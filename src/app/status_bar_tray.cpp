@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/status_bar_tray.h"
 
 #include <QCoreApplication>

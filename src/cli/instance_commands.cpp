@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/instance_commands.h"
 
 #include <fcntl.h>

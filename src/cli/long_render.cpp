@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "cli/long_render.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // codalume-grammar: the grammar highlighter's process. Debian 12 packages the grammar library
 // (KSyntaxHighlighting) for Qt 5 only, which cannot share a process with the program's Qt 6,
 // so this small Qt 5 program carries it and answers requests on standard input and output

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/alert_dialog.h"
 
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/icons.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/null_backends.h"
 
 namespace codalume {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/progress_dialog.h"
 
 #include <QHBoxLayout>

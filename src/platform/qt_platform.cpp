@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt_platform.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/save_file.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/temporary_files.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/tray_icon.h"
 
 #include <QFileInfo>

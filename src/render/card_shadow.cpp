@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/card_shadow.h"
 
 #include <algorithm>

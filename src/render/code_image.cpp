@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/code_image.h"
 
 #include <QFontDatabase>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>

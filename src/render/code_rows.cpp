@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/code_rows.h"
 
 #include <unicode/brkiter.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/deflate_pipeline.h"
 
 #include <zlib.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/grammar_process.h"
 
 #include <fcntl.h>

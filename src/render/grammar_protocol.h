@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // The pipe protocol between the program and its grammar helper (src/grammar), which carries

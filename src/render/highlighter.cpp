@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/highlighter.h"
 
 #include <unicode/parseerr.h>

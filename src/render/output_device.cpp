@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/output_device.h"
 
 #include <unistd.h>

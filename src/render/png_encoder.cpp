@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/png_encoder.h"
 
 #include <png.h>

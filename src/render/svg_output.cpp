@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/svg_output.h"
 
 #include <QPainter>

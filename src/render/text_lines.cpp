@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/text_lines.h"
 
 #include <unicode/brkiter.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/color_preview_view.h"
 
 #include <QPainter>

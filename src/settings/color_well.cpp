@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/color_well.h"
 
 #include <QColorDialog>

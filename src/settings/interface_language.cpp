@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/interface_language.h"
 
 #include <QCoreApplication>

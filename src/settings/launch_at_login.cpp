@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/launch_at_login.h"
 
 #include <QDir>

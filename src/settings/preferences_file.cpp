@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "settings/preferences_file.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "views/about_view.h"
 
 #include <QFrame>

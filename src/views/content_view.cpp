@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "views/content_view.h"
 
 #include <QHBoxLayout>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "views/help_view.h"
 
 #include <QFrame>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "views/permission_helper.h"
 
 #include <QByteArray>

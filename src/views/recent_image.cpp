@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "views/recent_image.h"
 
 #include <QFileInfo>

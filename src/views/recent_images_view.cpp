@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "views/recent_images_view.h"
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "views/view_style.h"
 
 #include <QApplication>

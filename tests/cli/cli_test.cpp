@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives the real executable: exit codes, messages, and what is (not) left on disk.
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The shortcut captures the clipboard: code text is previewed, saved as a PNG in Downloads and
 # announced; with showPreview off it is saved straight away; an image is saved unchanged.
 source "$(dirname "$0")/lib.sh"

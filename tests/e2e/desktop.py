@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """What the end-to-end tests ask of a desktop over D-Bus: a stand-in StatusNotifier tray host
 and the clicks a panel sends to an item, and screenshots of a KWin Wayland session.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared harness of the end-to-end tests: sourced by every *_test.sh.
 #
 # Each test gets its own X server (a free display picked by Xvfb itself), a window manager

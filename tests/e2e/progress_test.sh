@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Saving a picture of 10,000 lines takes seconds: a progress window names the file while the
 # program keeps repainting, and its cancel button (or SIGTERM) stops the save without leaving a
 # file.

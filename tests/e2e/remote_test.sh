@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # Other starts reach the running program, here through its socket (no session bus): a second
 # start shows the popover, `codalume capture` captures as the shortcut does (and starts the
 # program when none runs), `codalume settings` opens the settings; other users are refused, and

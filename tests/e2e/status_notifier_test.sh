@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # On a StatusNotifier tray (KDE Plasma, XFCE, GNOME with AppIndicator) the panel draws the icon
 # and passes clicks on over D-Bus. A host that starts after the program gets its item; a click
 # toggles the popover next to the pointer; the host's menu lists and runs the entries. Other

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # On sway, which tiles every window it is not told to float, a capture started by `codalume
 # capture` (what a bindsym runs: sway has no shortcut portal) takes no tile: the one-pixel
 # window that reads the clipboard, the preview, the saved alert and the settings float, and

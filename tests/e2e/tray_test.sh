@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # The tray program starts before any tray host (as at login), says so, binds its shortcut and
 # shows its icon once a host runs; it keeps to one instance, leaves other shortcuts alone,
 # answers clicks on its icon (popover, outside click, menu) and quits from its menu.

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # A Wayland session without the desktop portal, the program on Xwayland as where qt6-wayland is
 # not installed and started before the panel: it says that it has no shortcut (and no more),
 # and the tray menu still captures the text copied in Wayland (KWin hands it to X11 only while

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # In a KDE Plasma Wayland session the shortcut comes through the desktop portal's
 # GlobalShortcuts, and a capture reads the text the user copied although the program has no
 # keyboard focus (so does one asked for by codalume capture); the popover closes when another

@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: MIT
 # tools/deps.sh against stand-ins for dpkg-query and apt-get: it must ask apt-get for exactly
 # the packages that are missing, also when dpkg-query exits 1 because some are unknown (as it
 # does on every fresh machine), and nothing at all when everything is there.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/portal/portal_hotkey_backend.h"
 
 #include <QDBusArgument>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/statusnotifier/status_notifier_host_monitor.h"
 
 #include <QDBusConnection>

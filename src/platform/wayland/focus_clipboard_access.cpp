@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/wayland/focus_clipboard_access.h"
 
 #include <QClipboard>

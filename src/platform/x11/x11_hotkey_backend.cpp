@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/x11/x11_hotkey_backend.h"
 
 #include <xkbcommon/xkbcommon-keysyms.h>

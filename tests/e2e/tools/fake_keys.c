@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* Presses keys in a KWin Wayland session through org_kde_kwin_fake_input (offered when KWin runs
  * with KWIN_WAYLAND_NO_PERMISSION_CHECKS=1), as a keyboard would.
  *   fake_keys CODE...    presses the evdev key codes in order, then releases them in reverse
