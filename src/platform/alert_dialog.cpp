@@ -1,8 +1,12 @@
 #include "platform/alert_dialog.h"
 
+#include <QComboBox>
+#include <QCompleter>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -95,6 +99,9 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     informativeLabel_->setVisible(!alert.informativeText.isEmpty());
     column->addWidget(informativeLabel_);
 
+    if (!alert.choice.items.isEmpty()) {
+        addChoice(alert, column);
+    }
     if (!alert.accessoryImageSize.isEmpty()) {
         accessoryImageLabel_ = makeImageView(alert.accessoryImage, alert.accessoryImageSize);
         column->addWidget(accessoryImageLabel_, 0, Qt::AlignLeft);
@@ -159,6 +166,56 @@ void AlertDialog::addAccessoryWidget(QWidget *form, QVBoxLayout *column) {
         column->addWidget(form);
     }
     form->show();
+}
+
+void AlertDialog::addChoice(const Alert &alert, QVBoxLayout *column) {
+    const AlertChoice &choice = alert.choice;
+    auto *row = new QHBoxLayout;
+    auto *label = new QLabel(choice.label, this);
+    choiceBox_ = new QComboBox(this);
+    choiceBox_->addItems(choice.items);
+    choiceBox_->setCurrentIndex(
+        std::max<int>(0, static_cast<int>(choice.items.indexOf(choice.selected))));
+    // A long list (every grammar's language) is searched by typing any part of a name; what
+    // names no entry is never added and leaves the entry picked before.
+    choiceBox_->setEditable(true);
+    choiceBox_->setInsertPolicy(QComboBox::NoInsert);
+    choiceBox_->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    choiceBox_->completer()->setFilterMode(Qt::MatchContains);
+    choiceBox_->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    connect(choiceBox_->lineEdit(), &QLineEdit::editingFinished, this, [box = choiceBox_] {
+        if (box->findText(box->currentText()) < 0) {
+            box->setEditText(box->itemText(box->currentIndex()));
+        }
+    });
+    label->setBuddy(choiceBox_);
+    row->addWidget(label);
+    row->addWidget(choiceBox_);
+    row->addStretch(1);
+    column->addLayout(row);
+    // Another pick redraws the image view for it.
+    connect(choiceBox_, &QComboBox::currentIndexChanged, this,
+            [this, column, onChoose = choice.onChoose, size = alert.accessoryImageSize](int index) {
+                if (index < 0 || !onChoose || accessoryImageLabel_ == nullptr) {
+                    return;
+                }
+                QLabel *fresh = makeImageView(onChoose(choiceBox_->itemText(index)), size);
+                delete column->replaceWidget(accessoryImageLabel_, fresh);
+                delete accessoryImageLabel_;
+                accessoryImageLabel_ = fresh;
+            });
+}
+
+void AlertDialog::keyPressEvent(QKeyEvent *event) {
+    // Enter in the chooser picks what was typed; it does not also press the default button.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const QWidget *focused = focusWidget();
+    if (enter && choiceBox_ != nullptr && focused != nullptr &&
+        (focused == choiceBox_ || choiceBox_->isAncestorOf(focused))) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 AlertDialog::~AlertDialog() {

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -33,13 +34,19 @@ class AlertDialog : public QDialog {
     QLabel *informativeLabel() const { return informativeLabel_; }
     // The accessory image view, or nullptr when the alert has none.
     QLabel *accessoryImageLabel() const { return accessoryImageLabel_; }
+    // The choice above the image view, or nullptr when the alert has none.
+    QComboBox *choiceBox() const { return choiceBox_; }
     // Whether the icon is the alert's own symbol (false: the style's default icon).
     bool usesSymbolIcon() const { return usesSymbolIcon_; }
 
     static constexpr int iconSize = 32;
     static constexpr int defaultIconSize = 40;
 
+  protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
   private:
+    void addChoice(const Alert &alert, QVBoxLayout *column);
     void addIcon(const Alert &alert);
     void addAccessoryWidget(QWidget *form, QVBoxLayout *column);
     QLabel *makeImageView(const QImage &image, const QSize &size);
@@ -50,6 +57,7 @@ class AlertDialog : public QDialog {
     QLabel *messageLabel_ = nullptr;
     QLabel *informativeLabel_ = nullptr;
     QLabel *accessoryImageLabel_ = nullptr;
+    QComboBox *choiceBox_ = nullptr;
     bool usesSymbolIcon_ = false;
     // The caller's form: handed back to its previous parent when the dialog goes away.
     QPointer<QWidget> accessoryWidget_;

@@ -69,6 +69,8 @@ struct Form {
     QComboBox *direction = nullptr;
     ColorPreviewView *preview = nullptr;
     std::array<QCheckBox *, 3> styles{};
+    QComboBox *highlighter = nullptr;  // titles in highlighterNames() order
+    QComboBox *theme = nullptr;
     std::array<AuthorControls, 4> authors;
 };
 

@@ -7,6 +7,7 @@
 #include "app/instance_requests.h"
 #include "app/status_bar_controller.h"
 #include "render/code_image.h"
+#include "render/language.h"
 #include "render/png_encoder.h"
 #include "support/file_test.h"
 #include "support/scripted_platform.h"
@@ -115,6 +116,23 @@ TEST_F(FlowTest, CaptureShowsTheRightAlertsAndSavesOnlyWhatTheUserConfirmed) {
             EXPECT_TRUE(platform.alerts[0].informativeText.contains("图片\nthe text has 4000001"));
         }
     }
+}
+
+// The preview offers the rules' names with the detected one picked; another pick redraws it
+// and is the language saved.
+TEST_F(FlowTest, ThePreviewsChosenLanguageIsTheOneSaved) {
+    reset();
+    platform.text = QStringLiteral("def f():\n    return 1\n");
+    QImage redrawn;
+    platform.answerNext([&](const Alert &alert) {
+        EXPECT_EQ(alert.choice.items, languageNames());
+        EXPECT_EQ(alert.choice.selected, "Python");
+        redrawn = alert.choice.onChoose("Text");
+        return firstButtonReturn;
+    });
+    controller.getClipboardContent();
+    EXPECT_NE(redrawn, platform.alerts.at(0).accessoryImage);
+    EXPECT_EQ(recent.images().value(0).language, "Text");
 }
 
 // Another start asking for a capture is answered before anything runs (the asker would wait
