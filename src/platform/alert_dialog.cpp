@@ -113,22 +113,8 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     }
     column->addStretch(1);
 
-    auto *buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    const QStringList titles =
-        alert.buttons.isEmpty() ? QStringList{QStringLiteral("确定")} : alert.buttons;
-    for (int index = 0; index < titles.size(); ++index) {
-        auto *button = new QPushButton(titles[index], this);
-        button->setAutoDefault(false);
-        // Room around the title, and one width for short titles so a row looks even.
-        button->setMinimumWidth(std::max(minimumButtonWidth, button->sizeHint().width() + 20));
-        connect(button, &QPushButton::clicked, this, [this, index] { finishWith(index); });
-        buttonRow->addWidget(button);
-        buttons_.append(button);
-    }
-    buttons_.front()->setDefault(true);
-    buttons_.front()->setFocus();
-    outer->addLayout(buttonRow);
+    addButtons(alert.buttons.isEmpty() ? QStringList{QStringLiteral("确定")} : alert.buttons,
+               outer);
 
     if (alert.windowExtraWidth > 0 || alert.windowExtraHeight > 0) {
         layout()->activate();
@@ -166,6 +152,23 @@ void AlertDialog::addAccessoryWidget(QWidget *form, QVBoxLayout *column) {
         column->addWidget(form);
     }
     form->show();
+}
+
+void AlertDialog::addButtons(const QStringList &titles, QVBoxLayout *outer) {
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    for (int index = 0; index < titles.size(); ++index) {
+        auto *button = new QPushButton(titles[index], this);
+        button->setAutoDefault(false);
+        // Room around the title, and one width for short titles so a row looks even.
+        button->setMinimumWidth(std::max(minimumButtonWidth, button->sizeHint().width() + 20));
+        connect(button, &QPushButton::clicked, this, [this, index] { finishWith(index); });
+        buttonRow->addWidget(button);
+        buttons_.append(button);
+    }
+    buttons_.front()->setDefault(true);
+    buttons_.front()->setFocus();
+    outer->addLayout(buttonRow);
 }
 
 void AlertDialog::addChoice(const Alert &alert, QVBoxLayout *column) {

@@ -46,6 +46,7 @@ class AlertDialog : public QDialog {
     void keyPressEvent(QKeyEvent *event) override;
 
   private:
+    void addButtons(const QStringList &titles, QVBoxLayout *outer);
     void addChoice(const Alert &alert, QVBoxLayout *column);
     void addIcon(const Alert &alert);
     void addAccessoryWidget(QWidget *form, QVBoxLayout *column);
