@@ -31,6 +31,19 @@ Alert previewAlert() {
     return alert;
 }
 
+// The preview's language chooser: every name the highlighter knows, the detected one picked.
+AlertChoice languageChoice(const QString &detected, const QString &highlighter) {
+    AlertChoice choice;
+    choice.label = QStringLiteral("语言:");
+    QString failure;  // the grammar helper failed: the picture above failed already
+    choice.items = languageNamesFor(highlighter, &failure).value_or(QStringList());
+    if (!choice.items.contains(detected)) {
+        choice.items.prepend(detected);
+    }
+    choice.selected = detected;
+    return choice;
+}
+
 Alert clipboardImageAlert(const QImage &image) {
     Alert alert;
     alert.style = AlertStyle::Informational;
@@ -63,7 +76,7 @@ Alert renderFailedAlert(const QString &reason) {
 void StatusBarController::getClipboardContent(QObject *) {
     // Text wins: the image is not even read when there is text, an empty one included.
     if (const std::optional<QString> text = platform_.clipboardText()) {
-        const QString language = detectLanguageFor(*text, userPreferences.highlighter);
+        QString language = detectLanguageFor(*text, userPreferences.highlighter);
         if (!userPreferences.showPreview) {
             createAndSaveImage(*text, language);
             return;
@@ -94,6 +107,14 @@ void StatusBarController::getClipboardContent(QObject *) {
         }
         alert.accessoryImageSize = previewViewSize;
         alert.accessoryImageScrolls = true;
+        // Another language redraws the preview and is the one saved.
+        alert.choice = languageChoice(language, userPreferences.highlighter);
+        alert.choice.onChoose = [&](const QString &chosen) {
+            language = chosen;
+            const std::optional<CodePicture> redrawn =
+                generateCodeImage(*text, chosen, userPreferences, scale);
+            return redrawn ? redrawn->previewImage(previewViewSize * scale) : QImage();
+        };
         if (platform_.runAlert(alert) == firstButtonReturn) {
             createAndSaveImage(*text, language);
         }

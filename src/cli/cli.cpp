@@ -537,20 +537,13 @@ int runLanguages(const QStringList &arguments) {
     if (const std::optional<int> done = parseHighlighter(parser, &highlighter)) {
         return *done;
     }
-    if (highlighter != grammarHighlighter()) {
-        printLine(stdout, languageNames().join(u'\n'));
-        return exitSuccess;
-    }
     QString failure;
-    const std::optional<std::vector<GrammarLanguage>> languages = grammarLanguages(&failure);
-    if (!languages) {
+    const std::optional<QStringList> names =
+        languageNamesFor(highlighter.value_or(rulesHighlighter()), &failure);
+    if (!names) {
         return fail(failure);
     }
-    QStringList names;
-    for (const GrammarLanguage &language : *languages) {
-        names << language.name;
-    }
-    printLine(stdout, names.join(u'\n'));
+    printLine(stdout, names->join(u'\n'));
     return exitSuccess;
 }
 

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "platform/alert_dialog.h"
 
+#include <QComboBox>
+#include <QCompleter>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -96,6 +100,9 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     informativeLabel_->setVisible(!alert.informativeText.isEmpty());
     column->addWidget(informativeLabel_);
 
+    if (!alert.choice.items.isEmpty()) {
+        addChoice(alert, column);
+    }
     if (!alert.accessoryImageSize.isEmpty()) {
         addAccessoryImage(alert, column);
     }
@@ -106,36 +113,24 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     }
     column->addStretch(1);
 
-    auto *buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
-    const QStringList titles =
-        alert.buttons.isEmpty() ? QStringList{QStringLiteral("确定")} : alert.buttons;
-    for (int index = 0; index < titles.size(); ++index) {
-        auto *button = new QPushButton(titles[index], this);
-        button->setAutoDefault(false);
-        // Room around the title, and one width for short titles so a row looks even.
-        button->setMinimumWidth(std::max(minimumButtonWidth, button->sizeHint().width() + 20));
-        connect(button, &QPushButton::clicked, this, [this, index] { finishWith(index); });
-        buttonRow->addWidget(button);
-        buttons_.append(button);
-    }
-    buttons_.front()->setDefault(true);
-    buttons_.front()->setFocus();
-    outer->addLayout(buttonRow);
+    addButtons(alert.buttons.isEmpty() ? QStringList{QStringLiteral("确定")} : alert.buttons,
+               outer);
     fixSize(alert);
 }
 
 void AlertDialog::addAccessoryImage(const Alert &alert, QVBoxLayout *column) {
-    const QImage &image = alert.accessoryImage;
+    imageView_ = makeAccessoryImageView(alert.accessoryImage, alert);
+    column->addWidget(imageView_, 0, Qt::AlignLeft);
+}
+
+QWidget *AlertDialog::makeAccessoryImageView(const QImage &image, const Alert &alert) {
     const QSizeF natural = QSizeF(image.size()) / image.devicePixelRatio();
     if (alert.accessoryImageScrolls && (natural.width() > alert.accessoryImageSize.width() ||
                                         natural.height() > alert.accessoryImageSize.height())) {
-        column->addWidget(makeScrollingImageView(image, alert.accessoryImageSize), 0,
-                          Qt::AlignLeft);
-    } else {
-        accessoryImageLabel_ = makeImageView(image, alert.accessoryImageSize);
-        column->addWidget(accessoryImageLabel_, 0, Qt::AlignLeft);
+        return makeScrollingImageView(image, alert.accessoryImageSize);
     }
+    accessoryImageLabel_ = makeImageView(image, alert.accessoryImageSize);
+    return accessoryImageLabel_;
 }
 
 void AlertDialog::fixSize(const Alert &alert) {
@@ -182,6 +177,74 @@ void AlertDialog::addAccessoryWidget(QWidget *form, QVBoxLayout *column) {
         column->addWidget(form);
     }
     form->show();
+}
+
+void AlertDialog::addButtons(const QStringList &titles, QVBoxLayout *outer) {
+    auto *buttonRow = new QHBoxLayout;
+    buttonRow->addStretch(1);
+    for (int index = 0; index < titles.size(); ++index) {
+        auto *button = new QPushButton(titles[index], this);
+        button->setAutoDefault(false);
+        // Room around the title, and one width for short titles so a row looks even.
+        button->setMinimumWidth(std::max(minimumButtonWidth, button->sizeHint().width() + 20));
+        connect(button, &QPushButton::clicked, this, [this, index] { finishWith(index); });
+        buttonRow->addWidget(button);
+        buttons_.append(button);
+    }
+    buttons_.front()->setDefault(true);
+    buttons_.front()->setFocus();
+    outer->addLayout(buttonRow);
+}
+
+void AlertDialog::addChoice(const Alert &alert, QVBoxLayout *column) {
+    const AlertChoice &choice = alert.choice;
+    auto *row = new QHBoxLayout;
+    auto *label = new QLabel(choice.label, this);
+    choiceBox_ = new QComboBox(this);
+    choiceBox_->addItems(choice.items);
+    choiceBox_->setCurrentIndex(
+        std::max<int>(0, static_cast<int>(choice.items.indexOf(choice.selected))));
+    // A long list (every grammar's language) is searched by typing any part of a name; what
+    // names no entry is never added and leaves the entry picked before.
+    choiceBox_->setEditable(true);
+    choiceBox_->setInsertPolicy(QComboBox::NoInsert);
+    choiceBox_->completer()->setCompletionMode(QCompleter::PopupCompletion);
+    choiceBox_->completer()->setFilterMode(Qt::MatchContains);
+    choiceBox_->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    connect(choiceBox_->lineEdit(), &QLineEdit::editingFinished, this, [box = choiceBox_] {
+        if (box->findText(box->currentText()) < 0) {
+            box->setEditText(box->itemText(box->currentIndex()));
+        }
+    });
+    label->setBuddy(choiceBox_);
+    row->addWidget(label);
+    row->addWidget(choiceBox_);
+    row->addStretch(1);
+    column->addLayout(row);
+    // Another pick redraws the image view for it.
+    connect(choiceBox_, &QComboBox::currentIndexChanged, this,
+            [this, column, onChoose = choice.onChoose, alert](int index) {
+                if (index < 0 || !onChoose || imageView_ == nullptr) {
+                    return;
+                }
+                QWidget *fresh =
+                    makeAccessoryImageView(onChoose(choiceBox_->itemText(index)), alert);
+                delete column->replaceWidget(imageView_, fresh);
+                delete imageView_;
+                imageView_ = fresh;
+            });
+}
+
+void AlertDialog::keyPressEvent(QKeyEvent *event) {
+    // Enter in the chooser picks what was typed; it does not also press the default button.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const QWidget *focused = focusWidget();
+    if (enter && choiceBox_ != nullptr && focused != nullptr &&
+        (focused == choiceBox_ || choiceBox_->isAncestorOf(focused))) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 AlertDialog::~AlertDialog() {

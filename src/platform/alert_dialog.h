@@ -8,6 +8,7 @@
 
 #include "platform/platform.h"
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
@@ -34,15 +35,24 @@ class AlertDialog : public QDialog {
     QLabel *informativeLabel() const { return informativeLabel_; }
     // The accessory image view, or nullptr when the alert has none.
     QLabel *accessoryImageLabel() const { return accessoryImageLabel_; }
+    // The choice above the image view, or nullptr when the alert has none.
+    QComboBox *choiceBox() const { return choiceBox_; }
     // Whether the icon is the alert's own symbol (false: the style's default icon).
     bool usesSymbolIcon() const { return usesSymbolIcon_; }
 
     static constexpr int iconSize = 32;
     static constexpr int defaultIconSize = 40;
 
+  protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
   private:
+    void addButtons(const QStringList &titles, QVBoxLayout *outer);
+    void addChoice(const Alert &alert, QVBoxLayout *column);
     void addIcon(const Alert &alert);
     void addAccessoryImage(const Alert &alert, QVBoxLayout *column);
+    // The image view: scaled to fit, or at its own size and scrolling (see Alert).
+    QWidget *makeAccessoryImageView(const QImage &image, const Alert &alert);
     void addAccessoryWidget(QWidget *form, QVBoxLayout *column);
     void fixSize(const Alert &alert);
     QLabel *makeImageView(const QImage &image, const QSize &size);
@@ -54,6 +64,8 @@ class AlertDialog : public QDialog {
     QLabel *messageLabel_ = nullptr;
     QLabel *informativeLabel_ = nullptr;
     QLabel *accessoryImageLabel_ = nullptr;
+    QWidget *imageView_ = nullptr;  // the label, or the scroll area around it
+    QComboBox *choiceBox_ = nullptr;
     bool usesSymbolIcon_ = false;
     // The caller's form: handed back to its previous parent when the dialog goes away.
     QPointer<QWidget> accessoryWidget_;

@@ -22,6 +22,16 @@ inline constexpr int firstButtonReturn = 1000;
 // Answer of a save panel that was confirmed.
 inline constexpr int modalResponseOK = 1;
 
+// A list the user picks one entry from, shown above the accessory image: the image follows the
+// pick (the preview's language, for one).
+struct AlertChoice {
+    QString label;  // e.g. "语言:"
+    QStringList items;
+    QString selected;  // preselected; one of `items`
+    // Runs on every other pick with the entry picked; answers the accessory image for it.
+    std::function<QImage(const QString &item)> onChoose;
+};
+
 // A modal alert as a value: what the user reads and which buttons, in order, they can press.
 struct Alert {
     AlertStyle style = AlertStyle::Warning;
@@ -36,6 +46,8 @@ struct Alert {
     // Set: an image larger than the view is shown at its own size (its device pixel ratio says
     // how many of its pixels make a point) and scrolls, rather than shrinking to fit.
     bool accessoryImageScrolls = false;
+    // A choice above the image view; none when it has no items.
+    AlertChoice choice;
     // Accessory widget (a form panel); not owned, must outlive runAlert.
     QWidget *accessoryWidget = nullptr;
     // Window growth beyond the natural size (the settings form asks for a wider, taller window).

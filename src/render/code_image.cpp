@@ -78,8 +78,8 @@ void makeBaseColorReadable(AttributedText &code, const QString &language, const 
     std::replace(code.colors.begin(), code.colors.end(), base.rgba(), contrast.rgba());
 }
 
-// A theme is made for its own background, not the card's: any of its colours that cannot be
-// read on the card is drawn in the contrast colour instead.
+}  // namespace
+
 void makeEveryColorReadable(AttributedText &code, const QColor &background,
                             const QColor &contrast) {
     std::unordered_map<QRgb, QRgb> readable;
@@ -91,6 +91,8 @@ void makeEveryColorReadable(AttributedText &code, const QColor &background,
         color = entry->second;
     }
 }
+
+namespace {
 
 // Colours the code with the chosen highlighter, readable on the card. False, with the reason,
 // when the grammar highlighter fails.

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "render/highlighter.h"
 #include "render/user_preferences.h"
 
 namespace codalume {
@@ -16,6 +17,10 @@ namespace codalume {
 // form is the exact one (QColor keeps 16 bits per channel, which moves 0.5 off its edge).
 QColor contrastColor(double red, double green, double blue);
 QColor contrastColor(const QColor &color);
+
+// A theme is made for its own background, not the card's: any of its colours that cannot be
+// read on `background` (below 3:1) is drawn in `contrast` instead.
+void makeEveryColorReadable(AttributedText &code, const QColor &background, const QColor &contrast);
 
 // Hard limits of one picture. Beyond them generateCodeImage yields nothing instead of
 // exhausting memory or time; they are checked from cheap measurements before anything is

@@ -222,6 +222,21 @@ std::optional<std::vector<GrammarLanguage>> grammarLanguages(QString *failure) {
     return known;
 }
 
+std::optional<QStringList> languageNamesFor(const QString &highlighter, QString *failure) {
+    if (highlighter != grammarHighlighter()) {
+        return languageNames();
+    }
+    const std::optional<std::vector<GrammarLanguage>> languages = grammarLanguages(failure);
+    if (!languages) {
+        return std::nullopt;
+    }
+    QStringList names;
+    for (const GrammarLanguage &language : *languages) {
+        names << language.name;
+    }
+    return names;
+}
+
 std::optional<QString> grammarLanguageNamed(const QString &name, QString *failure) {
     const std::optional<std::vector<GrammarLanguage>> languages = grammarLanguages(failure);
     if (!languages) {

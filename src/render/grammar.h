@@ -37,6 +37,10 @@ void prepareGrammarHighlighter();
 // helper once per process. Nothing, with the reason in `failure`, when the helper fails.
 std::optional<std::vector<GrammarLanguage>> grammarLanguages(QString *failure);
 
+// The names of every language the highlighter knows: the twelve of the rules, or each grammar
+// language's usual name. Nothing, with the reason in `failure`, when the grammar helper fails.
+std::optional<QStringList> languageNamesFor(const QString &highlighter, QString *failure);
+
 // The usual name for `name`, a language's usual or grammar name, a common alias ("cpp",
 // "sh", "golang", "yml") or a file extension only one language claims, whatever its capitals.
 // Nothing for an unknown name (`failure` left empty) or when the helper fails.

@@ -5,6 +5,7 @@
 #include <QPainterPath>
 
 #include "render/code_image.h"
+#include "render/grammar.h"
 
 namespace codalume {
 
@@ -18,6 +19,31 @@ std::pair<QPointF, QPointF> gradientPoints(const QString &direction) {
     return {{0.5, 0.0}, {0.5, 1.0}};
 }
 
+namespace {
+
+// The text centred, each run of one colour in its colour.
+void paintText(QPainter &painter, const QRectF &bounds, const PreviewText &text) {
+    if (text.colors.size() != static_cast<size_t>(text.string.size())) {
+        painter.setPen(text.foregroundColor);
+        painter.drawText(bounds, Qt::AlignCenter, text.string);
+        return;
+    }
+    const QFontMetricsF metrics(painter.font());
+    QPointF at(bounds.center().x() - metrics.horizontalAdvance(text.string) / 2,
+               bounds.center().y() + (metrics.ascent() - metrics.descent()) / 2);
+    for (qsizetype start = 0, end = 0; start < text.string.size(); start = end) {
+        while (end < text.string.size() && text.colors[end] == text.colors[start]) {
+            ++end;
+        }
+        const QString run = text.string.mid(start, end - start);
+        painter.setPen(QColor::fromRgba(text.colors[start]));
+        painter.drawText(at, run);
+        at.rx() += metrics.horizontalAdvance(run);
+    }
+}
+
+}  // namespace
+
 ColorPreviewView::ColorPreviewView(QWidget *parent) : QWidget(parent) {}
 
 void ColorPreviewView::updatePreview(QObject * /*sender*/) {
@@ -30,6 +56,29 @@ void ColorPreviewView::updatePreview(QObject * /*sender*/) {
     const QString direction = directionMapReverse->value(title, QStringLiteral("vertical"));
     applyPreviewBackground(startColorWell->color(), endColorWell->color(),
                            useGradientCheckbox->isChecked(), direction);
+    if (!highlighterPopup.isNull() && !themePopup.isNull() &&
+        highlighterNames().value(highlighterPopup->currentIndex()) == grammarHighlighter()) {
+        applyTheme(themePopup->currentText(), startColorWell->color());
+    }
+}
+
+// A keyword, a string and a comment in the theme's colours, each readable on the start colour
+// as the picture draws it. Without the grammar helper the strip keeps its plain "Sample".
+void ColorPreviewView::applyTheme(const QString &theme, const RgbColor &start) {
+    if (theme != sampleTheme_) {
+        QString failure;
+        sample_ = highlightWithGrammar(QStringLiteral("let s = \"Sample\"; // 42"),
+                                       QStringLiteral("JavaScript"), theme, &failure)
+                      .value_or(AttributedText{});
+        sampleTheme_ = theme;
+    }
+    if (sample_.text.isEmpty()) {
+        return;
+    }
+    AttributedText sample = sample_;
+    makeEveryColorReadable(sample, start.toQColor(), layer_.text->foregroundColor);
+    layer_.text->string = sample.text;
+    layer_.text->colors = std::move(sample.colors);
 }
 
 void ColorPreviewView::applyPreviewBackground(PreviewLayer &layer, const RgbColor &start,
@@ -43,8 +92,8 @@ void ColorPreviewView::applyPreviewBackground(PreviewLayer &layer, const RgbColo
         layer.backgroundColor = start.toQColor();
     }
     // The text follows the start colour only, as the picture's label does.
-    layer.text = PreviewText{QStringLiteral("Sample"), 12.0,
-                             contrastColor(start.red, start.green, start.blue)};
+    layer.text = PreviewText{
+        QStringLiteral("Sample"), 12.0, contrastColor(start.red, start.green, start.blue), {}};
 }
 
 void ColorPreviewView::applyPreviewBackground(const RgbColor &start, const RgbColor &end,
@@ -79,8 +128,7 @@ void ColorPreviewView::paintEvent(QPaintEvent * /*event*/) {
         QFont font = painter.font();
         font.setPixelSize(qRound(layer_.text->fontSize));
         painter.setFont(font);
-        painter.setPen(layer_.text->foregroundColor);
-        painter.drawText(bounds, Qt::AlignCenter, layer_.text->string);
+        paintText(painter, bounds, *layer_.text);
     }
     if (layer_.borderWidth > 0) {
         const double inset = layer_.borderWidth / 2;

@@ -8,6 +8,9 @@
 #include <QPointer>
 #include <QWidget>
 #include <optional>
+#include <vector>
+
+#include "render/highlighter.h"
 
 #include "settings/color_well.h"
 
@@ -26,6 +29,7 @@ struct PreviewText {
     QString string;
     double fontSize = 0;  // points
     QColor foregroundColor;
+    std::vector<QRgb> colors;  // one per UTF-16 unit of `string`; empty: foregroundColor
 };
 
 // What the preview shows, as the painting operation leaves it: the layer's own background,
@@ -44,7 +48,8 @@ struct PreviewLayer {
 std::pair<QPointF, QPointF> gradientPoints(const QString &direction);
 
 // The strip in the settings dialog that shows the picture's background as the controls
-// currently describe it, with "Sample" in the colour the picture's label would get.
+// currently describe it, with "Sample" in the colour the picture's label would get (or, with
+// the grammar highlighter, in the chosen theme's colours).
 class ColorPreviewView : public QWidget {
     Q_OBJECT
   public:
@@ -56,6 +61,10 @@ class ColorPreviewView : public QWidget {
     QPointer<QAbstractButton> useGradientCheckbox;
     QPointer<QComboBox> directionPopup;
     std::optional<QMap<QString, QString>> directionMapReverse;  // popup title -> stored value
+    // The highlighter (in highlighterNames() order) and theme popups, optional: with the
+    // grammar highlighter the strip shows a line of code in the theme's colours.
+    QPointer<QComboBox> highlighterPopup;
+    QPointer<QComboBox> themePopup;
 
     PreviewLayer &layer() { return layer_; }
     const PreviewLayer &layer() const { return layer_; }
@@ -75,7 +84,11 @@ class ColorPreviewView : public QWidget {
     void paintEvent(QPaintEvent *event) override;
 
   private:
+    void applyTheme(const QString &theme, const RgbColor &start);
+
     PreviewLayer layer_;
+    QString sampleTheme_;  // the theme `sample_` is coloured in
+    AttributedText sample_;
 };
 
 }  // namespace codalume

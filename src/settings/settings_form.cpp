@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "render/grammar.h"
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
 #include "settings/settings_window.h"
@@ -51,6 +52,12 @@ const QStringList &fontStyles() {
     static const QStringList styles = {QStringLiteral("VSCode"), QStringLiteral("JetBrains"),
                                        QStringLiteral("Consolas"), QStringLiteral("Menlo")};
     return styles;
+}
+
+// The highlighters' titles, in highlighterNames() order.
+const QStringList &highlighterTitles() {
+    static const QStringList titles = {QStringLiteral("内置规则"), QStringLiteral("语法库")};
+    return titles;
 }
 
 const char *const noteText =
@@ -123,6 +130,14 @@ class FormBuilder {
     static W *named(W *widget, const QString &name) {
         widget->setObjectName(name);
         return widget;
+    }
+
+    // A label inside a row, before the control it names (two controls share a row so the
+    // form fits a full-HD screen at large fonts).
+    static QLabel *buddy(const QString &text, QWidget *control) {
+        auto *label = named(new QLabel(text), control->objectName() + QStringLiteral("Label"));
+        label->setBuddy(control);
+        return label;
     }
 
     static QCheckBox *checkbox(const QString &name, const QString &title, bool checked) {
@@ -225,12 +240,14 @@ void addFontSection(FormBuilder &builder, Form &form, const UserPreferences &p) 
         FormBuilder::field(QStringLiteral("fontSizeField"), QString::number(p.fontSize));
     // Room for six digits, the same share of the row at any font size.
     form.fontSize->setFixedWidth(form.fontSize->fontMetrics().horizontalAdvance(u'0') * 6 + 12);
-    builder.row(QStringLiteral("字体大小:"), form.fontSize);
     form.fontStyle = FormBuilder::popup(QStringLiteral("fontStylePopup"), fontStyles());
     if (const qsizetype index = fontStyles().indexOf(p.fontStyle); index >= 0) {
         form.fontStyle->setCurrentIndex(static_cast<int>(index));
     }
-    builder.row(QStringLiteral("字体风格:"), form.fontStyle);
+    builder.packedRow(
+        QStringLiteral("字体大小:"),
+        {form.fontSize, FormBuilder::buddy(QStringLiteral("字体风格:"), form.fontStyle),
+         form.fontStyle});
 }
 
 // The preview follows the two colours, the gradient box and the direction as they change.
@@ -292,6 +309,30 @@ void addBackgroundSection(FormBuilder &builder, Form &form, const UserPreference
     addColorPreview(builder, form, directionMapReverse);
 }
 
+// The highlighter, and the theme only the grammar library colours with; the colour preview
+// follows both.
+void addHighlighterRows(FormBuilder &builder, Form &form, const UserPreferences &p) {
+    form.highlighter = FormBuilder::popup(QStringLiteral("highlighterPopup"), highlighterTitles());
+    form.highlighter->setCurrentIndex(
+        std::max(0, static_cast<int>(highlighterNames().indexOf(p.highlighter))));
+    form.theme = FormBuilder::popup(QStringLiteral("themePopup"), themeNames());
+    form.theme->setCurrentIndex(std::max(0, static_cast<int>(themeNames().indexOf(p.theme))));
+    builder.packedRow(
+        QStringLiteral("语法高亮:"),
+        {form.highlighter, FormBuilder::buddy(QStringLiteral("主题:"), form.theme), form.theme});
+    ColorPreviewView *preview = form.preview;
+    preview->highlighterPopup = form.highlighter;
+    preview->themePopup = form.theme;
+    const auto follow = [preview, highlighter = form.highlighter, theme = form.theme] {
+        theme->setEnabled(highlighterNames().value(highlighter->currentIndex()) ==
+                          grammarHighlighter());
+        preview->updatePreview(nullptr);
+    };
+    follow();
+    QObject::connect(form.highlighter, &QComboBox::currentIndexChanged, preview, follow);
+    QObject::connect(form.theme, &QComboBox::currentIndexChanged, preview, follow);
+}
+
 // The optional parts of the card, one row of check boxes under the background, and the wrap.
 void addStyleSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
     builder.sectionHeader(QStringLiteral("样式"));
@@ -316,6 +357,7 @@ void addStyleSection(FormBuilder &builder, Form &form, const UserPreferences &p)
     wrapLine->addWidget(wrapLabel);
     wrapLine->addWidget(form.wrapColumn);
     builder.pack({form.styles[0], form.styles[1], form.styles[2], wrap});
+    addHighlighterRows(builder, form, p);
 }
 
 // Each author line: its field, and beside it whether the picture shows it.
@@ -404,6 +446,8 @@ void writeSettingsForm(const Form &form, const QMap<QString, QString> &direction
         p.*styleItems[i].shown = form.styles[i]->isChecked();
     }
     p.wrapColumn = form.wrapColumn->value();
+    p.highlighter = highlighterNames().value(form.highlighter->currentIndex(), rulesHighlighter());
+    p.theme = form.theme->currentIndex() >= 0 ? form.theme->currentText() : defaultThemeName();
     for (size_t i = 0; i < authorItems.size(); ++i) {
         p.*authorItems[i].shown = form.authors[i].checkbox->isChecked();
     }

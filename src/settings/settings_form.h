@@ -72,6 +72,8 @@ struct Form {
     ColorPreviewView *preview = nullptr;
     std::array<QCheckBox *, 3> styles{};
     QSpinBox *wrapColumn = nullptr;
+    QComboBox *highlighter = nullptr;  // titles in highlighterNames() order
+    QComboBox *theme = nullptr;
     std::array<AuthorControls, 4> authors;
 };
 

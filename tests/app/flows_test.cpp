@@ -126,6 +126,23 @@ TEST_F(FlowTest, CaptureShowsTheRightAlertsAndSavesOnlyWhatTheUserConfirmed) {
     }
 }
 
+// The preview offers the rules' names with the detected one picked; another pick redraws it
+// and is the language saved.
+TEST_F(FlowTest, ThePreviewsChosenLanguageIsTheOneSaved) {
+    reset();
+    platform.text = QStringLiteral("def f():\n    return 1\n");
+    QImage redrawn;
+    platform.answerNext([&](const Alert &alert) {
+        EXPECT_EQ(alert.choice.items, languageNames());
+        EXPECT_EQ(alert.choice.selected, "Python");
+        redrawn = alert.choice.onChoose("Text");
+        return firstButtonReturn;
+    });
+    controller.getClipboardContent();
+    EXPECT_NE(redrawn, platform.alerts.at(0).accessoryImage);
+    EXPECT_EQ(recent.images().value(0).language, "Text");
+}
+
 // Another start asking for a capture is answered before anything runs (the asker would wait
 // on the capture's dialogs otherwise), and captures run one at a time: one asked for and not
 // started yet counts, and so does the one whose preview is open.

@@ -6,8 +6,11 @@
 #include <cerrno>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -61,6 +64,32 @@ TEST(AlertDialog, TheAnswerIsThePressedButtonAndTheFormComesBack) {
         EXPECT_EQ(actions, decltype(actions)(row.press < 0 ? 0 : 1, {row.answer, true}));
         EXPECT_EQ(tall.parentWidget(), nullptr);
     }
+}
+
+// A name typed into the chooser and Enter pick its entry and redraw the image view; Enter there
+// does not also press the default button and save.
+TEST(AlertDialog, APickInTheChooserRedrawsTheImageAndSavesNothing) {
+    Alert alert;
+    alert.buttons = {"保存图片", "取消"};
+    alert.accessoryImageSize = QSize(60, 40);
+    alert.choice = {"语言:", {"Go", "Rust"}, "Rust", [](const QString &item) {
+                        QImage image(60, 40, QImage::Format_RGB32);
+                        image.fill(item == "Go" ? Qt::red : Qt::blue);
+                        return image;
+                    }};
+    QTimer::singleShot(0, [] {
+        auto *open = qobject_cast<AlertDialog *>(QApplication::activeModalWidget());
+        ASSERT_NE(open, nullptr);
+        EXPECT_EQ(open->choiceBox()->currentText(), "Rust");
+        open->choiceBox()->setFocus();
+        open->choiceBox()->lineEdit()->setText("go");
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(open->choiceBox(), &enter);
+        EXPECT_EQ(open->accessoryImageLabel()->pixmap().toImage().pixelColor(30, 20),
+                  QColor(Qt::red));
+        QTimer::singleShot(0, open, [open] { open->buttons().back()->click(); });
+    });
+    EXPECT_EQ(QtPlatform().runAlert(alert), firstButtonReturn + 1);
 }
 
 // One holder of the lock at a time: a refused second one must not release the first one's.

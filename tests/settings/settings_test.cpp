@@ -15,6 +15,7 @@
 
 #include "platform/paths.h"
 #include "platform/qt_platform.h"
+#include "render/grammar_process.h"
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
 #include "settings/interface_language.h"
@@ -135,6 +136,7 @@ class SettingsWindow : public testing::FileTest {
         return QString::fromStdString(::testing::internal::GetCapturedStdout())
             .split('\n', Qt::SkipEmptyParts);
     }
+    void SetUp() override { GrammarProcess::instance().setProgram(CODALUME_GRAMMAR_HELPER); }
     testing::ScriptedPlatform platform;
     UserPreferences preferences;
 };
@@ -169,11 +171,14 @@ TEST_F(SettingsWindow, EditsAreSavedThenConfirmed) {
         control<QCheckBox>(alert, "startAtLoginCheckbox")->setChecked(true);
         control<QCheckBox>(alert, "useGradientCheckbox")->setChecked(true);
         control<QComboBox>(alert, "gradientDirectionPopup")->setCurrentIndex(1);
+        control<QComboBox>(alert, "highlighterPopup")->setCurrentIndex(1);
+        control<QComboBox>(alert, "themePopup")->setCurrentText("Dracula");
     });
     EXPECT_EQ(lines.value(2), "保存后的设置值 - 作者: 'Ann Lee', 邮箱: '', 微信: ''");
     EXPECT_EQ(lines.value(lines.size() - 1), "测试图片创建成功，应该包含作者信息");
     EXPECT_EQ(preferences.fontSize, 42);
     EXPECT_EQ(preferences.fontStyle, "JetBrains");
+    EXPECT_EQ(preferences.highlighter + preferences.theme, "grammarDracula");
     EXPECT_EQ(loadPreferences(), preferences);
     EXPECT_EQ(QFile::permissions(preferencesFilePath()) & 0x0077, 0) << "e-mail readable by all";
     EXPECT_TRUE(QFile::exists(autostartEntryPath()));
@@ -227,9 +232,15 @@ TEST_F(SettingsWindow, CancelChangesNothingThoughThePreviewFollowed) {
         [](const Alert &alert) {
             control<QCheckBox>(alert, "startAtLoginCheckbox")->setChecked(true);
             control<ColorWell>(alert, "backgroundColorWell")->pickColor({1, 1, 1});
-            EXPECT_EQ(
-                control<ColorPreviewView>(alert, "colorPreview")->layer().text->foregroundColor,
-                QColor(Qt::black));
+            const PreviewLayer &layer = control<ColorPreviewView>(alert, "colorPreview")->layer();
+            EXPECT_EQ(layer.text->foregroundColor, QColor(Qt::black));
+            // The theme counts with the grammar library only; the strip then shows its colours.
+            EXPECT_FALSE(control<QComboBox>(alert, "themePopup")->isEnabled());
+            control<QComboBox>(alert, "highlighterPopup")->setCurrentIndex(1);
+            EXPECT_TRUE(control<QComboBox>(alert, "themePopup")->isEnabled());
+            const std::vector<QRgb> &colors = layer.text->colors;
+            EXPECT_GE(QSet<QRgb>(colors.begin(), colors.end()).size(), 3)
+                << "keyword, string, comment";
         },
         firstButtonReturn + 1);
     EXPECT_TRUE(lines.isEmpty());
