@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Does PNG compression on its own threads earn its place? Renders the same generated code of
 1,000 and 10,000 lines (2x) with the process on one core (Qt then starts one compressor
 thread, and painting and compressing share the core: what a plain single-threaded encoder
