@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Accuracy of the two language detectors on snippets (15 to 60 lines) of the corpus's test side,
 which holds only packages the classifier was not trained on: classifyLanguage (through
 language_classifier_bench) beside the keyword tests of `codalume detect` (which knows twelve

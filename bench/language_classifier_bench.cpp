@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads file names, one a line, on standard input and prints for each the language
 // classifyLanguage gives and the microseconds it took, tab-separated. The first line out is the
 // time the model took to load.

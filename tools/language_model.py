@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """What the language classifier's trainer and its bench share: the tokenizer (which
 src/render/language_classifier.cpp repeats exactly), the corpus manifest and the snippets cut
 from its files."""

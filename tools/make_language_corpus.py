@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Builds the corpus the language classifier is trained and measured on: real code from Debian 12
 packages, each file labelled with its language and with the source package it came from.
 

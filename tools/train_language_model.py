@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Trains the language classifier shipped in resources/language_model.txt: a linear model
 (multinomial logistic regression) over the features of tools/language_model.py, fitted to
 snippets of the corpus's training side (tools/make_language_corpus.py). Needs python3-numpy and

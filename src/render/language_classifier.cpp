@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "render/language_classifier.h"
 
 #include <QFile>
