@@ -28,9 +28,9 @@ saving: the final rename may replace a file	src/platform/save_file.cpp	RENAME_NO
 saving: numbered names use a dash	src/platform/save_file.cpp	QStringLiteral("_") + QString::number(attempt)	QStringLiteral("-") + QString::number(attempt)
 saving: a live save's locked temporary counts as a leftover	src/platform/temporary_files.cpp	::flock(fd, LOCK_EX | LOCK_NB) == 0 &&	true &&
 saving: a stranger's link in /tmp is followed	src/platform/file_links.cpp	(S_ISVTX | S_IWOTH)) == (S_ISVTX | S_IWOTH)	(S_ISVTX | S_IWOTH)) == 0
-diagnostics: the report leaves out the error's code	src/app/image_saving.cpp	add(QStringLiteral("错误代码: ") + QString::number(error.code));	
-capture: no reason line when a picture cannot be made	src/app/capture.cpp	QStringLiteral("无法从代码创建图片\n") + reason);	QStringLiteral("无法从代码创建图片\n") + reason.left(0));
-capture: the preview's "保存图片" does not save	src/app/capture.cpp	if (platform_.runAlert(alert) == firstButtonReturn) {	if (platform_.runAlert(alert) != firstButtonReturn) {
+diagnostics: the report leaves out the error's code	src/app/status_bar_controller_saving.cpp	add(QStringLiteral("错误代码: ") + QString::number(error.code));	
+capture: no reason line when a picture cannot be made	src/app/status_bar_controller_capture.cpp	QStringLiteral("无法从代码创建图片\n") + reason);	QStringLiteral("无法从代码创建图片\n") + reason.left(0));
+capture: the preview's "保存图片" does not save	src/app/status_bar_controller_capture.cpp	if (platform_.runAlert(alert) == firstButtonReturn) {	if (platform_.runAlert(alert) != firstButtonReturn) {
 hotkey: auto-repeat starts captures	src/app/global_hotkey_monitor.cpp	if (repeat || busy_) {	if ((repeat && false) || busy_) {
 settings: the save sequence reports success whatever happened	src/settings/settings_window.cpp	platform.runAlert(confirmation(p, directionMap, saved, saveError, keptAs));	platform.runAlert(confirmation(p, directionMap, saved || true, saveError, keptAs));
 command line: wrong usage exits 1	src/cli/cli.cpp	constexpr int exitUsage = 2;	constexpr int exitUsage = 1;
