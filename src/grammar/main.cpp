@@ -175,10 +175,12 @@ QByteArray answer(const ksh::Repository &repository, const QByteArray &request) 
     }
 }
 
-// Reads exactly `size` bytes; false at the end of the input or on an error.
-bool readFully(char *data, size_t size) {
+// Moves exactly `size` bytes with `move` (a read or a write of part of them); false at the end
+// of the input or on an error.
+template <typename Byte, typename Move>
+bool moveFully(Byte *data, size_t size, Move move) {
     while (size > 0) {
-        const ssize_t n = ::read(STDIN_FILENO, data, size);
+        const ssize_t n = move(data, size);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -191,19 +193,14 @@ bool readFully(char *data, size_t size) {
     return true;
 }
 
+bool readFully(char *data, size_t size) {
+    return moveFully(data, size,
+                     [](char *at, size_t left) { return ::read(STDIN_FILENO, at, left); });
+}
+
 bool writeFully(const char *data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(STDOUT_FILENO, data, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return moveFully(data, size,
+                     [](const char *at, size_t left) { return ::write(STDOUT_FILENO, at, left); });
 }
 
 quint32 bigEndian(const unsigned char *bytes) {
