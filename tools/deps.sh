@@ -7,7 +7,8 @@ set -euo pipefail
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libicu-dev
        nlohmann-json3-dev libpng-dev libxcb1-dev libxcb-xinput-dev libxkbcommon-dev
        libxkbcommon-x11-dev fonts-jetbrains-mono fonts-dejavu-core fonts-noto-cjk
-       fonts-noto-color-emoji qt6-translations-l10n qtbase5-dev libkf5syntaxhighlighting-dev)
+       fonts-noto-color-emoji qt6-translations-l10n qt6-l10n-tools qtbase5-dev
+       libkf5syntaxhighlighting-dev)
 test=(libgtest-dev libgmock-dev xvfb xauth x11-utils x11-xkb-utils trayer openbox xclip xdotool
       imagemagick dbus-x11 python3-pil clang-14 libclang-rt-14-dev librsvg2-bin
       dbus-bin dbus-daemon python3-dbus python3-gi kwin-wayland libgl1-mesa-dri

@@ -9,6 +9,7 @@
 #include "settings/preferences_file.h"
 #include "views/content_view.h"
 #include "views/permission_helper.h"
+#include "views/recent_image.h"
 
 namespace codalume {
 
@@ -32,21 +33,30 @@ void AppDelegate::applicationDidFinishLaunching(StatusBarHooks hooks) {
         printError(unusablePreferencesWarning(unusable));
     }
 
-    QPointer<AppDelegate> self(this);
-    auto *content = new ContentView(platform_, [self] {
-        if (self && self->statusBarController_) {
-            self->statusBarController_->captureClipboard();
-        }
-    });
-    popover_->setContentWidget(content);
-    connect(content, &ContentView::closeRequested, popover_.get(), &Popover::performClose);
-
+    recentImages_ = new RecentImagesModel(this);
+    buildPopoverContent();
     statusBarController_.reset();
     statusBarController_ =
         std::make_unique<StatusBarController>(platform_, popover_.get(), std::move(hooks));
-    statusBarController_->recentImages = content->recentImages();
+    statusBarController_->recentImages = recentImages_;
+    connect(statusBarController_.get(), &StatusBarController::interfaceLanguageChanged, this,
+            &AppDelegate::buildPopoverContent);
 
     configureLaunchAtLogin(preferences.startAtLogin);
+}
+
+void AppDelegate::buildPopoverContent() {
+    QPointer<AppDelegate> self(this);
+    auto *content = new ContentView(
+        platform_,
+        [self] {
+            if (self && self->statusBarController_) {
+                self->statusBarController_->captureClipboard();
+            }
+        },
+        recentImages_);
+    popover_->setContentWidget(content);
+    connect(content, &ContentView::closeRequested, popover_.get(), &Popover::performClose);
 }
 
 }  // namespace codalume

@@ -10,6 +10,8 @@
 
 namespace codalume {
 
+class RecentImagesModel;
+
 // Starts the tray program once the event loop runs and owns what lives as long as it: the
 // popover and the one StatusBarController.
 class AppDelegate : public QObject {
@@ -26,7 +28,12 @@ class AppDelegate : public QObject {
     Popover *popover() const { return popover_.get(); }
 
   private:
+    // (Re)builds the popover's pages in the interface's language; the list of saved pictures
+    // lives on.
+    void buildPopoverContent();
+
     Platform &platform_;
+    RecentImagesModel *recentImages_ = nullptr;
     std::unique_ptr<StatusBarController> statusBarController_;
     std::unique_ptr<Popover> popover_;
 };

@@ -13,6 +13,7 @@
 #include "platform/stop_signals.h"
 #include "render/trace.h"
 #include "settings/interface_language.h"
+#include "settings/preferences_file.h"
 
 namespace codalume {
 
@@ -39,8 +40,9 @@ int runUntilQuit(int argc, char **argv) {
     QApplication::setApplicationName(QStringLiteral("Codalume"));
     QApplication::setApplicationDisplayName(QStringLiteral("Codalume"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/codalume.svg")));
-    // The interface speaks Chinese, and so must the dialogs Qt draws (colours, files).
-    if (!useQtTranslations(QLocale(QLocale::Chinese, QLocale::China))) {
+    // The windows speak the chosen language (by default the system's), and so do the dialogs
+    // Qt draws (colours, files).
+    if (!useInterfaceLanguage(interfaceLanguageFor(loadPreferences().interfaceLanguage))) {
         printError(
             QStringLiteral("Qt's Chinese translations are missing (Debian package "
                            "qt6-translations-l10n); its colour and file dialogs stay "

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <memory>
 
+#include "platform/ui_text.h"
 #include "render/output_device.h"
 
 namespace codalume {
@@ -14,8 +15,7 @@ namespace codalume {
 namespace {
 
 Progress savingProgress(const QString &shownName) {
-    return {QStringLiteral("正在保存图片"), QStringLiteral("正在写入 ") + shownName,
-            QStringLiteral("取消")};
+    return {Ui::tr("正在保存图片"), Ui::tr("正在写入 ") + shownName, Ui::cancel()};
 }
 
 // The worker's part: the PNG data into the temporary file. Every byte is counted, also past a

@@ -39,7 +39,9 @@ Popover::Popover(QWidget *parent)
 void Popover::setContentWidget(QWidget *content) {
     if (content_ != nullptr) {
         layout()->removeWidget(content_);
-        delete content_;
+        // Later: the old content may be what called (a button of it).
+        content_->hide();
+        content_->deleteLater();
     }
     content_ = content;
     if (content_ != nullptr) {

@@ -17,6 +17,8 @@
 #include "app/status_bar_tray.h"
 #include "platform/paths.h"
 #include "platform/tray_icon.h"
+#include "platform/ui_text.h"
+#include "settings/interface_language.h"
 #include "settings/preferences_file.h"
 #include "settings/settings_window.h"
 
@@ -137,24 +139,24 @@ void StatusBarController::setupMenu() {
     QPointer<StatusBarController> self(this);
     // The way to the popover where the host keeps the left click for this menu (GNOME's
     // AppIndicator passes on only a double click).
-    menu->addAction(QStringLiteral("打开主窗口"), this, [self] {
+    menu->addAction(Ui::tr("打开主窗口"), this, [self] {
         if (self) {
             self->revealPopover();
         }
     });
     menu->addSeparator();
-    menu->addAction(QStringLiteral("获取剪贴板 (Super+Shift+C)"), this, [self] {
+    menu->addAction(Ui::tr("获取剪贴板 (Super+Shift+C)"), this, [self] {
         if (self) {
             self->captureClipboard();
         }
     });
-    menu->addAction(QStringLiteral("设置"), this, [self] {
+    menu->addAction(Ui::tr("设置"), this, [self] {
         if (self) {
             self->showSettings(nullptr);
         }
     });
     menu->addSeparator();
-    menu->addAction(QStringLiteral("退出"), qApp, &QCoreApplication::quit);
+    menu->addAction(Ui::tr("退出"), qApp, &QCoreApplication::quit);
     if (tray_->statusItem != nullptr) {
         tray_->statusItem->setContextMenu(menu.get());
     }
@@ -166,8 +168,14 @@ void StatusBarController::showSettings(QObject *) {
         closePopover();
     }
     settingsShown_ = true;
+    const QString language = userPreferences.interfaceLanguage;
     runSettingsWindow(platform_, userPreferences);
     settingsShown_ = false;
+    if (userPreferences.interfaceLanguage != language) {
+        useInterfaceLanguage(interfaceLanguageFor(userPreferences.interfaceLanguage));
+        setupMenu();
+        emit interfaceLanguageChanged();
+    }
 }
 
 void StatusBarController::statusBarButtonClicked(QObject *) {

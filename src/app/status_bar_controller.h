@@ -51,7 +51,8 @@ class StatusBarController : public QObject {
     // `language` is the code's, for the recent list; empty for a clipboard image.
     void saveImage(const Picture &picture, const QString &language = QString());
 
-    // Opens the settings dialog on `userPreferences`.
+    // Opens the settings dialog on `userPreferences`. A new interface language takes effect at
+    // once: the menu is rebuilt here, the popover's pages by whoever owns them.
     void showSettings(QObject *sender = nullptr);
     // Shows the popover when hidden, closes it when shown.
     void togglePopover(QObject *sender = nullptr);
@@ -77,6 +78,10 @@ class StatusBarController : public QObject {
     // A capture runs (its alerts are open); the settings dialog is open.
     bool capturing() const { return capturing_; }
     bool settingsShown() const { return settingsShown_; }
+
+  signals:
+    // The settings changed the interface language; it is installed already.
+    void interfaceLanguageChanged();
 
   private:
     // Makes the tray icon with its menu (once a tray host runs).

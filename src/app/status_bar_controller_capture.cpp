@@ -3,6 +3,7 @@
 
 #include "app/picture_encoding.h"
 #include "app/status_bar_controller.h"
+#include "platform/ui_text.h"
 #include "render/code_image.h"
 #include "render/grammar.h"
 
@@ -10,31 +11,32 @@ namespace codalume {
 
 namespace {
 
-const QString saveImageButton = QStringLiteral("保存图片");
-const QString cancelButton = QStringLiteral("取消");
-const QString okButton = QStringLiteral("确定");
+QString saveImageButton() {
+    return Ui::tr("保存图片");
+}
 
 // Accessory image views, in points.
 constexpr QSize previewViewSize(600, 400);
 constexpr QSize clipboardImageViewSize(300, 200);
 
-const Progress previewProgress{QStringLiteral("正在生成预览"), QStringLiteral("正在绘制代码图片"),
-                               cancelButton};
+Progress previewProgress() {
+    return {Ui::tr("正在生成预览"), Ui::tr("正在绘制代码图片"), Ui::cancel()};
+}
 
 Alert previewAlert() {
     Alert alert;
     alert.style = AlertStyle::Informational;
-    alert.messageText = QStringLiteral("图片预览");
+    alert.messageText = Ui::tr("图片预览");
     alert.iconSymbol = QStringLiteral("photo.fill");
     alert.iconDescription = QStringLiteral("Image Preview");
-    alert.buttons = {saveImageButton, cancelButton};
+    alert.buttons = {saveImageButton(), Ui::cancel()};
     return alert;
 }
 
 // The preview's language chooser: every name the highlighter knows, the detected one picked.
 AlertChoice languageChoice(const QString &detected, const QString &highlighter) {
     AlertChoice choice;
-    choice.label = QStringLiteral("语言:");
+    choice.label = Ui::tr("语言:");
     QString failure;  // the grammar helper failed: the picture above failed already
     choice.items = languageNamesFor(highlighter, &failure).value_or(QStringList());
     if (!choice.items.contains(detected)) {
@@ -47,12 +49,12 @@ AlertChoice languageChoice(const QString &detected, const QString &highlighter) 
 Alert clipboardImageAlert(const QImage &image) {
     Alert alert;
     alert.style = AlertStyle::Informational;
-    alert.messageText = QStringLiteral("剪贴板包含图片");
+    alert.messageText = Ui::tr("剪贴板包含图片");
     alert.iconSymbol = QStringLiteral("photo.on.rectangle");
     alert.iconDescription = QStringLiteral("Clipboard Image");
     alert.accessoryImage = image;
     alert.accessoryImageSize = clipboardImageViewSize;
-    alert.buttons = {saveImageButton, cancelButton};
+    alert.buttons = {saveImageButton(), Ui::cancel()};
     return alert;
 }
 
@@ -61,14 +63,13 @@ Alert warningAlert(const QString &message, const QString &informative) {
     alert.style = AlertStyle::Warning;
     alert.messageText = message;
     alert.informativeText = informative;
-    alert.buttons = {okButton};
+    alert.buttons = {Ui::ok()};
     return alert;
 }
 
 // The reason, a line of its own, says which limit the text went past.
 Alert renderFailedAlert(const QString &reason) {
-    return warningAlert(QStringLiteral("创建图片失败"),
-                        QStringLiteral("无法从代码创建图片\n") + reason);
+    return warningAlert(Ui::tr("创建图片失败"), Ui::tr("无法从代码创建图片\n") + reason);
 }
 
 }  // namespace
@@ -87,7 +88,7 @@ void StatusBarController::getClipboardContent(QObject *) {
         bool made = false;
         // Thousands of lines take a while to lay out: the tray keeps answering meanwhile.
         const bool drawn = runInBackground(
-            platform_, previewProgress,
+            platform_, previewProgress(),
             [&, preferences = userPreferences, &code = *text](const PngProgress &) {
                 const std::optional<CodePicture> picture =
                     generateCodeImage(code, language, preferences, scale, &failure);
@@ -123,8 +124,8 @@ void StatusBarController::getClipboardContent(QObject *) {
 
     const std::optional<QImage> image = platform_.clipboardImage();
     if (!image || image->isNull()) {
-        platform_.runAlert(warningAlert(QStringLiteral("无法识别的剪贴板内容"),
-                                        QStringLiteral("剪贴板中没有文本或图片内容")));
+        platform_.runAlert(
+            warningAlert(Ui::tr("无法识别的剪贴板内容"), Ui::tr("剪贴板中没有文本或图片内容")));
         return;
     }
     if (platform_.runAlert(clipboardImageAlert(*image)) == firstButtonReturn) {

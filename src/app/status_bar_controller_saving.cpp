@@ -10,29 +10,36 @@
 #include "app/status_bar_controller.h"
 #include "platform/file_links.h"
 #include "platform/save_file.h"
+#include "platform/ui_text.h"
 
 namespace codalume {
 
 namespace {
 
-const QString revealButton = QStringLiteral("在文件管理器中显示");
-const QString copyButton = QStringLiteral("复制图片");
-const QString okButton = QStringLiteral("确定");
-const QString savedPrefix = QStringLiteral("图片已成功保存到 ");
-const QString diagnosticsPrefix = QStringLiteral("详细诊断信息:\n\n");
+QString revealButton() {
+    return Ui::tr("在文件管理器中显示");
+}
+QString copyButton() {
+    return Ui::tr("复制图片");
+}
+QString savedPrefix() {
+    return Ui::tr("图片已成功保存到 ");
+}
+QString diagnosticsPrefix() {
+    return Ui::tr("详细诊断信息:\n\n");
+}
 
 // The lines shown only when a save fails, each ended by a line feed.
 class Diagnostics {
   public:
     void add(const QString &line) { text_ += line + u'\n'; }
     void addError(const FileError &error) {
-        add(QStringLiteral("错误信息: ") + error.description);
-        add(QStringLiteral("错误代码: ") + QString::number(error.code));
-        add(QStringLiteral("错误域: ") + error.domain);
+        add(Ui::tr("错误信息: ") + error.description);
+        add(Ui::tr("错误代码: ") + QString::number(error.code));
+        add(Ui::tr("错误域: ") + error.domain);
     }
     void addPngSize(qint64 bytes) {
-        add(QStringLiteral("图像转换为PNG成功，数据大小: ") + QString::number(bytes) +
-            QStringLiteral(" 字节"));
+        add(Ui::tr("图像转换为PNG成功，数据大小: ") + QString::number(bytes) + Ui::tr(" 字节"));
     }
     void addSection(const QString &heading) { text_ += heading; }
     const QString &text() const { return text_; }
@@ -61,9 +68,9 @@ void announceSaved(Platform &platform, const QString &message, const QString &pa
                    const SavedHook &saved, const Picture &picture) {
     saved(path);
     const bool copyable = picture.codePicture() != nullptr;
-    Alert alert = makeAlert(AlertStyle::Informational, message, savedPrefix + path,
-                            copyable ? QStringList{revealButton, copyButton, okButton}
-                                     : QStringList{revealButton, okButton});
+    Alert alert = makeAlert(AlertStyle::Informational, message, savedPrefix() + path,
+                            copyable ? QStringList{revealButton(), copyButton(), Ui::ok()}
+                                     : QStringList{revealButton(), Ui::ok()});
     if (copyable) {
         alert.onButton = [&platform, path](int answer) {
             QFile file(path);
@@ -84,8 +91,8 @@ QString temporaryDirectoryProbe(const QString &temporaryDirectory) {
     if (!error) {
         error = removeFile(path);
     }
-    return error ? QStringLiteral("临时目录权限测试: 失败 - ") + error->description
-                 : QStringLiteral("临时目录权限测试: 成功");
+    return error ? Ui::tr("临时目录权限测试: 失败 - ") + error->description
+                 : Ui::tr("临时目录权限测试: 成功");
 }
 
 class DownloadsSave {
@@ -96,11 +103,10 @@ class DownloadsSave {
 
     void run() {
         const QString folder = platform_.downloadsDirectory();
-        diagnostics_.add(QStringLiteral("正在尝试保存到: ") + folder + u'/' + fileName_);
+        diagnostics_.add(Ui::tr("正在尝试保存到: ") + folder + u'/' + fileName_);
         // Not made through the link: its target may be a drive that is not mounted.
         if (const std::optional<BrokenLink> link = brokenLink(folder)) {
-            diagnostics_.add(QStringLiteral("Downloads目录是指向不存在位置的链接: ") +
-                             link->target);
+            diagnostics_.add(Ui::tr("Downloads目录是指向不存在位置的链接: ") + link->target);
             reportFailure(folder, link->error);
             return;
         }
@@ -109,19 +115,18 @@ class DownloadsSave {
                 reportFailure(folder, *error);
                 return;
             }
-            diagnostics_.add(QStringLiteral("创建Downloads目录成功"));
+            diagnostics_.add(Ui::tr("创建Downloads目录成功"));
         } else {
-            diagnostics_.add(QStringLiteral("Downloads目录已存在"));
+            diagnostics_.add(Ui::tr("Downloads目录已存在"));
         }
-        diagnostics_.add(QStringLiteral("检查目录权限: ") + (isWritableDirectory(folder)
-                                                                 ? QStringLiteral("可写")
-                                                                 : QStringLiteral("不可写")));
+        diagnostics_.add(Ui::tr("检查目录权限: ") +
+                         (isWritableDirectory(folder) ? Ui::tr("可写") : Ui::tr("不可写")));
         EncodedPicture png = encode(folder);
         if (png.cancelled) {
             return;
         }
         if (!png.converted) {
-            diagnostics_.add(QStringLiteral("转换图像到PNG数据失败"));
+            diagnostics_.add(Ui::tr("转换图像到PNG数据失败"));
             reportFailure(folder, conversionError());
             return;
         }
@@ -131,8 +136,8 @@ class DownloadsSave {
             reportFailure(folder, *written.error);
             return;
         }
-        diagnostics_.add(QStringLiteral("文件写入成功"));
-        announceSaved(platform_, QStringLiteral("图片已保存"), written.path, saved_, picture_);
+        diagnostics_.add(Ui::tr("文件写入成功"));
+        announceSaved(platform_, Ui::tr("图片已保存"), written.path, saved_, picture_);
     }
 
   private:
@@ -145,14 +150,14 @@ class DownloadsSave {
     void reportFailure(const QString &folder, const FileError &error) {
         const QString temporary = platform_.temporaryDirectory();
         diagnostics_.addError(error);
-        diagnostics_.addSection(QStringLiteral("\n--- 系统路径信息 ---\n"));
-        diagnostics_.add(QStringLiteral("Temp目录: ") + temporary);
-        diagnostics_.add(QStringLiteral("Home目录: ") + platform_.homeDirectory());
-        diagnostics_.add(QStringLiteral("Downloads目录: ") + folder);
+        diagnostics_.addSection(Ui::tr("\n--- 系统路径信息 ---\n"));
+        diagnostics_.add(Ui::tr("Temp目录: ") + temporary);
+        diagnostics_.add(Ui::tr("Home目录: ") + platform_.homeDirectory());
+        diagnostics_.add(Ui::tr("Downloads目录: ") + folder);
         diagnostics_.add(temporaryDirectoryProbe(temporary));
-        const Alert alert = makeAlert(AlertStyle::Warning, QStringLiteral("保存失败 - 详细诊断"),
-                                      diagnosticsPrefix + diagnostics_.text(),
-                                      {QStringLiteral("尝试其它位置"), okButton});
+        const Alert alert = makeAlert(AlertStyle::Warning, Ui::tr("保存失败 - 详细诊断"),
+                                      diagnosticsPrefix() + diagnostics_.text(),
+                                      {Ui::tr("尝试其它位置"), Ui::ok()});
         if (platform_.runAlert(alert) == firstButtonReturn) {
             retryInTemporaryDirectory(temporary);
         }
@@ -168,16 +173,16 @@ class DownloadsSave {
         if (png.converted) {
             const WriteResult written = png.place();
             if (!written.error) {
-                announceSaved(platform_, QStringLiteral("图片已保存到临时位置"), written.path,
-                              saved_, picture_);
+                announceSaved(platform_, Ui::tr("图片已保存到临时位置"), written.path, saved_,
+                              picture_);
                 return;
             }
         }
         platform_.runAlert(makeAlert(
-            AlertStyle::Critical, QStringLiteral("所有保存尝试均失败"),
-            QStringLiteral("无法保存到任何位置。这可能是因为应用没有获得足够的权限或沙盒限制。\n\n"
-                           "请尝试使用'另存为'选项。"),
-            {okButton}));
+            AlertStyle::Critical, Ui::tr("所有保存尝试均失败"),
+            Ui::tr("无法保存到任何位置。这可能是因为应用没有获得足够的权限或沙盒限制。\n\n"
+                   "请尝试使用'另存为'选项。"),
+            {Ui::ok()}));
     }
 
     Platform &platform_;
@@ -192,26 +197,26 @@ class DownloadsSave {
 void saveToChosenPath(Platform &platform, const Picture &picture, const QString &path,
                       const SavedHook &saved) {
     Diagnostics diagnostics;
-    diagnostics.add(QStringLiteral("保存路径: ") + path);
+    diagnostics.add(Ui::tr("保存路径: ") + path);
     EncodedPicture png = encodeInBackground(platform, picture, PreparedFile::replacing(path),
                                             QFileInfo(path).fileName());
     if (png.cancelled) {
         return;
     }
     if (!png.converted) {
-        platform.runAlert(makeAlert(AlertStyle::Warning, QStringLiteral("图像处理失败"),
-                                    QStringLiteral("无法将图像转换为PNG格式。"), {okButton}));
+        platform.runAlert(makeAlert(AlertStyle::Warning, Ui::tr("图像处理失败"),
+                                    Ui::tr("无法将图像转换为PNG格式。"), {Ui::ok()}));
         return;
     }
     diagnostics.addPngSize(png.size);
     if (const std::optional<FileError> error = png.place().error) {
-        diagnostics.add(QStringLiteral("错误信息: ") + error->description);
-        platform.runAlert(makeAlert(AlertStyle::Warning, QStringLiteral("保存失败"),
-                                    diagnosticsPrefix + diagnostics.text(), {okButton}));
+        diagnostics.add(Ui::tr("错误信息: ") + error->description);
+        platform.runAlert(makeAlert(AlertStyle::Warning, Ui::tr("保存失败"),
+                                    diagnosticsPrefix() + diagnostics.text(), {Ui::ok()}));
         return;
     }
-    diagnostics.add(QStringLiteral("文件写入成功"));
-    announceSaved(platform, QStringLiteral("图片已保存"), path, saved, picture);
+    diagnostics.add(Ui::tr("文件写入成功"));
+    announceSaved(platform, Ui::tr("图片已保存"), path, saved, picture);
 }
 
 }  // namespace
@@ -230,8 +235,8 @@ void StatusBarController::saveImage(const Picture &picture, const QString &langu
         return;
     }
     SavePanelOptions options;
-    options.title = QStringLiteral("保存图片");
-    options.message = QStringLiteral("选择保存位置");
+    options.title = Ui::tr("保存图片");
+    options.message = Ui::tr("选择保存位置");
     options.proposedFileName = fileName;
     options.pngOnly = true;
     options.canCreateDirectories = true;

@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "platform/icons.h"
+#include "platform/ui_text.h"
 
 namespace codalume {
 
@@ -113,8 +114,7 @@ AlertDialog::AlertDialog(const Alert &alert, QWidget *parent)
     }
     column->addStretch(1);
 
-    addButtons(alert.buttons.isEmpty() ? QStringList{QStringLiteral("确定")} : alert.buttons,
-               outer);
+    addButtons(alert.buttons.isEmpty() ? QStringList{Ui::ok()} : alert.buttons, outer);
     fixSize(alert);
 }
 

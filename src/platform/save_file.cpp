@@ -16,6 +16,7 @@
 #include "platform/file_links.h"
 #include "platform/stop_signals.h"
 #include "platform/temporary_files.h"
+#include "platform/ui_text.h"
 #include "render/output_device.h"
 #include "render/trace.h"
 
@@ -156,7 +157,7 @@ FileError posixError(int errorNumber) {
 }
 
 FileError conversionError() {
-    return {QStringLiteral("图像转换失败"), 1001, QStringLiteral("com.codalume")};
+    return {Ui::tr("图像转换失败"), 1001, QStringLiteral("com.codalume")};
 }
 
 bool pathExists(const QString &path) {

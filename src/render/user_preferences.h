@@ -47,6 +47,9 @@ struct UserPreferences {
     int64_t wrapColumn = 0;
     // Past this a wrapped picture is wider than any screen shows at once.
     static constexpr int64_t maxWrapColumn = 10'000;
+    // The windows' language: "system" (the environment's), "zh" or "en". Written after the
+    // members above, files without it follow the system.
+    QString interfaceLanguage = QStringLiteral("system");
 
     bool operator==(const UserPreferences &) const = default;
 };

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "platform/ui_text.h"
 #include "render/code_image.h"
 #include "render/grammar.h"
 
@@ -51,8 +52,8 @@ void ColorPreviewView::updatePreview(QObject * /*sender*/) {
         directionPopup.isNull() || !directionMapReverse.has_value()) {
         return;
     }
-    const QString title = directionPopup->currentIndex() >= 0 ? directionPopup->currentText()
-                                                              : QStringLiteral("垂直");
+    const QString title =
+        directionPopup->currentIndex() >= 0 ? directionPopup->currentText() : Ui::tr("垂直");
     const QString direction = directionMapReverse->value(title, QStringLiteral("vertical"));
     applyPreviewBackground(startColorWell->color(), endColorWell->color(),
                            useGradientCheckbox->isChecked(), direction);

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/ui_text.h"
+
 namespace codalume {
 
 namespace {
@@ -45,8 +47,7 @@ void ColorWell::pickColor(const RgbColor &color) {
 }
 
 void ColorWell::chooseColor() {
-    const QColor chosen =
-        QColorDialog::getColor(color_.toQColor(), this, QStringLiteral("选择颜色"));
+    const QColor chosen = QColorDialog::getColor(color_.toQColor(), this, Ui::tr("选择颜色"));
     if (chosen.isValid()) {
         pickColor(RgbColor::fromQColor(chosen));
     }

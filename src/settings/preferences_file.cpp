@@ -12,10 +12,11 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "platform/paths.h"
 #include "platform/file_links.h"
+#include "platform/paths.h"
 #include "platform/save_file.h"
 #include "render/grammar.h"
+#include "settings/interface_language.h"
 #include "settings/reason.h"
 
 namespace codalume {
@@ -61,6 +62,7 @@ void forEachMember(UserPreferences &p, Visitor &&visit) {
     visit("highlighter", p.highlighter, Presence::optional);
     visit("theme", p.theme, Presence::optional);
     visit("wrapColumn", p.wrapColumn, Presence::optional);
+    visit("interfaceLanguage", p.interfaceLanguage, Presence::optional);
 }
 
 // Why a member that names one of a few things names none of them, or a number lies outside its
@@ -73,6 +75,7 @@ Reason valueFault(const UserPreferences &p) {
     } members[] = {
         {"highlighter", p.highlighter, highlighterNames()},
         {"theme", p.theme, themeNames()},
+        {"interfaceLanguage", p.interfaceLanguage, interfaceLanguageNames()},
     };
     for (const auto &member : members) {
         if (!member.allowed.contains(member.value)) {

@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "platform/save_file.h"
+#include "settings/interface_language.h"
 
 namespace codalume {
 
@@ -26,6 +27,10 @@ constexpr struct {
 };
 
 }  // namespace
+
+QString Reason::shown() const {
+    return interfaceLanguage() == InterfaceLanguage::English ? english : chinese;
+}
 
 Reason systemReason(int errorNumber) {
     const QString english = posixError(errorNumber).description;

@@ -14,6 +14,8 @@ struct Reason {
     QString chinese;
 
     bool isEmpty() const { return english.isEmpty(); }
+    // The text for a window, in the interface's language.
+    QString shown() const;
 };
 
 // errno's text, and in Chinese for the common errors (the system's text for the others).

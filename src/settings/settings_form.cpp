@@ -13,28 +13,41 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/ui_text.h"
 #include "render/grammar.h"
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
+#include "settings/interface_language.h"
 #include "settings/settings_window.h"
 
 namespace codalume {
 
+// The texts are translated where they are shown.
 const std::array<AuthorItem, 4> authorItems = {{
-    {"authorName", "作者名:", "输入您的名字 (将显示在图片上)", "在图片上显示作者名",
-     "Author: ", &UserPreferences::authorName, &UserPreferences::showAuthorName},
-    {"email", "邮箱:", "输入您的邮箱 (将显示在图片上)", "在图片上显示邮箱",
-     "Email: ", &UserPreferences::email, &UserPreferences::showEmail},
-    {"wechat", "微信:", "输入您的微信号 (将显示在图片上)", "在图片上显示微信",
-     "Wechat: ", &UserPreferences::wechat, &UserPreferences::showWechat},
-    {"blog", "博客:", "输入您的博客域名 (将显示在图片上)", "在图片上显示博客",
-     "Blog: ", &UserPreferences::blog, &UserPreferences::showBlog},
+    {"authorName", QT_TRANSLATE_NOOP("Codalume", "作者名:"),
+     QT_TRANSLATE_NOOP("Codalume", "输入您的名字 (将显示在图片上)"),
+     QT_TRANSLATE_NOOP("Codalume", "在图片上显示作者名"), "Author: ", &UserPreferences::authorName,
+     &UserPreferences::showAuthorName},
+    {"email", QT_TRANSLATE_NOOP("Codalume", "邮箱:"),
+     QT_TRANSLATE_NOOP("Codalume", "输入您的邮箱 (将显示在图片上)"),
+     QT_TRANSLATE_NOOP("Codalume", "在图片上显示邮箱"), "Email: ", &UserPreferences::email,
+     &UserPreferences::showEmail},
+    {"wechat", QT_TRANSLATE_NOOP("Codalume", "微信:"),
+     QT_TRANSLATE_NOOP("Codalume", "输入您的微信号 (将显示在图片上)"),
+     QT_TRANSLATE_NOOP("Codalume", "在图片上显示微信"), "Wechat: ", &UserPreferences::wechat,
+     &UserPreferences::showWechat},
+    {"blog", QT_TRANSLATE_NOOP("Codalume", "博客:"),
+     QT_TRANSLATE_NOOP("Codalume", "输入您的博客域名 (将显示在图片上)"),
+     QT_TRANSLATE_NOOP("Codalume", "在图片上显示博客"), "Blog: ", &UserPreferences::blog,
+     &UserPreferences::showBlog},
 }};
 
 const std::array<StyleItem, 3> styleItems = {{
-    {"showLineNumbersCheckbox", "显示行号", &UserPreferences::showLineNumbers},
-    {"showWindowControlsCheckbox", "显示窗口按钮", &UserPreferences::showWindowControls},
-    {"showShadowCheckbox", "显示阴影", &UserPreferences::showShadow},
+    {"showLineNumbersCheckbox", QT_TRANSLATE_NOOP("Codalume", "显示行号"),
+     &UserPreferences::showLineNumbers},
+    {"showWindowControlsCheckbox", QT_TRANSLATE_NOOP("Codalume", "显示窗口按钮"),
+     &UserPreferences::showWindowControls},
+    {"showShadowCheckbox", QT_TRANSLATE_NOOP("Codalume", "显示阴影"), &UserPreferences::showShadow},
 }};
 
 namespace {
@@ -55,14 +68,15 @@ const QStringList &fontStyles() {
 }
 
 // The highlighters' titles, in highlighterNames() order.
-const QStringList &highlighterTitles() {
-    static const QStringList titles = {QStringLiteral("内置规则"), QStringLiteral("语法库")};
-    return titles;
+QStringList highlighterTitles() {
+    return {Ui::tr("内置规则"), Ui::tr("语法库")};
 }
 
-const char *const noteText =
-    "注意：启用显示选项后，对应的作者信息将显示在生成的图片左下角。若选择自动保存，文件将直接保存到"
-    "Downloads目录。";
+// The interface languages' titles, in interfaceLanguageNames() order. "English" is the same in
+// both languages: it is what an English reader looks for.
+QStringList interfaceLanguageTitles() {
+    return {Ui::tr("跟随系统"), Ui::tr("中文"), QStringLiteral("English")};
+}
 
 QFont scaledFont(const QFont &base, double factor, bool bold = false) {
     QFont font = base;
@@ -202,8 +216,10 @@ void addNoteBox(FormBuilder &builder, const QWidget *panel) {
         QStringLiteral("QFrame#noteBox { background-color: %1; border: 1px solid "
                        "%2; border-radius: 6px; }")
             .arg(fill.name(QColor::HexArgb), palette.color(QPalette::Mid).name(QColor::HexArgb)));
-    auto *label =
-        FormBuilder::named(new QLabel(QString::fromUtf8(noteText)), QStringLiteral("noteLabel"));
+    auto *label = FormBuilder::named(
+        new QLabel(Ui::tr("注意：启用显示选项后，对应的作者信息将显示在生成的图片左下角。"
+                          "若选择自动保存，文件将直接保存到Downloads目录。")),
+        QStringLiteral("noteLabel"));
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setFont(scaledFont(label->font(), 11.0 / 12.0));
@@ -224,18 +240,27 @@ void addNoteBox(FormBuilder &builder, const QWidget *panel) {
 // The sections of the form, top to bottom.
 
 void addBasicSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
-    builder.sectionHeader(QStringLiteral("基本设置"));
-    form.showPreview = builder.wide(FormBuilder::checkbox(
-        QStringLiteral("showPreviewCheckbox"), QStringLiteral("生成图片前预览"), p.showPreview));
-    form.saveToDownloads = builder.wide(
-        FormBuilder::checkbox(QStringLiteral("saveToDownloadsCheckbox"),
-                              QStringLiteral("自动保存到Downloads目录"), p.saveToDownloads));
-    form.startAtLogin = builder.wide(FormBuilder::checkbox(
-        QStringLiteral("startAtLoginCheckbox"), QStringLiteral("开机自动启动"), p.startAtLogin));
+    builder.sectionHeader(Ui::tr("基本设置"));
+    form.showPreview = builder.wide(FormBuilder::checkbox(QStringLiteral("showPreviewCheckbox"),
+                                                          Ui::tr("生成图片前预览"), p.showPreview));
+    form.saveToDownloads =
+        builder.wide(FormBuilder::checkbox(QStringLiteral("saveToDownloadsCheckbox"),
+                                           Ui::tr("自动保存到Downloads目录"), p.saveToDownloads));
+    form.startAtLogin = FormBuilder::checkbox(QStringLiteral("startAtLoginCheckbox"),
+                                              Ui::tr("开机自动启动"), p.startAtLogin);
+    form.interfaceLanguage =
+        FormBuilder::popup(QStringLiteral("interfaceLanguagePopup"), interfaceLanguageTitles());
+    form.interfaceLanguage->setCurrentIndex(
+        std::max(0, static_cast<int>(interfaceLanguageNames().indexOf(p.interfaceLanguage))));
+    // Beside the check box: a line of its own would make the form taller than a full HD screen
+    // shows at 12-point text.
+    builder.pack({form.startAtLogin,
+                  FormBuilder::buddy(Ui::tr("界面语言:"), form.interfaceLanguage),
+                  form.interfaceLanguage});
 }
 
 void addFontSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
-    builder.sectionHeader(QStringLiteral("字体设置"));
+    builder.sectionHeader(Ui::tr("字体设置"));
     form.fontSize =
         FormBuilder::field(QStringLiteral("fontSizeField"), QString::number(p.fontSize));
     // Room for six digits, the same share of the row at any font size.
@@ -245,9 +270,8 @@ void addFontSection(FormBuilder &builder, Form &form, const UserPreferences &p) 
         form.fontStyle->setCurrentIndex(static_cast<int>(index));
     }
     builder.packedRow(
-        QStringLiteral("字体大小:"),
-        {form.fontSize, FormBuilder::buddy(QStringLiteral("字体风格:"), form.fontStyle),
-         form.fontStyle});
+        Ui::tr("字体大小:"),
+        {form.fontSize, FormBuilder::buddy(Ui::tr("字体风格:"), form.fontStyle), form.fontStyle});
 }
 
 // The preview follows the two colours, the gradient box and the direction as they change.
@@ -275,37 +299,36 @@ void addColorPreview(FormBuilder &builder, Form &form,
     QObject::connect(form.useGradient, &QCheckBox::toggled, preview, repaint(form.useGradient));
     QObject::connect(form.direction, &QComboBox::currentIndexChanged, preview,
                      repaint(form.direction));
-    builder.row(QStringLiteral("效果预览:"), form.preview);
+    builder.row(Ui::tr("效果预览:"), form.preview);
 }
 
 void addBackgroundSection(FormBuilder &builder, Form &form, const UserPreferences &p,
                           const QMap<QString, QString> &directionMap,
                           const QMap<QString, QString> &directionMapReverse) {
-    builder.sectionHeader(QStringLiteral("背景设置"));
+    builder.sectionHeader(Ui::tr("背景设置"));
     form.background =
         FormBuilder::colorWell(QStringLiteral("backgroundColorWell"),
                                {p.backgroundColorR, p.backgroundColorG, p.backgroundColorB});
-    form.useGradient =
-        FormBuilder::checkbox(QStringLiteral("useGradientCheckbox"), QStringLiteral("使用渐变背景"),
-                              p.useGradientBackground);
+    form.useGradient = FormBuilder::checkbox(QStringLiteral("useGradientCheckbox"),
+                                             Ui::tr("使用渐变背景"), p.useGradientBackground);
     // The check box stands right beside its colour, not at the far end of the wide fields.
-    builder.packedRow(QStringLiteral("背景色:"), {form.background, form.useGradient});
+    builder.packedRow(Ui::tr("背景色:"), {form.background, form.useGradient});
     form.gradientEnd =
         FormBuilder::colorWell(QStringLiteral("gradientEndColorWell"),
                                {p.gradientEndColorR, p.gradientEndColorG, p.gradientEndColorB});
-    builder.row(QStringLiteral("渐变终止色:"), form.gradientEnd);
+    builder.row(Ui::tr("渐变终止色:"), form.gradientEnd);
     QStringList titles;
     for (const auto &[value, title] : directionPairs) {
-        titles << title.toString();
+        titles << Ui::tr(title);
     }
     form.direction = FormBuilder::popup(QStringLiteral("gradientDirectionPopup"), titles);
-    const QString title = directionMap.value(p.gradientDirection, QStringLiteral("垂直"));
+    const QString title = directionMap.value(p.gradientDirection, Ui::tr("垂直"));
     for (size_t i = 0; i < directionPairs.size(); ++i) {
-        if (directionPairs[i].second == title) {
+        if (Ui::tr(directionPairs[i].second) == title) {
             form.direction->setCurrentIndex(static_cast<int>(i));
         }
     }
-    builder.row(QStringLiteral("渐变方向:"), form.direction);
+    builder.row(Ui::tr("渐变方向:"), form.direction);
     addColorPreview(builder, form, directionMapReverse);
 }
 
@@ -318,8 +341,8 @@ void addHighlighterRows(FormBuilder &builder, Form &form, const UserPreferences 
     form.theme = FormBuilder::popup(QStringLiteral("themePopup"), themeNames());
     form.theme->setCurrentIndex(std::max(0, static_cast<int>(themeNames().indexOf(p.theme))));
     builder.packedRow(
-        QStringLiteral("语法高亮:"),
-        {form.highlighter, FormBuilder::buddy(QStringLiteral("主题:"), form.theme), form.theme});
+        Ui::tr("语法高亮:"),
+        {form.highlighter, FormBuilder::buddy(Ui::tr("主题:"), form.theme), form.theme});
     ColorPreviewView *preview = form.preview;
     preview->highlighterPopup = form.highlighter;
     preview->themePopup = form.theme;
@@ -335,15 +358,15 @@ void addHighlighterRows(FormBuilder &builder, Form &form, const UserPreferences 
 
 // The optional parts of the card, one row of check boxes under the background, and the wrap.
 void addStyleSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
-    builder.sectionHeader(QStringLiteral("样式"));
+    builder.sectionHeader(Ui::tr("样式"));
     for (size_t i = 0; i < styleItems.size(); ++i) {
         const StyleItem &item = styleItems[i];
-        form.styles[i] = FormBuilder::checkbox(QString::fromLatin1(item.name),
-                                               QString::fromUtf8(item.title), p.*item.shown);
+        form.styles[i] = FormBuilder::checkbox(QString::fromLatin1(item.name), Ui::tr(item.title),
+                                               p.*item.shown);
     }
     form.wrapColumn = FormBuilder::named(new QSpinBox, QStringLiteral("wrapColumnSpinBox"));
     form.wrapColumn->setRange(0, static_cast<int>(UserPreferences::maxWrapColumn));
-    form.wrapColumn->setSpecialValueText(QStringLiteral("不换行"));  // shown for 0
+    form.wrapColumn->setSpecialValueText(Ui::tr("不换行"));  // shown for 0
     form.wrapColumn->setValue(
         static_cast<int>(std::clamp<int64_t>(p.wrapColumn, 0, UserPreferences::maxWrapColumn)));
     // On the check boxes' line, which has room for it: one more line would make the form taller
@@ -351,7 +374,7 @@ void addStyleSection(FormBuilder &builder, Form &form, const UserPreferences &p)
     auto *wrap = FormBuilder::named(new QWidget, QStringLiteral("wrapColumnBox"));
     auto *wrapLine = new QHBoxLayout(wrap);
     wrapLine->setContentsMargins(0, 0, 0, 0);
-    auto *wrapLabel = FormBuilder::named(new QLabel(QStringLiteral("自动换行列数:")),
+    auto *wrapLabel = FormBuilder::named(new QLabel(Ui::tr("自动换行列数:")),
                                          QStringLiteral("wrapColumnSpinBoxLabel"));
     wrapLabel->setBuddy(form.wrapColumn);
     wrapLine->addWidget(wrapLabel);
@@ -362,21 +385,20 @@ void addStyleSection(FormBuilder &builder, Form &form, const UserPreferences &p)
 
 // Each author line: its field, and beside it whether the picture shows it.
 void addAuthorSection(FormBuilder &builder, Form &form, const UserPreferences &p) {
-    builder.sectionHeader(QStringLiteral("作者信息"));
+    builder.sectionHeader(Ui::tr("作者信息"));
     for (size_t i = 0; i < authorItems.size(); ++i) {
         const AuthorItem &item = authorItems[i];
         const QString name = QString::fromLatin1(item.name);
         QLineEdit *field = FormBuilder::field(name + QStringLiteral("Field"), p.*item.text);
-        field->setPlaceholderText(QString::fromUtf8(item.placeholder));
+        field->setPlaceholderText(Ui::tr(item.placeholder));
         // Wide enough for the whole hint, which is elided otherwise.
         field->setMinimumWidth(field->fontMetrics().horizontalAdvance(field->placeholderText()) +
                                16);
         QString checkboxName = QStringLiteral("show") + name;
         checkboxName[4] = checkboxName[4].toUpper();
-        QCheckBox *checkbox =
-            FormBuilder::checkbox(checkboxName + QStringLiteral("Checkbox"),
-                                  QString::fromUtf8(item.checkbox), p.*item.shown);
-        builder.row(QString::fromUtf8(item.label), field, checkbox);
+        QCheckBox *checkbox = FormBuilder::checkbox(checkboxName + QStringLiteral("Checkbox"),
+                                                    Ui::tr(item.checkbox), p.*item.shown);
+        builder.row(Ui::tr(item.label), field, checkbox);
         form.authors[i] = {field, checkbox};
     }
 }
@@ -446,6 +468,8 @@ void writeSettingsForm(const Form &form, const QMap<QString, QString> &direction
         p.*styleItems[i].shown = form.styles[i]->isChecked();
     }
     p.wrapColumn = form.wrapColumn->value();
+    p.interfaceLanguage = interfaceLanguageNames().value(form.interfaceLanguage->currentIndex(),
+                                                         interfaceLanguageNames().first());
     p.highlighter = highlighterNames().value(form.highlighter->currentIndex(), rulesHighlighter());
     p.theme = form.theme->currentIndex() >= 0 ? form.theme->currentText() : defaultThemeName();
     for (size_t i = 0; i < authorItems.size(); ++i) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <utility>
 
+#include "platform/ui_text.h"
 #include "render/user_preferences.h"
 
 class QCheckBox;
@@ -23,14 +24,16 @@ class ColorWell;
 // The form of the settings dialog: its controls, filled from the preferences and read back.
 // runSettingsWindow (settings_window.cpp) shows it and runs the save sequence.
 
-// Stored direction value and popup title, in popup order.
-inline const std::array<std::pair<QStringView, QStringView>, 3> directionPairs = {{
-    {u"vertical", u"垂直"},
-    {u"horizontal", u"水平"},
-    {u"diagonal", u"对角线"},
+// Stored direction value and popup title (untranslated: Ui::tr gives the shown one), in popup
+// order.
+inline const std::array<std::pair<QStringView, const char *>, 3> directionPairs = {{
+    {u"vertical", QT_TRANSLATE_NOOP("Codalume", "垂直")},
+    {u"horizontal", QT_TRANSLATE_NOOP("Codalume", "水平")},
+    {u"diagonal", QT_TRANSLATE_NOOP("Codalume", "对角线")},
 }};
 
-// One line of the author section: its controls' texts and the record's fields it edits.
+// One line of the author section: its controls' texts (untranslated) and the record's fields it
+// edits.
 struct AuthorItem {
     const char *name;  // object name stem, also the record's field name
     const char *label;
@@ -63,6 +66,7 @@ struct Form {
     QCheckBox *showPreview = nullptr;
     QCheckBox *saveToDownloads = nullptr;
     QCheckBox *startAtLogin = nullptr;
+    QComboBox *interfaceLanguage = nullptr;  // titles in interfaceLanguageNames() order
     QLineEdit *fontSize = nullptr;
     QComboBox *fontStyle = nullptr;
     ColorWell *background = nullptr;

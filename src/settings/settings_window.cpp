@@ -7,6 +7,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/ui_text.h"
 #include "render/code_image.h"
 #include "render/trace.h"
 #include "settings/launch_at_login.h"
@@ -49,12 +50,11 @@ QString authorSummary(const UserPreferences &p) {
 QString colorSummary(const UserPreferences &p, const QMap<QString, QString> &directionMap) {
     const QString background =
         hexColorText(p.backgroundColorR, p.backgroundColorG, p.backgroundColorB);
-    QString summary = QStringLiteral("背景色: ") + background;
+    QString summary = Ui::tr("背景色: ") + background;
     if (p.useGradientBackground) {
-        summary += QStringLiteral("\n渐变颜色: ") + background + QStringLiteral(" → ") +
+        summary += Ui::tr("\n渐变颜色: ") + background + QStringLiteral(" → ") +
                    hexColorText(p.gradientEndColorR, p.gradientEndColorG, p.gradientEndColorB);
-        summary += QStringLiteral("\n渐变方向: ") +
-                   directionMap.value(p.gradientDirection, QStringLiteral("垂直"));
+        summary += Ui::tr("\n渐变方向: ") + directionMap.value(p.gradientDirection, Ui::tr("垂直"));
     }
     return summary;
 }
@@ -64,28 +64,26 @@ Alert confirmation(const UserPreferences &p, const QMap<QString, QString> &direc
     const QString authors = authorSummary(p);
     const QString colors = colorSummary(p, directionMap);
     const QString summary =
-        authors.isEmpty() ? colors : QStringLiteral("作者信息: ") + authors + u'\n' + colors;
+        authors.isEmpty() ? colors : Ui::tr("作者信息: ") + authors + u'\n' + colors;
     Alert alert;
-    alert.buttons = {QStringLiteral("确定")};
+    alert.buttons = {Ui::ok()};
     if (saved) {
         alert.style = AlertStyle::Informational;
-        alert.messageText = QStringLiteral("设置已保存");
+        alert.messageText = Ui::tr("设置已保存");
         alert.informativeText =
             authors.isEmpty()
-                ? QStringLiteral("您的设置已成功保存。\n\n") + colors +
-                      QStringLiteral(
-                          "\n\n提示: 未设置作者信息或已选择不显示，图片上将不会显示相关信息。")
-                : QStringLiteral("您的设置已成功保存。\n\n") + summary;
+                ? Ui::tr("您的设置已成功保存。\n\n") + colors +
+                      Ui::tr("\n\n提示: 未设置作者信息或已选择不显示，图片上将不会显示相关信息。")
+                : Ui::tr("您的设置已成功保存。\n\n") + summary;
         if (!keptAs.isEmpty()) {
-            alert.informativeText += QStringLiteral("\n\n无法读取的旧设置文件已保留为: ") + keptAs;
+            alert.informativeText += Ui::tr("\n\n无法读取的旧设置文件已保留为: ") + keptAs;
         }
     } else {
         alert.style = AlertStyle::Warning;
-        alert.messageText = QStringLiteral("设置未能保存");
-        alert.informativeText =
-            QStringLiteral("新的设置在程序退出前有效，但无法写入设置文件。\n\n文件: ") +
-            preferencesFilePath() + QStringLiteral("\n原因: ") + saveError.chinese +
-            QStringLiteral("\n\n") + summary;
+        alert.messageText = Ui::tr("设置未能保存");
+        alert.informativeText = Ui::tr("新的设置在程序退出前有效，但无法写入设置文件。\n\n文件: ") +
+                                preferencesFilePath() + Ui::tr("\n原因: ") + saveError.shown() +
+                                QStringLiteral("\n\n") + summary;
     }
     return alert;
 }
@@ -165,8 +163,8 @@ void runSettingsWindow(Platform &platform, UserPreferences &preferences) {
     QMap<QString, QString> directionMap;
     QMap<QString, QString> directionMapReverse;
     for (const auto &[value, title] : directionPairs) {
-        directionMap.insert(value.toString(), title.toString());
-        directionMapReverse.insert(title.toString(), value.toString());
+        directionMap.insert(value.toString(), Ui::tr(title));
+        directionMapReverse.insert(Ui::tr(title), value.toString());
     }
 
     const Form form = buildSettingsForm(preferences, directionMap, directionMapReverse);
@@ -174,20 +172,20 @@ void runSettingsWindow(Platform &platform, UserPreferences &preferences) {
 
     Alert alert;
     alert.style = AlertStyle::Informational;
-    alert.messageText = QStringLiteral("应用设置");
-    alert.informativeText = QStringLiteral("配置代码图片生成选项");
+    alert.messageText = Ui::tr("应用设置");
+    alert.informativeText = Ui::tr("配置代码图片生成选项");
     // Said before the user saves over it: the old file is then kept beside it.
     Reason unusable;
     loadPreferences(&unusable);
     if (!unusable.isEmpty()) {
         alert.informativeText +=
-            QStringLiteral("\n\n设置文件无法读取，保存时会先在旁边保留旧文件的副本。\n文件: ") +
-            preferencesFilePath() + QStringLiteral("\n原因: ") + unusable.chinese;
+            Ui::tr("\n\n设置文件无法读取，保存时会先在旁边保留旧文件的副本。\n文件: ") +
+            preferencesFilePath() + Ui::tr("\n原因: ") + unusable.shown();
     }
     alert.iconSymbol = QStringLiteral("gearshape.fill");
     alert.iconDescription = QStringLiteral("Settings");
     alert.accessoryWidget = form.panel;
-    alert.buttons = {QStringLiteral("保存"), QStringLiteral("取消")};
+    alert.buttons = {Ui::tr("保存"), Ui::cancel()};
     const int answer = platform.runAlert(alert);
 
     // The panel must survive the dialog; should the platform have destroyed it, there is no

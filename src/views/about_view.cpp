@@ -5,16 +5,12 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "platform/ui_text.h"
 #include "views/view_style.h"
 
 namespace codalume {
 
 using views::TextStyle;
-
-const QString AboutView::versionText = QStringLiteral("版本 " CODALUME_VERSION);
-const QString AboutView::description =
-    QStringLiteral("一个简单易用的工具，可以将剪贴板中的文本代码转换为美观的图片。");
-const QString AboutView::footer = QStringLiteral("© 2025 Codalume. 保留所有权利。");
 
 AboutView::AboutView(QWidget *parent) : QWidget(parent) {
     auto *layout = new QVBoxLayout(this);
@@ -26,16 +22,17 @@ AboutView::AboutView(QWidget *parent) : QWidget(parent) {
                       0, Qt::AlignHCenter);
     layout->addWidget(views::makeLabel(QStringLiteral("Codalume"), TextStyle::Title, true), 0,
                       Qt::AlignHCenter);
-    layout->addWidget(
-        views::makeLabel(versionText, TextStyle::Body, false, views::secondaryTextColor()), 0,
-        Qt::AlignHCenter);
+    layout->addWidget(views::makeLabel(Ui::tr("版本 %1").arg(QStringLiteral(CODALUME_VERSION)),
+                                       TextStyle::Body, false, views::secondaryTextColor()),
+                      0, Qt::AlignHCenter);
 
     auto *divider = new QFrame;
     divider->setFrameShape(QFrame::HLine);
     divider->setFrameShadow(QFrame::Sunken);
     views::addPadded(layout, divider, 10, 10);
 
-    auto *text = views::makeLabel(description, TextStyle::Body);
+    auto *text = views::makeLabel(
+        Ui::tr("一个简单易用的工具，可以将剪贴板中的文本代码转换为美观的图片。"), TextStyle::Body);
     text->setObjectName(QStringLiteral("description"));
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -43,7 +40,8 @@ AboutView::AboutView(QWidget *parent) : QWidget(parent) {
     layout->addWidget(text);
 
     layout->addStretch(1);
-    auto *notice = views::makeLabel(footer, TextStyle::Caption, false, views::secondaryTextColor());
+    auto *notice = views::makeLabel(Ui::tr("© 2025 Codalume. 保留所有权利。"), TextStyle::Caption,
+                                    false, views::secondaryTextColor());
     notice->setObjectName(QStringLiteral("footer"));
     layout->addWidget(notice, 0, Qt::AlignHCenter);
 }

@@ -9,9 +9,6 @@ namespace codalume {
 class AboutView : public QWidget {
     Q_OBJECT
   public:
-    static const QString versionText;
-    static const QString description;
-    static const QString footer;
 
     explicit AboutView(QWidget *parent = nullptr);
 };

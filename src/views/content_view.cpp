@@ -10,6 +10,7 @@
 
 #include "platform/icons.h"
 #include "platform/platform.h"
+#include "platform/ui_text.h"
 #include "views/about_view.h"
 #include "views/help_view.h"
 #include "views/recent_images_view.h"
@@ -39,7 +40,8 @@ QWidget *makeHeader(QToolButton *closeButton) {
 
 }  // namespace
 
-ContentView::ContentView(Platform &platform, std::function<void()> capture, QWidget *parent)
+ContentView::ContentView(Platform &platform, std::function<void()> capture,
+                         RecentImagesModel *recentImages, QWidget *parent)
     : QWidget(parent) {
     closeButton_ = new QToolButton;
     closeButton_->setObjectName(QStringLiteral("closeButton"));
@@ -49,11 +51,11 @@ ContentView::ContentView(Platform &platform, std::function<void()> capture, QWid
     closeButton_->setIconSize(QSize(closeSymbolSide, closeSymbolSide));
     closeButton_->setIcon(QIcon(symbolPixmap(QStringLiteral("xmark.circle.fill"), closeSymbolSide,
                                              2.0, views::symbolGray())));
-    closeButton_->setToolTip(QStringLiteral("关闭"));
+    closeButton_->setToolTip(Ui::tr("关闭"));
     closeButton_->setStyleSheet(QStringLiteral("QToolButton { border: none; padding: 0; }"));
     connect(closeButton_, &QToolButton::clicked, this, &ContentView::closeRequested);
 
-    recentImages_ = new RecentImagesModel(this);
+    recentImages_ = recentImages != nullptr ? recentImages : new RecentImagesModel(this);
     recentImagesView_ = new RecentImagesView(platform, std::move(capture), *recentImages_);
     helpView_ = new HelpView(platform);
     aboutView_ = new AboutView;
@@ -64,10 +66,9 @@ ContentView::ContentView(Platform &platform, std::function<void()> capture, QWid
     tabs_->setElideMode(Qt::ElideNone);
     tabs_->tabBar()->setExpanding(true);
     tabs_->addTab(recentImagesView_, symbolIcon(QStringLiteral("photo.on.rectangle")),
-                  QStringLiteral("最近图片"));
-    tabs_->addTab(helpView_, symbolIcon(QStringLiteral("questionmark.circle")),
-                  QStringLiteral("使用帮助"));
-    tabs_->addTab(aboutView_, symbolIcon(QStringLiteral("info.circle")), QStringLiteral("关于"));
+                  Ui::tr("最近图片"));
+    tabs_->addTab(helpView_, symbolIcon(QStringLiteral("questionmark.circle")), Ui::tr("使用帮助"));
+    tabs_->addTab(aboutView_, symbolIcon(QStringLiteral("info.circle")), Ui::tr("关于"));
     tabs_->setCurrentIndex(0);
     // Hidden pages still count, so the popover is as tall as the tallest page's wrapped text
     // needs whichever page shows.

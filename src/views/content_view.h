@@ -21,8 +21,11 @@ class AboutView;
 class ContentView : public QWidget {
     Q_OBJECT
   public:
-    // `capture` runs the capture command for the recent-images page's button.
-    ContentView(Platform &platform, std::function<void()> capture, QWidget *parent = nullptr);
+    // `capture` runs the capture command for the recent-images page's button. The first page
+    // shows `recentImages` (kept by its owner when the view is rebuilt, as for another
+    // interface language), or a list of its own.
+    ContentView(Platform &platform, std::function<void()> capture,
+                RecentImagesModel *recentImages = nullptr, QWidget *parent = nullptr);
 
     int selectedTab() const;
     void setSelectedTab(int tab);

@@ -9,15 +9,13 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "platform/ui_text.h"
 #include "views/permission_helper.h"
 #include "views/view_style.h"
 
 namespace codalume {
 
 using views::TextStyle;
-
-const QString HelpView::passedStatus = QStringLiteral("✅ 权限设置正确！");
-const QString HelpView::failedStatus = QStringLiteral("❌ 权限设置不正确！");
 
 namespace {
 
@@ -47,33 +45,33 @@ HelpView::HelpView(Platform &platform, QString permissionStatus, QWidget *parent
                                views::standardPadding, views::standardPadding);
     layout->setSpacing(12);
 
-    layout->addWidget(views::makeLabel(QStringLiteral("使用说明"), TextStyle::Title2, true));
+    layout->addWidget(views::makeLabel(Ui::tr("使用说明"), TextStyle::Title2, true));
 
     static const struct {
         const char *title;
         const char *text;
     } items[] = {
-        {"1. 获取剪贴板", "点击状态栏图标，选择'获取剪贴板'选项，或使用Super+Shift+C快捷键。"},
-        {"2. 设置", "自定义图片生成选项和作者信息。"},
-        {"3. 支持多种编程语言", "包括Swift、Python、JavaScript等。"},
+        {QT_TRANSLATE_NOOP("Codalume", "1. 获取剪贴板"),
+         QT_TRANSLATE_NOOP("Codalume",
+                           "点击状态栏图标，选择'获取剪贴板'选项，或使用Super+Shift+C快捷键。")},
+        {QT_TRANSLATE_NOOP("Codalume", "2. 设置"),
+         QT_TRANSLATE_NOOP("Codalume", "自定义图片生成选项和作者信息。")},
+        {QT_TRANSLATE_NOOP("Codalume", "3. 支持多种编程语言"),
+         QT_TRANSLATE_NOOP("Codalume", "包括Swift、Python、JavaScript等。")},
     };
     for (const auto &item : items) {
-        views::addPadded(layout,
-                         views::makeLabel(QString::fromUtf8(item.title), TextStyle::Body, true), 8);
-        layout->addWidget(
-            wrapping(views::makeLabel(QString::fromUtf8(item.text), TextStyle::Body)));
+        views::addPadded(layout, views::makeLabel(Ui::tr(item.title), TextStyle::Body, true), 8);
+        layout->addWidget(wrapping(views::makeLabel(Ui::tr(item.text), TextStyle::Body)));
     }
 
-    views::addPadded(layout, views::makeLabel(QStringLiteral("快捷键"), TextStyle::Headline), 16);
+    views::addPadded(layout, views::makeLabel(Ui::tr("快捷键"), TextStyle::Headline), 16);
     auto *shortcutRow = new QWidget;
     auto *shortcutLayout = new QHBoxLayout(shortcutRow);
     shortcutLayout->setContentsMargins(0, 0, 0, 0);
     shortcutLayout->addWidget(
         views::makeLabel(QStringLiteral("Super+Shift+C"), TextStyle::Body, true));
     shortcutLayout->addWidget(
-        wrapping(
-            views::makeLabel(QStringLiteral("- 全局快捷键，随时获取剪贴板内容"), TextStyle::Body)),
-        1);
+        wrapping(views::makeLabel(Ui::tr("- 全局快捷键，随时获取剪贴板内容"), TextStyle::Body)), 1);
     views::addPadded(layout, shortcutRow, 4);
 
     auto *divider = new QFrame;
@@ -81,12 +79,12 @@ HelpView::HelpView(Platform &platform, QString permissionStatus, QWidget *parent
     divider->setFrameShadow(QFrame::Sunken);
     views::addPadded(layout, divider, 8, 8);
 
-    views::addPadded(layout, views::makeLabel(QStringLiteral("权限检查"), TextStyle::Headline), 8);
+    views::addPadded(layout, views::makeLabel(Ui::tr("权限检查"), TextStyle::Headline), 8);
     layout->addWidget(
-        wrapping(views::makeLabel(QStringLiteral("应用需要Downloads目录的写入权限才能保存图片。"),
+        wrapping(views::makeLabel(Ui::tr("应用需要Downloads目录的写入权限才能保存图片。"),
                                   TextStyle::Body, false, views::secondaryTextColor())));
 
-    checkButton_ = new QPushButton(QStringLiteral("检查权限设置"));
+    checkButton_ = new QPushButton(Ui::tr("检查权限设置"));
     checkButton_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     checkButton_->setAutoDefault(false);
     connect(checkButton_, &QPushButton::clicked, this, &HelpView::checkPermissionsClicked);
@@ -104,16 +102,16 @@ HelpView::HelpView(Platform &platform, QString permissionStatus, QWidget *parent
 
 void HelpView::checkPermissionsClicked() {
     if (PermissionHelper::checkPermissions(platform_)) {
-        setPermissionStatus(passedStatus);
+        setPermissionStatus(Ui::tr("✅ 权限设置正确！"));
         return;
     }
     // The red line is in place before the alert and stays whatever the answer.
-    setPermissionStatus(failedStatus);
+    setPermissionStatus(Ui::tr("❌ 权限设置不正确！"));
     Alert alert;
     alert.style = AlertStyle::Warning;
-    alert.messageText = QStringLiteral("权限设置不正确");
-    alert.informativeText = QStringLiteral("请检查Downloads目录的写入权限。");
-    alert.buttons = {QStringLiteral("前往设置"), QStringLiteral("取消")};
+    alert.messageText = Ui::tr("权限设置不正确");
+    alert.informativeText = Ui::tr("请检查Downloads目录的写入权限。");
+    alert.buttons = {Ui::tr("前往设置"), Ui::cancel()};
     if (platform_.runAlert(alert) == firstButtonReturn) {
         PermissionHelper::openPrivacySettings(platform_);
     }

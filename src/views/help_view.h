@@ -15,8 +15,6 @@ class Platform;
 class HelpView : public QScrollArea {
     Q_OBJECT
   public:
-    static const QString passedStatus;
-    static const QString failedStatus;
 
     HelpView(Platform &platform, QString permissionStatus = QString(), QWidget *parent = nullptr);
 

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "platform/platform.h"
+#include "platform/ui_text.h"
 #include "render/trace.h"
 
 namespace codalume {
@@ -79,16 +80,16 @@ QUrl PermissionHelper::privacySettingsUrl(Platform &platform) {
 void PermissionHelper::openPrivacySettings(Platform &platform) {
     Alert alert;
     alert.style = AlertStyle::Informational;
-    alert.messageText = QStringLiteral("需要Downloads目录的写入权限");
+    alert.messageText = Ui::tr("需要Downloads目录的写入权限");
     // What stops a save here is the folder's own permissions, or a sandbox's folder access;
     // the first button opens the folder that holds Downloads (see privacySettingsUrl).
-    alert.informativeText = QStringLiteral(
+    alert.informativeText = Ui::tr(
         "为了保存图片到您选择的位置，应用需要对该目录有写入权限。\n\n"
         "请点击'打开'按钮，在文件管理器中打开Downloads目录所在的文件夹，"
         "然后在Downloads目录的属性中为当前用户授予写入权限。\n\n"
         "注意：如果应用运行在沙盒中（例如Flatpak或Snap），还需要在沙盒的权限设置中允许它访问该目录"
         "。");
-    alert.buttons = {QStringLiteral("打开"), QStringLiteral("取消")};
+    alert.buttons = {Ui::tr("打开"), Ui::cancel()};
     if (platform.runAlert(alert) == firstButtonReturn) {
         platform.openUrl(privacySettingsUrl(platform));
     }
@@ -110,11 +111,11 @@ void PermissionHelper::showWelcomePrompt(Platform &platform) {
     }
     Alert alert;
     alert.style = AlertStyle::Informational;
-    alert.messageText = QStringLiteral("欢迎使用 Codalume");
-    alert.informativeText = QStringLiteral(
+    alert.messageText = Ui::tr("欢迎使用 Codalume");
+    alert.informativeText = Ui::tr(
         "为了能够正常保存图片，应用需要Downloads目录的写入权限。\n\n"
         "这是一次性的设置，您可以随时在文件管理器中更改目录的权限。");
-    alert.buttons = {QStringLiteral("设置权限"), QStringLiteral("稍后再说")};
+    alert.buttons = {Ui::tr("设置权限"), Ui::tr("稍后再说")};
     if (platform.runAlert(alert) == firstButtonReturn) {
         openPrivacySettings(platform);
     }

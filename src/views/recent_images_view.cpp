@@ -17,6 +17,7 @@
 
 #include "platform/icons.h"
 #include "platform/platform.h"
+#include "platform/ui_text.h"
 #include "views/view_style.h"
 
 namespace codalume {
@@ -54,7 +55,7 @@ QWidget *makeRow(const RecentImage &image, const QPixmap &thumbnail) {
     auto *details = new QHBoxLayout;
     // An image saved from the clipboard has no language.
     auto *language = views::makeElidedLabel(
-        image.language.isEmpty() ? QString() : QStringLiteral("语言: ") + image.language,
+        image.language.isEmpty() ? QString() : Ui::tr("语言: ") + image.language,
         TextStyle::Caption, Qt::ElideRight, views::symbolGray());
     language->setObjectName(QStringLiteral("language"));
     auto *date = views::makeLabel(formatRecentImageDate(image.date), TextStyle::Caption, false,
@@ -86,7 +87,7 @@ RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> cap
     layout->setContentsMargins(6, 8, 6, 4);
     layout->setSpacing(10);
 
-    layout->addWidget(views::makeLabel(QStringLiteral("最近生成的图片"), TextStyle::Headline));
+    layout->addWidget(views::makeLabel(Ui::tr("最近生成的图片"), TextStyle::Headline));
 
     list_ = new QListWidget;
     list_->setObjectName(QStringLiteral("recentImagesList"));
@@ -112,7 +113,7 @@ RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> cap
     list_->installEventFilter(this);
     layout->addWidget(list_, 1);
     // Inside the empty list: how the first picture comes.
-    emptyHint_ = views::makeLabel(QStringLiteral("复制代码后按 Super+Shift+C 生成第一张图片"),
+    emptyHint_ = views::makeLabel(Ui::tr("复制代码后按 Super+Shift+C 生成第一张图片"),
                                   TextStyle::Subheadline, false, views::secondaryTextColor());
     emptyHint_->setWordWrap(true);
     emptyHint_->setAlignment(Qt::AlignCenter);
@@ -120,11 +121,11 @@ RecentImagesView::RecentImagesView(Platform &platform, std::function<void()> cap
     hintLayout->setSizeConstraint(QLayout::SetNoConstraint);
     hintLayout->addWidget(emptyHint_);
 
-    clearButton_ = makeButton(QStringLiteral("trash"), QStringLiteral("清空剪贴板"));
+    clearButton_ = makeButton(QStringLiteral("trash"), Ui::tr("清空剪贴板"));
     connect(clearButton_, &QPushButton::clicked, this, &RecentImagesView::clearClipboard);
     views::addPadded(layout, clearButton_, views::standardPadding);
 
-    captureButton_ = makeButton(QStringLiteral("scissors"), QStringLiteral("获取剪贴板"));
+    captureButton_ = makeButton(QStringLiteral("scissors"), Ui::tr("获取剪贴板"));
     connect(captureButton_, &QPushButton::clicked, this, &RecentImagesView::captureClipboard);
     views::addPadded(layout, captureButton_, 5, 5);
 
@@ -173,8 +174,8 @@ void RecentImagesView::clearClipboard() {
     Alert alert;  // the platform's single confirmation button
     alert.style = AlertStyle::Informational;
     alert.iconSymbol = QStringLiteral("checkmark.circle.fill");  // a success, not a warning
-    alert.messageText = QStringLiteral("剪贴板已清空");
-    alert.informativeText = QStringLiteral("剪贴板内容已被清空");
+    alert.messageText = Ui::tr("剪贴板已清空");
+    alert.informativeText = Ui::tr("剪贴板内容已被清空");
     platform_.runAlert(alert);
 }
 
@@ -252,7 +253,7 @@ void RecentImagesView::showRowMenu(const QPoint &position) {
     const QUuid id = item->data(Qt::UserRole).toUuid();
     auto *menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    connect(menu->addAction(QStringLiteral("从列表中移除")), &QAction::triggered, this, [this, id] {
+    connect(menu->addAction(Ui::tr("从列表中移除")), &QAction::triggered, this, [this, id] {
         const QList<RecentImage> &images = recentImages();
         const auto found = std::find_if(images.cbegin(), images.cend(),
                                         [&id](const RecentImage &image) { return image.id == id; });

@@ -61,6 +61,11 @@ class Watcher(dbus.service.Object):
     def RegisterStatusNotifierHost(self, service):
         pass
 
+    def forget(self, name, old_owner, new_owner):
+        """An item whose program left the bus goes, as with the desktops' watchers."""
+        if not new_owner:
+            self.items = [i for i in self.items if i.partition('/')[0] not in (name, old_owner)]
+
     @dbus.service.signal(WATCHER, signature='s')
     def StatusNotifierItemRegistered(self, item):
         pass
@@ -85,6 +90,7 @@ def run_watcher():
     DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
     watcher = Watcher(bus)
+    bus.add_signal_receiver(watcher.forget, 'NameOwnerChanged', 'org.freedesktop.DBus')
     name = dbus.service.BusName(WATCHER, bus)  # released when collected
     GLib.MainLoop().run()
     del watcher, name

@@ -101,8 +101,14 @@ setpriv --reuid=nobody --regid=nogroup --clear-groups "$E2E_PYTHON" -c 'import d
 dbus.SessionBus().request_name("io.codalume.Codalume"); time.sleep(300)' &>/dev/null &
 E2E_PIDS+=($!)
 wait_until 30 bus_name_owned io.codalume.Codalume || abort "the other user did not get the name"
-start_app
+# This one runs in an English session: its menu speaks English.
+LANG=en_US.UTF-8 start_app
 check "a program that cannot own its name says so" wait_until 30 output_has "is taken (by uid"
+english_menu() {
+    [ "$(desktop menu 2>/dev/null | paste -sd'|')" = \
+        "Open Codalume|-|Capture Clipboard (Super+Shift+C)|Settings|-|Quit" ]
+}
+check "an English session's menu is English" wait_until 30 english_menu
 "$E2E_BIN" capture
 check "codalume capture captures all the same" wait_until 30 shown dialog
 finish

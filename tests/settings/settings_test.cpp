@@ -15,12 +15,14 @@
 
 #include "platform/paths.h"
 #include "platform/qt_platform.h"
+#include "platform/ui_text.h"
 #include "render/grammar_process.h"
 #include "settings/color_preview_view.h"
 #include "settings/color_well.h"
 #include "settings/interface_language.h"
 #include "settings/launch_at_login.h"
 #include "settings/preferences_file.h"
+#include "settings/settings_form.h"
 #include "support/file_test.h"
 #include "support/scripted_platform.h"
 
@@ -74,6 +76,8 @@ TEST(PreferencesFormat, EveryMemberHasItsExactType) {
         {"a library theme refused", "theme", "\"Solarized Light\"", true},
         {"a negative wrap column taken", "wrapColumn", "-1", false},
         {"a wrap column past the bound taken", "wrapColumn", "10001", false},
+        {"an unknown interface language taken", "interfaceLanguage", "\"de\"", false},
+        {"English refused", "interfaceLanguage", "\"en\"", true},
     };
     for (const auto &row : rows) {
         EXPECT_EQ(decodePreferences(withMember(defaults, row.key, row.value)).has_value(),
@@ -85,7 +89,7 @@ TEST(PreferencesFormat, EveryMemberHasItsExactType) {
     // load with those parts off, the rules and whole lines.
     QByteArray old = defaults;
     for (const char *part : {"showLineNumbers", "showWindowControls", "showShadow", "highlighter",
-                             "theme", "wrapColumn"}) {
+                             "theme", "wrapColumn", "interfaceLanguage"}) {
         old = withMember(old, part, nullptr);
     }
     EXPECT_EQ(decodePreferences(old), UserPreferences{});
@@ -156,6 +160,7 @@ TEST_F(SettingsWindow, AnUntouchedFormSavesTheRecordBack) {
     preferences.highlighter = "grammar";
     preferences.theme = "Nord";
     preferences.wrapColumn = 80;
+    preferences.interfaceLanguage = "en";
     const UserPreferences read = preferences;
     run([](const Alert &) {});
     EXPECT_EQ(loadPreferences(), read);
@@ -270,17 +275,55 @@ TEST_F(SettingsWindow, FitsTheScreenWithTheFocusInTheFirstField) {
     QApplication::setFont(font);
 }
 
-// The dialogs Qt draws speak the interface's language (they were English beside Chinese ones),
-// and a later choice of language replaces the catalogue rather than adding to it.
-TEST(QtTranslations, FollowTheInterfaceLanguage) {
+// The windows speak one language at a time: the program's texts and Qt's own dialogs follow the
+// choice, and a later choice replaces the catalogues rather than adding to them.
+TEST(InterfaceLanguage, TextsAndQtDialogsFollowTheChoice) {
     const struct {
-        QLocale locale;
-        const char *lookIn;
-    } rows[] = {{QLocale(QLocale::Chinese, QLocale::China), "查找范围："},
-                {QLocale(QLocale::English), "Look in:"}};
+        InterfaceLanguage language;
+        const char *lookIn, *quit, *saved, *vertical;
+    } rows[] = {
+        {InterfaceLanguage::English, "Look in:", "Quit", "Saved to ", "Vertical"},
+        {InterfaceLanguage::Chinese, "查找范围：", "退出", "图片已成功保存到 ", "垂直"},
+    };
     for (const auto &row : rows) {
-        EXPECT_TRUE(useQtTranslations(row.locale)) << "missing: qt6-translations-l10n";
+        EXPECT_TRUE(useInterfaceLanguage(row.language)) << "missing: qt6-translations-l10n";
         EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), row.lookIn);
+        EXPECT_EQ(Ui::tr("退出"), row.quit);
+        EXPECT_EQ(Ui::tr("图片已成功保存到 "), row.saved);
+        EXPECT_EQ(Ui::tr(directionPairs[0].second), row.vertical);
+    }
+}
+
+// The system's language is read as gettext reads it, and only zh_* or no choice at all (C,
+// POSIX: the program's language so far) keep Chinese.
+TEST(InterfaceLanguage, FollowsTheEnvironmentAsGettextDoes) {
+    const struct {
+        const char *fault;
+        QMap<QByteArray, QByteArray> environment;
+        InterfaceLanguage expected;
+    } rows[] = {
+        {"no locale made English", {}, InterfaceLanguage::Chinese},
+        {"C.UTF-8 taken as a language", {{"LANG", "C.UTF-8"}}, InterfaceLanguage::Chinese},
+        {"POSIX taken as a language", {{"LANG", "POSIX"}}, InterfaceLanguage::Chinese},
+        {"Taiwan's Chinese not Chinese", {{"LANG", "zh_TW.UTF-8"}}, InterfaceLanguage::Chinese},
+        {"an English locale shown Chinese", {{"LANG", "en_GB.UTF-8"}}, InterfaceLanguage::English},
+        {"a German locale shown Chinese", {{"LANG", "de_DE.UTF-8"}}, InterfaceLanguage::English},
+        {"LC_ALL not first",
+         {{"LANG", "en_US.UTF-8"}, {"LC_ALL", "zh_CN.UTF-8"}},
+         InterfaceLanguage::Chinese},
+        {"LC_MESSAGES passed over",
+         {{"LANG", "zh_CN.UTF-8"}, {"LC_MESSAGES", "fr_FR.UTF-8"}},
+         InterfaceLanguage::English},
+        {"LANGUAGE's list passed over",
+         {{"LANG", "de_DE.UTF-8"}, {"LANGUAGE", "sv:zh_CN:en"}},
+         InterfaceLanguage::Chinese},
+        {"LANGUAGE heeded under C",
+         {{"LANG", "C.UTF-8"}, {"LANGUAGE", "en_US"}},
+         InterfaceLanguage::Chinese},
+    };
+    for (const auto &row : rows) {
+        const auto environment = [&row](const char *name) { return row.environment.value(name); };
+        EXPECT_EQ(systemInterfaceLanguage(environment), row.expected) << row.fault;
     }
 }
 

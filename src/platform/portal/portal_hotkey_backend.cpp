@@ -9,6 +9,7 @@
 #include <QDBusPendingReply>
 #include <utility>
 
+#include "platform/ui_text.h"
 #include "render/trace.h"
 
 Q_DECLARE_METATYPE(codalume::PortalShortcut)
@@ -27,7 +28,7 @@ const QString preferredTrigger = QStringLiteral("LOGO+SHIFT+c");
 
 QList<PortalShortcut> ourShortcuts() {
     return {{shortcutId,
-             {{QStringLiteral("description"), QStringLiteral("获取剪贴板")},
+             {{QStringLiteral("description"), Ui::tr("获取剪贴板")},
               {QStringLiteral("preferred_trigger"), preferredTrigger}}}};
 }
 
