@@ -37,6 +37,8 @@ int runUntilQuit(int argc, char **argv) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Codalume"));
     QApplication::setApplicationName(QStringLiteral("Codalume"));
+    // Names the desktop entry, so desktops match the windows to its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.codalume.Codalume"));
     QApplication::setApplicationDisplayName(QStringLiteral("Codalume"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/codalume.svg")));
     // The interface speaks Chinese, and so must the dialogs Qt draws (colours, files).
