@@ -13,7 +13,8 @@ test=(libgtest-dev libgmock-dev xvfb xauth x11-utils x11-xkb-utils trayer openbo
       imagemagick dbus-x11 python3-pil clang-14 libclang-rt-14-dev librsvg2-bin
       dbus-bin dbus-daemon python3-dbus python3-gi kwin-wayland libgl1-mesa-dri
       xdg-desktop-portal xdg-desktop-portal-kde qt6-wayland wl-clipboard
-      plasma-wayland-protocols libwayland-dev sway foot wtype grim jq)
+      plasma-wayland-protocols libwayland-dev sway foot wtype grim jq
+      lintian appstream desktop-file-utils dpkg-dev file)
 bench=(python3-pygments python3-pil time optipng)
 package=(dpkg-dev file)
 fresh=(debootstrap git)

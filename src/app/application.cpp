@@ -38,6 +38,8 @@ int runUntilQuit(int argc, char **argv) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Codalume"));
     QApplication::setApplicationName(QStringLiteral("Codalume"));
+    // Names the desktop entry, so desktops match the windows to its name and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.codalume.Codalume"));
     QApplication::setApplicationDisplayName(QStringLiteral("Codalume"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/codalume.svg")));
     // The windows speak the chosen language (by default the system's), and so do the dialogs

@@ -6,8 +6,9 @@
 
 namespace codalume {
 
-// The name of the one-colour tray icon installed in the hicolor icon theme.
-inline const QString trayIconThemeName = QStringLiteral("codalume-symbolic");
+// The name of the one-colour tray icon installed in the hicolor icon theme (the application ID
+// with "-symbolic": hosts that recolour icons go by that suffix).
+inline const QString trayIconThemeName = QStringLiteral("io.codalume.Codalume-symbolic");
 
 // The tray icon, first found of: "Resources/ico.ico" in `applicationDirectory` (the folder
 // that holds the executable), the bundled ":/icons/ico.ico", the drawn tray picture. A file

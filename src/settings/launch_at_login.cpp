@@ -71,15 +71,64 @@ void removeFile(const QString &path) {
     }
 }
 
-}  // namespace
-
-QString autostartEntryPath() {
+QString autostartFolder() {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     // A relative value is invalid and must be ignored.
     if (config.isEmpty() || QDir::isRelativePath(config)) {
         config = homeDirectory() + QStringLiteral("/.config");
     }
-    return QDir::cleanPath(config) + QStringLiteral("/autostart/codalume.desktop");
+    return QDir::cleanPath(config) + QStringLiteral("/autostart/");
+}
+
+// The program an Exec value starts: its first argument, with the string escapes and then the
+// quoting undone (the reverse of execArgument).
+QString execProgram(const QString &value) {
+    QString text;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        QChar c = value[i];
+        if (c == u'\\' && i + 1 < value.size()) {
+            c = value[++i];
+            const qsizetype escape = QStringView(u"sntr").indexOf(c);
+            c = escape < 0 ? c : QStringView(u" \n\t\r").at(escape);
+        }
+        text += c;
+    }
+    if (!text.startsWith(u'"')) {
+        return text.section(u' ', 0, 0);
+    }
+    QString program;
+    for (qsizetype i = 1; i < text.size() && text[i] != u'"'; ++i) {
+        program += text[i] == u'\\' && i + 1 < text.size() ? text[++i] : text[i];
+    }
+    return program;
+}
+
+// Whether the file is an entry whose Exec key starts a program named codalume: under the
+// earlier name only such an entry is ours to remove; a link, a folder or another program's
+// entry is the user's.
+bool startsCodalume(const QString &path) {
+    const QFileInfo info(path);
+    QFile file(path);
+    if (info.isSymLink() || !info.isFile() || info.size() > 65536 ||
+        !file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(u'\n')) {
+        if (line.startsWith(QStringLiteral("Exec="))) {
+            return QFileInfo(execProgram(line.mid(5))).fileName() == QStringLiteral("codalume");
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+QString autostartEntryPath() {
+    return autostartFolder() + QStringLiteral("io.codalume.Codalume.desktop");
+}
+
+QString earlierAutostartEntryPath() {
+    return autostartFolder() + QStringLiteral("codalume.desktop");
 }
 
 QString legacyLaunchAgentPath() {
@@ -93,6 +142,9 @@ QByteArray autostartEntryText(const QString &executablePath) {
 
 void configureLaunchAtLogin(bool enabled) {
     removeFile(legacyLaunchAgentPath());
+    if (startsCodalume(earlierAutostartEntryPath())) {
+        removeFile(earlierAutostartEntryPath());
+    }
     if (enabled) {
         writeFileAtomically(autostartEntryPath(), autostartEntryText(applicationPath()));
     } else {

@@ -10,15 +10,16 @@ on_private_bus open-to-all-users
 start_session without-tray
 
 # The one-colour icon, installed where icon themes are looked up: hosts get its name.
-install -Dm644 -t "$XDG_DATA_HOME/icons/hicolor/symbolic/apps" \
-    "$E2E_HERE/../../resources/icons/codalume-symbolic.svg"
+install -Dm644 "$E2E_HERE/../../resources/icons/codalume-symbolic.svg" \
+    "$XDG_DATA_HOME/icons/hicolor/symbolic/apps/io.codalume.Codalume-symbolic.svg"
 start_app
 check "without a tray it starts and says so" wait_until 30 output_has "no system tray is running"
 start_watcher
 check "a tray host that starts later gets the item" wait_until 30 item_registered
 check "... named as the installed icon" bash -c "dbus-send --session --print-reply \
     --dest=$(desktop items) /StatusNotifierItem org.freedesktop.DBus.Properties.Get \
-    string:org.kde.StatusNotifierItem string:IconName | grep -q '\"codalume-symbolic\"'"
+    string:org.kde.StatusNotifierItem string:IconName \
+    | grep -q '\"io.codalume.Codalume-symbolic\"'"
 check "the host's menu lists the entries in order" test "$(desktop menu | paste -sd'|')" = \
     "打开主窗口|-|获取剪贴板 (Super+Shift+C)|设置|-|退出"
 # 打开主窗口: the popover where a host keeps left clicks for its menu (GNOME's AppIndicator),

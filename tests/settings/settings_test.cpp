@@ -328,17 +328,23 @@ TEST(InterfaceLanguage, FollowsTheEnvironmentAsGettextDoes) {
 }
 
 // A path with spaces or shell characters must still start the program at login; an entry of an
-// earlier version, or a folder where the entry goes, must be dealt with without loss.
+// earlier version (under the earlier name too), or a folder where the entry goes, must be dealt
+// with without loss: another program's entry under the earlier name stays.
 TEST_F(PreferencesFile, StartAtLoginWritesARunnableEntryAndRemovesOnlyOurs) {
     const struct {
         const char *path, *exec;
-    } quoting[] = {{"/opt/my apps/codalume", R"("/opt/my apps/codalume")"},
-                   {"/a\"b/$HOME/`x`", R"("/a\\"b/\\$HOME/\\`x\\`")"},
-                   {"/100%/c", R"("/100%%/c")"}};
+        bool ours;
+    } quoting[] = {{"/opt/my apps/codalume", R"("/opt/my apps/codalume")", true},
+                   {"/a\"b/$HOME/`x`/codalume", R"("/a\\"b/\\$HOME/\\`x\\`/codalume")", true},
+                   {"/100%/c", R"("/100%%/c")", false},
+                   {"/usr/games/codalume-classic", R"("/usr/games/codalume-classic")", false}};
     for (const auto &row : quoting) {
-        EXPECT_TRUE(autostartEntryText(QString::fromUtf8(row.path))
-                        .contains(QByteArray("\nExec=") + row.exec + "\n"))
-            << row.path;
+        const QByteArray entry = autostartEntryText(QString::fromUtf8(row.path));
+        EXPECT_TRUE(entry.contains(QByteArray("\nExec=") + row.exec + "\n")) << row.path;
+        QDir().mkpath(QFileInfo(earlierAutostartEntryPath()).absolutePath());
+        writeFile(earlierAutostartEntryPath(), entry);
+        configureLaunchAtLogin(true);
+        EXPECT_EQ(QFile::exists(earlierAutostartEntryPath()), !row.ours) << row.path;
     }
     const QString agent = home.file("Library/LaunchAgents/com.user.codalume.plist");
     QDir().mkpath(QFileInfo(agent).absolutePath());
