@@ -243,7 +243,7 @@ Try choosing a place with “Save As”.</translation>
     </message>
     <message>
         <source>选择颜色</source>
-        <translation>Choose a Colour</translation>
+        <translation>Choose a Color</translation>
     </message>
     <message>
         <source>作者名:</source>
@@ -371,11 +371,11 @@ Try choosing a place with “Save As”.</translation>
     </message>
     <message>
         <source>背景色:</source>
-        <translation>Colour:</translation>
+        <translation>Color:</translation>
     </message>
     <message>
         <source>渐变终止色:</source>
-        <translation>End colour:</translation>
+        <translation>End color:</translation>
     </message>
     <message>
         <source>渐变方向:</source>
