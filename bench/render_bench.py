@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
 """Side-by-side render benchmark: codalume render with the rules and with the grammar highlighter
 vs pygmentize -f png, printed as ratios, with the size of codalume's PNG against optipng -o2 of
-the very same picture. Peak memory is GNU time's: for the grammar run, the larger of the program
-and its helper process."""
+the very same picture. Peak memory is the kernel's maximum resident size of the program and the
+children it waited for: for the grammar run, the larger of the program and its helper process."""
 import os
 import random
 import shutil
