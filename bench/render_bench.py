@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
 """Side-by-side render benchmark: codalume render with the rules and with the grammar highlighter
 vs pygmentize -f png, printed as ratios, with the size of codalume's PNG against optipng -o2 of
-the very same picture. Peak memory is GNU time's: for the grammar run, the larger of the program
-and its helper process."""
+the very same picture. Peak memory is the kernel's maximum resident size of the program and the
+children it waited for: for the grammar run, the larger of the program and its helper process."""
 import os
 import random
 import shutil
@@ -11,6 +11,7 @@ import statistics
 import subprocess
 import sys
 import tempfile
+import time
 
 TEMPLATES = [
     "function {name}(items, limit) {{",
@@ -37,18 +38,30 @@ def generate(lines, seed=7):
 
 
 def measure(command):
-    """Wall seconds and peak resident KiB of one run, through GNU time."""
-    result = subprocess.run(["/usr/bin/time", "-f", "%e %M"] + command,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
-    if result.returncode != 0:
-        raise SystemExit("failed: %s\n%s" % (" ".join(command), result.stderr[-2000:]))
-    seconds, kib = result.stderr.strip().splitlines()[-1].split()
-    return float(seconds), int(kib)
+    """Wall seconds and peak resident KiB of one run. The wall time is taken around the child
+    alone (GNU time's is in hundredths, too coarse for runs of tens of milliseconds); the peak
+    is the kernel's for the child and the children it waited for, as GNU time reports it."""
+    with tempfile.TemporaryFile() as errors:
+        start = time.perf_counter()
+        child = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=errors)
+        _, status, usage = os.wait4(child.pid, 0)
+        seconds = time.perf_counter() - start
+        if os.waitstatus_to_exitcode(status) != 0:
+            errors.seek(0)
+            raise SystemExit("failed: %s\n%s" % (" ".join(command),
+                                                  errors.read()[-2000:].decode(errors="replace")))
+    return seconds, usage.ru_maxrss
 
 
-def median_run(command, repeats):
-    runs = [measure(command) for _ in range(repeats)]
-    return statistics.median(r[0] for r in runs), statistics.median(r[1] for r in runs)
+def median_runs(commands, repeats):
+    """(median seconds, median KiB) per command; the commands take turns, so a change in the
+    machine's load falls on all of them alike."""
+    runs = [[] for _ in commands]
+    for _ in range(repeats):
+        for command, results in zip(commands, runs):
+            results.append(measure(command))
+    return [(statistics.median(r[0] for r in results), statistics.median(r[1] for r in results))
+            for results in runs]
 
 
 # optipng -o2 tries eight zlib settings at level 9 on the whole decoded picture: on the tall
@@ -77,8 +90,10 @@ def optimized_size(path, tmp):
 
 def main():
     codalume, repeats = sys.argv[1], int(sys.argv[2])
+    sizes = [int(lines) for lines in sys.argv[3:]] or [5, 50, 1000, 10000]
     env_note = "offscreen, %d cores" % os.cpu_count()
-    print("render benchmark (%s, median of %d runs)" % (env_note, repeats))
+    print("render benchmark (%s, median of %d runs, load %.2f)" % (env_note, repeats,
+                                                                  os.getloadavg()[0]))
     header = "%7s %6s | %8s %8s %8s | %8s %8s %8s | %9s %9s %9s | %8s %8s %8s" % (
         "lines", "Mpx", "rules", "grammar", "peer", "rules", "grammar", "peer",
         "peer/", "peer/", "grammar/", "codalume", "optipng", "size")
@@ -88,17 +103,18 @@ def main():
         "ours/opt"))
     print("-" * len(header))
     with tempfile.TemporaryDirectory() as tmp:
-        for lines in (5, 50, 1000, 10000):
+        for lines in sizes:
             source = os.path.join(tmp, "input_%d.js" % lines)
             with open(source, "w") as f:
                 f.write(generate(lines))
             picture = os.path.join(tmp, "ours.png")
             command = [codalume, "render", source, "--language", "JavaScript", "--preferences",
                        write_prefs(tmp), "-o", picture]
-            grammar = median_run(command + ["--highlighter", "grammar"], repeats)
-            ours = median_run(command, repeats)
-            peer = median_run(["/usr/bin/pygmentize", "-l", "javascript", "-f", "png", "-o",
-                               os.path.join(tmp, "peer.png"), source], repeats)
+            peer_command = ["/usr/bin/pygmentize", "-l", "javascript", "-f", "png", "-o",
+                            os.path.join(tmp, "peer.png"), source]
+            grammar, ours, peer = median_runs(
+                [command + ["--highlighter", "grammar"], command + ["--highlighter", "rules"],
+                 peer_command], repeats)
             size = os.path.getsize(picture)
             optimized = optimized_size(picture, tmp)
             print("%7d %6.1f | %8.3f %8.3f %8.3f | %8.1f %8.1f %8.1f | %8.2fx %8.2fx %8.2fx | "

@@ -445,6 +445,8 @@ int runRender(const QStringList &arguments) {
     preferences->wrapColumn = request.wrapColumn.value_or(preferences->wrapColumn);
     if (preferences->highlighter == grammarHighlighter()) {
         prepareGrammarHighlighter();  // it starts while the input is read
+        // Naming the language waits for the helper: the fonts are made ready meanwhile.
+        prepareFonts(*preferences);
     }
     if (const std::optional<int> done =
             resolveLanguage(preferences->highlighter, &request.language)) {
@@ -454,8 +456,11 @@ int runRender(const QStringList &arguments) {
     if (!input.error.isEmpty()) {
         return fail(input.error);
     }
-    const QString language =
-        request.language.value_or(detectLanguageFor(input.text, preferences->highlighter));
+    // Not value_or: its argument would be evaluated, and the classifier's model loaded, even
+    // when --language names the language.
+    const QString language = request.language
+                                 ? *request.language
+                                 : detectLanguageFor(input.text, preferences->highlighter);
 
     // The folder is settled first, so a missing folder fails before any rendering.
     const QString folder = request.output.isEmpty() ? downloadsDirectory() : QString();
@@ -620,6 +625,8 @@ int runCommandLine(int argc, char **argv) {
     }
     // The command line never needs a display; fonts and painting work off screen.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Nor an event loop: Qt's own dispatcher starts faster than GLib's.
+    qputenv("QT_NO_GLIB", "1");
     // Only rendering needs fonts; the other commands skip loading the font database.
     const bool rendering = argc > 1 && std::strcmp(argv[1], "render") == 0;
     if (rendering && asksForGrammar(argc, argv)) {

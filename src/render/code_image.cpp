@@ -425,6 +425,12 @@ QColor contrastColor(const QColor &color) {
     return contrastColor(color.redF(), color.greenF(), color.blueF());
 }
 
+void prepareFonts(const UserPreferences &preferences) {
+    const double fontSize = fontSizeFor(preferences);
+    QFontInfo(codeFontFor(preferences.fontStyle, fontSize)).family();
+    QFontInfo(decorationFont(kDecorationScale * fontSize, true)).family();
+}
+
 std::optional<CodePicture> generateCodeImage(const QString &code, const QString &language,
                                              const UserPreferences &preferences, double scale,
                                              QString *failure) {

@@ -78,6 +78,11 @@ class CodePicture {
     std::shared_ptr<const Data> data_;
 };
 
+// Resolves the fonts a picture with these settings uses (filling Qt's font database on the
+// first call), so that work can happen while something else is awaited; generateCodeImage
+// finds them ready. Needs a QGuiApplication.
+void prepareFonts(const UserPreferences &preferences);
+
 // Renders the code as the finished picture with the preferences' font, colours and author
 // line, and prints its trace lines. Nothing when the picture would exceed PictureLimits at
 // `scale` (0.01 to 100 device pixels per point); `failure` then receives a one-line English

@@ -24,8 +24,12 @@ constexpr int kMaxWord = 20;
 struct Model {
     QStringList languages;
     std::vector<double> biases;
-    std::unordered_map<std::string, size_t> features;       // feature -> row
-    std::vector<std::vector<std::pair<int, double>>> rows;  // (language, weight), zeros left out
+    std::unordered_map<std::string, size_t> features;  // feature -> row
+    // Row r is weights[rowStarts[r]] up to weights[rowStarts[r + 1]]: (language, weight), zeros
+    // left out. One array instead of a vector per row: loading made thousands of small
+    // allocations, a good part of the model's loading time.
+    std::vector<std::pair<int, double>> weights;
+    std::vector<size_t> rowStarts{0};
 };
 
 // "codalume-language-model 2 <scale>", then "<language>:<bias>" pairs split by tabs.
@@ -46,10 +50,10 @@ bool readHeader(QFile &file, Model &model, double &scale) {
     return scale > 0 && !model.languages.isEmpty();
 }
 
-// "<language index>:<weight>" pairs split by blanks, up to the end of the line.
-std::vector<std::pair<int, double>> readWeights(const char *at, const char *end, int languages,
-                                                double scale) {
-    std::vector<std::pair<int, double>> pairs;
+// "<language index>:<weight>" pairs split by blanks, up to the end of the line, added to
+// `pairs`.
+void readWeights(const char *at, const char *end, int languages, double scale,
+                 std::vector<std::pair<int, double>> &pairs) {
     while (at < end) {
         int language = -1;
         int weight = 0;
@@ -58,12 +62,11 @@ std::vector<std::pair<int, double>> readWeights(const char *at, const char *end,
             parsed = std::from_chars(parsed.ptr + 1, end, weight);
         }
         if (parsed.ec != std::errc() || language < 0 || language >= languages) {
-            return pairs;
+            return;
         }
         pairs.emplace_back(language, weight / scale);
         at = parsed.ptr + 1;
     }
-    return pairs;
 }
 
 // Then one line per feature: the feature, a tab, its weights.
@@ -76,11 +79,16 @@ Model loadModel() {
     }
     const QByteArray rest = file.readAll();
     const int languages = int(model.languages.size());
+    const auto lines = size_t(std::count(rest.begin(), rest.end(), '\n')) + 1;
+    model.features.reserve(lines);
+    model.rowStarts.reserve(lines + 1);
+    model.weights.reserve(size_t(rest.size()) / 4);  // a pair takes at least four characters
     for (const char *at = rest.constData(), *end = at + rest.size(); at < end;) {
         const char *lineEnd = std::find(at, end, '\n');
         if (const char *tab = std::find(at, lineEnd, '\t'); tab != at && tab != lineEnd) {
-            model.features.emplace(std::string(at, tab), model.rows.size());
-            model.rows.push_back(readWeights(tab + 1, lineEnd, languages, scale));
+            model.features.emplace(std::string(at, tab), model.rowStarts.size() - 1);
+            readWeights(tab + 1, lineEnd, languages, scale, model.weights);
+            model.rowStarts.push_back(model.weights.size());
         }
         at = lineEnd + 1;
     }
@@ -208,7 +216,8 @@ struct FeatureCounts {
                 ++next;
             }
             const double value = std::sqrt(double(next - i)) / norm;
-            for (const auto &[language, weight] : model.rows[rows[i]]) {
+            for (size_t k = model.rowStarts[rows[i]]; k < model.rowStarts[rows[i] + 1]; ++k) {
+                const auto &[language, weight] = model.weights[k];
                 scores[size_t(language)] += weight * value;
             }
             i = next;
