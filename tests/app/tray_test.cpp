@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
@@ -15,6 +17,7 @@
 #include "app/app_delegate.h"
 #include "app/global_hotkey_monitor.h"
 #include "app/popover.h"
+#include "settings/interface_language.h"
 #include "settings/launch_at_login.h"
 #include "settings/preferences_file.h"
 #include "support/scripted_platform.h"
@@ -141,7 +144,8 @@ TEST(GlobalHotkeyMonitorTest, TracesItsStartAndStopAndCapturesOncePerPress) {
 
 // Faults: start at login left as it was instead of following the file, a killed save's
 // temporary file kept, the first-start check not scheduled, the popover's capture button or its
-// recent list not wired to the controller.
+// recent list not wired to the controller; a new interface language leaving the menu or the
+// popover in the old one, or losing the recent list with the old pages.
 TEST(AppDelegateTest, StartUpFollowsTheFileAndWiresThePopover) {
     for (const bool laterStart : {false, true}) {
         SCOPED_TRACE(laterStart ? "later start" : "first start");
@@ -166,6 +170,19 @@ TEST(AppDelegateTest, StartUpFollowsTheFileAndWiresThePopover) {
         content->recentImagesView()->captureButton()->click();
         ASSERT_EQ(content->recentImages()->images().size(), 1);
         EXPECT_EQ(content->recentImages()->images()[0].language, QStringLiteral("Swift"));
+
+        platform.answerNext([](const Alert &alert) {
+            alert.accessoryWidget->findChild<QComboBox *>("interfaceLanguagePopup")
+                ->setCurrentIndex(2);  // English
+            return firstButtonReturn;
+        });
+        delegate.statusBarController()->showSettings();
+        auto *english = qobject_cast<ContentView *>(delegate.popover()->contentWidget());
+        EXPECT_EQ(english->tabs()->tabText(0), QStringLiteral("Recent"));
+        EXPECT_EQ(english->recentImagesView()->list()->count(), 1);
+        EXPECT_EQ(delegate.statusBarController()->menu()->actions().value(0)->text(),
+                  QStringLiteral("Open Codalume"));
+        useInterfaceLanguage(InterfaceLanguage::Chinese);
     }
 }
 
