@@ -11,7 +11,7 @@ build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libicu-dev
        libkf5syntaxhighlighting-dev)
 test=(libgtest-dev libgmock-dev xvfb xauth x11-utils x11-xkb-utils trayer openbox xclip xdotool
       imagemagick dbus-x11 python3-pil clang-14 libclang-rt-14-dev librsvg2-bin
-      dbus-bin dbus-daemon python3-dbus python3-gi kwin-wayland libgl1-mesa-dri
+      dbus-bin dbus-daemon libglib2.0-bin python3-dbus python3-gi kwin-wayland libgl1-mesa-dri
       xdg-desktop-portal xdg-desktop-portal-kde qt6-wayland wl-clipboard
       plasma-wayland-protocols libwayland-dev sway foot wtype grim jq
       lintian appstream desktop-file-utils dpkg-dev file)

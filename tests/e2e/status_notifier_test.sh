@@ -6,6 +6,7 @@
 # starts reach the program over the bus, which here lets other users in: the program refuses
 # them, and its commands do not ask one that owns the program's name.
 source "$(dirname "$0")/lib.sh"
+command -v gdbus >/dev/null || abort "missing tool gdbus (package libglib2.0-bin)"
 on_private_bus open-to-all-users
 start_session without-tray
 
