@@ -455,18 +455,23 @@ keys_to_wayland_dialog() { wait_until 30 wayland_focused dialog && fake_keys "$@
 
 # as_ordinary_user: run as root, runs this test again as the user nobody and ends with its
 # verdict (sway refuses root). The scripts and the program are copied where nobody can read
-# them, whatever the modes of the folders they come from.
+# them, and its screenshots are taken there and brought back, whatever the modes of the
+# folders they come from (a clone in /root, mode 700, is out of nobody's reach).
 as_ordinary_user() {
     [ "$(id -u)" -eq 0 ] || return 0
     command -v setpriv >/dev/null || abort "missing tool setpriv (package util-linux)"
+    local shots=$E2E_ROOT/shots
     cp -r "$E2E_HERE" "$E2E_ROOT/e2e" && install -m 755 "$E2E_BIN" "$E2E_ROOT/codalume" &&
-        chmod 755 "$E2E_ROOT" && chown -R nobody: "$E2E_SHOTS" || abort "cannot hand over to nobody"
-    E2E_SHOTS=$E2E_SHOTS setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        mkdir -p "$shots" && chmod 755 "$E2E_ROOT" && chown -R nobody: "$shots" ||
+        abort "cannot hand over to nobody"
+    E2E_SHOTS=$shots setpriv --reuid=nobody --regid=nogroup --clear-groups \
         bash "$E2E_ROOT/e2e/$(basename "$0")" "$E2E_ROOT/codalume" &
     local inner=$!
     trap 'kill -TERM "$inner" 2>/dev/null; wait "$inner"; exit 143' TERM INT
     wait "$inner"
-    exit $?
+    local verdict=$?
+    cp "$shots"/*.png "$E2E_SHOTS/" 2>/dev/null
+    exit $verdict
 }
 
 # A sway session without a screen (after as_ordinary_user): no title bars, sway's window
