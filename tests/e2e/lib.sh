@@ -464,6 +464,8 @@ as_ordinary_user() {
     cp -r "$E2E_HERE" "$E2E_ROOT/e2e" && install -m 755 "$E2E_BIN" "$E2E_ROOT/codalume" &&
         mkdir -p "$shots" && chmod 755 "$E2E_ROOT" && chown -R nobody: "$shots" ||
         abort "cannot hand over to nobody"
+    # Nor may it inherit a working folder it cannot enter: foot would not start its shell.
+    cd "$E2E_ROOT" || abort "cannot enter $E2E_ROOT"
     E2E_SHOTS=$shots setpriv --reuid=nobody --regid=nogroup --clear-groups \
         bash "$E2E_ROOT/e2e/$(basename "$0")" "$E2E_ROOT/codalume" &
     local inner=$!
