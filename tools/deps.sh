@@ -5,7 +5,7 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libicu-dev
-       nlohmann-json3-dev libpng-dev libxcb1-dev libxcb-xinput-dev libxkbcommon-dev
+       nlohmann-json3-dev libpng-dev libdeflate-dev libxcb1-dev libxcb-xinput-dev libxkbcommon-dev
        libxkbcommon-x11-dev fonts-jetbrains-mono fonts-dejavu-core fonts-noto-cjk
        fonts-noto-color-emoji qt6-translations-l10n qt6-l10n-tools qtbase5-dev
        libkf5syntaxhighlighting-dev)

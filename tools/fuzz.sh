@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(detect_language highlight preferences picture_size)
+[ ${#targets[@]} -gt 0 ] || targets=(detect_language highlight preferences picture_size deflate_blocks)
 tools/deps.sh test
 
 if [ ! -f build-fuzz/build.ninja ]; then

@@ -48,6 +48,8 @@ struct PictureLimits {
     static constexpr double maxFontPixels = 1'024;
 };
 
+class CodeLineLayouts;
+
 // A finished code picture: laid out and measured in points, painted on demand at `scale`
 // device pixels per point. Copies share the laid-out text.
 class CodePicture {
@@ -61,8 +63,10 @@ class CodePicture {
 
     // Paints the device-pixel rectangle `pixelRect` of the picture into `target` (ARGB32
     // premultiplied, at least pixelRect's size), with pixelRect.topLeft() at target's (0, 0).
-    // Corners outside the card stay transparent.
-    void paintRegion(QImage &target, const QRect &pixelRect) const;
+    // Corners outside the card stay transparent. `layouts`, when given, keeps the code lines'
+    // layouts from one region to the next, for a caller that paints the picture in bands.
+    void paintRegion(QImage &target, const QRect &pixelRect,
+                     CodeLineLayouts *layouts = nullptr) const;
 
     // The picture for a view of `maxPixels` at scale() pixels per point: the whole picture
     // scaled down to fit, never larger than pixelSize(). Where that would draw lines less than

@@ -52,7 +52,8 @@ void paintLineNumber(const CodePicture::Data &data, QPainter &painter, QTextLayo
                 QPointF(data.numbersRight - line.naturalTextWidth(), baseline - line.ascent()));
 }
 
-void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &visible) {
+void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &visible,
+               CodeLineLayouts *layouts) {
     if (data.lines.empty()) {
         return;
     }
@@ -61,12 +62,14 @@ void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &v
     const double top = visible.top() - data.codeOrigin.y() - data.lineHeight;
     const double bottom = visible.bottom() - data.codeOrigin.y() + data.lineHeight;
     const auto last = static_cast<double>(data.lines.size()) - 1;
-    const double first = std::clamp(std::floor(top / data.lineHeight), 0.0, last + 1);
-    const double end = std::clamp(std::ceil(bottom / data.lineHeight), 0.0, last);
+    const auto first = static_cast<size_t>(std::clamp(std::floor(top / data.lineHeight), 0.0, last + 1));
+    const auto end = static_cast<size_t>(std::clamp(std::ceil(bottom / data.lineHeight), 0.0, last));
     QTextLayout layout(QString(), data.codeFont, pointDevice());
     layout.setCacheEnabled(false);
-    for (auto index = static_cast<size_t>(first);
-         index <= static_cast<size_t>(end) && index < data.lines.size(); ++index) {
+    if (layouts) {
+        layouts->forgetBefore(first);
+    }
+    for (size_t index = first; index <= end && index < data.lines.size(); ++index) {
         // Every line shares the code font's baseline, whatever fallback fonts it uses.
         const double baseline =
             data.codeOrigin.y() + static_cast<double>(index) * data.lineHeight + data.codeAscent;
@@ -77,11 +80,16 @@ void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &v
         if (line.length == 0) {
             continue;
         }
-        layoutCodeLine(data, line, layout, true);
-        if (layout.lineCount() == 0) {
+        QTextLayout *code = &layout;
+        if (layouts) {
+            code = &layouts->line(data, index);
+        } else {
+            layoutCodeLine(data, line, layout, true);
+        }
+        if (code->lineCount() == 0) {
             continue;
         }
-        layout.draw(&painter, QPointF(data.codeOrigin.x(), baseline - layout.lineAt(0).ascent()));
+        code->draw(&painter, QPointF(data.codeOrigin.x(), baseline - code->lineAt(0).ascent()));
     }
 }
 
@@ -158,7 +166,8 @@ void clearCorners(QPainter &painter, const QRectF &card, const QRectF &visible) 
 }
 
 // Paints `pixelRect` (device pixels at `scale`) into `tile`, which is exactly that size.
-void paintTile(const CodePicture::Data &data, QImage &tile, const QRect &pixelRect, double scale) {
+void paintTile(const CodePicture::Data &data, QImage &tile, const QRect &pixelRect, double scale,
+               CodeLineLayouts *layouts) {
     tile.fill(Qt::transparent);
     const int margin = marginPixelsAt(data, scale);
     const QRectF card = cardRect(data, scale);
@@ -174,7 +183,7 @@ void paintTile(const CodePicture::Data &data, QImage &tile, const QRect &pixelRe
         painter.scale(scale, scale);
         painter.setClipRect(visible);
         painter.fillRect(visible, cardBrush(data));
-        paintCardContents(data, painter, visible, scale);
+        paintCardContents(data, painter, visible, scale, layouts);
         clearCorners(painter, card, visible);
     }
     if (data.shadow) {
@@ -194,7 +203,7 @@ QSize pixelSizeAt(const CodePicture::Data &data, double scale) {
 
 // Paints any rectangle of any size by tiles that share the target's memory.
 void paintPixels(const CodePicture::Data &data, QImage &target, const QRect &pixelRect,
-                 double scale) {
+                 double scale, CodeLineLayouts *layouts = nullptr) {
     const QRect area = pixelRect.intersected(QRect(pixelRect.topLeft(), target.size()));
     const int depth = target.depth() / 8;
     for (int y = area.top(); y <= area.bottom(); y += kMaxTile) {
@@ -207,7 +216,7 @@ void paintPixels(const CodePicture::Data &data, QImage &target, const QRect &pix
             QImage tile(origin, tileRect.width(), tileRect.height(), target.bytesPerLine(),
                         target.format());
             setPointResolution(tile);
-            paintTile(data, tile, tileRect, scale);
+            paintTile(data, tile, tileRect, scale, layouts);
         }
     }
 }
@@ -225,9 +234,9 @@ QBrush cardBrush(const CodePicture::Data &data) {
 }
 
 void paintCardContents(const CodePicture::Data &data, QPainter &painter, const QRectF &visible,
-                       double scale) {
+                       double scale, CodeLineLayouts *layouts) {
     paintWindowControls(data, painter, visible);
-    paintCode(data, painter, visible);
+    paintCode(data, painter, visible, layouts);
     paintText(painter, visible, data.label, data.labelFont, data.labelBox, data.labelDescent,
               data.decoration);
     paintRule(data, painter, visible, scale);
@@ -249,11 +258,26 @@ QSize CodePicture::pixelSize() const {
     return pixelSizeAt(*data_, data_->scale);
 }
 
-void CodePicture::paintRegion(QImage &target, const QRect &pixelRect) const {
+void CodePicture::paintRegion(QImage &target, const QRect &pixelRect,
+                              CodeLineLayouts *layouts) const {
     if (target.isNull() || pixelRect.isEmpty() || target.depth() < 8) {
         return;
     }
-    paintPixels(*data_, target, pixelRect, data_->scale);
+    paintPixels(*data_, target, pixelRect, data_->scale, layouts);
+}
+
+QTextLayout &CodeLineLayouts::line(const CodePicture::Data &data, size_t index) {
+    std::unique_ptr<QTextLayout> &layout = lines_[index];
+    if (!layout) {
+        layout = std::make_unique<QTextLayout>(QString(), data.codeFont, pointDevice());
+        layout->setCacheEnabled(true);  // keeps the shaped glyphs for the next band
+        layoutCodeLine(data, data.lines[index], *layout, true);
+    }
+    return *layout;
+}
+
+void CodeLineLayouts::forgetBefore(size_t index) {
+    lines_.erase(lines_.begin(), lines_.lower_bound(index));
 }
 
 QImage CodePicture::previewImage(const QSize &maxPixels) const {

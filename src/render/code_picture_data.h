@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTextLayout>
 #include <cmath>
+#include <map>
+#include <memory>
 #include <vector>
 
 #include "render/code_image.h"
@@ -105,7 +107,20 @@ inline constexpr double cardCornerRadius = 12;
 // label, rule, author line) in card points; what lies outside `visible` may be skipped. The
 // rule snaps to whole device pixels at `scale`.
 void paintCardContents(const CodePicture::Data &data, QPainter &painter, const QRectF &visible,
-                       double scale);
+                       double scale, CodeLineLayouts *layouts = nullptr);
+
+// The code lines' layouts kept while a picture is painted region by region: a line reaches
+// into several bands, and shaping it again for each took a sixth of the painting time.
+// Regions are expected top to bottom; lines above the latest one are forgotten.
+class CodeLineLayouts {
+  public:
+    // Line `index`, laid out for `data` on first use.
+    QTextLayout &line(const CodePicture::Data &data, size_t index);
+    void forgetBefore(size_t index);
+
+  private:
+    std::map<size_t, std::unique_ptr<QTextLayout>> lines_;
+};
 
 // The card's solid colour or gradient, in card points.
 QBrush cardBrush(const CodePicture::Data &data);

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+struct libdeflate_compressor;
+
 namespace codalume {
 
 // Bytes that are not cleared when the buffer grows: every byte is written before it is read,
@@ -28,9 +30,9 @@ class ByteBuffer {
 };
 
 // Compresses a sequence of byte blocks into one zlib stream on several threads. Each block is
-// deflated on its own, primed with the end of the block before it, and ends on a byte
-// boundary, so the pieces simply follow each other; they come out in submission order, the
-// first with the zlib header and the last with the checksum.
+// deflated on its own and ends on a byte boundary, so the pieces simply follow each other;
+// they come out in submission order, the first with the zlib header and the last with the
+// checksum. `level` is libdeflate's (1-12).
 class DeflatePipeline {
   public:
     DeflatePipeline(int level, int threads);
@@ -58,7 +60,7 @@ class DeflatePipeline {
   private:
     struct Job;
     void work();
-    void compress(Job &job);
+    bool compress(Job &job, ::libdeflate_compressor *compressor);
 
     const int level_;
     mutable std::mutex mutex_;
@@ -66,7 +68,6 @@ class DeflatePipeline {
     std::condition_variable jobDone_;
     std::deque<std::shared_ptr<Job>> jobs_;
     std::vector<ByteBuffer> spare_;
-    std::vector<uchar> tail_;  // end of the last submitted block: the next one's dictionary
     bool stopping_ = false;
     bool failed_ = false;
     bool firstSubmitted_ = false;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "render/code_picture_data.h"
 #include "render/deflate_pipeline.h"
 #include "render/output_device.h"
 
@@ -28,20 +29,16 @@ static_assert(PictureLimits::maxWidthPixels <= PNG_USER_WIDTH_MAX &&
 // the processor's cache between painting, copying and compressing, and to be reused instead of
 // touching fresh memory. Very wide pictures get a few rows at least, so a band does not lay out
 // the same long line for every single row.
-constexpr qsizetype kBandBytes = 512 * 1024;
+constexpr qsizetype kBandBytes = 256 * 1024;
 constexpr int kMinimumBandRows = 8;
-// zlib's level by the picture's size in pixels. The pictures people share (a snippet, a
-// screenful of code: up to 4 megapixels) get the thorough levels, which find the repeats of the
-// glyphs: files a fifth to a third smaller than at level 2, within a few per cent of what
-// optipng -o2 makes of the same pixels, for three to eight times level 2's compression time
-// (hundredths of a second at these sizes). Larger pictures keep level 2: at 10,000 lines (half
-// a gigapixel) level 6 would add some 13 s of processor time for files a fifth smaller.
-// (Filters made these pictures larger, not smaller: antialiased text turns into noise.)
+// libdeflate's level by the picture's size in pixels. A snippet (up to a megapixel) gets level
+// 6: within 3 % of what zlib's level 8 made, for a fifth of its time (8 ms). Anything larger
+// gets level 1, three times as fast as zlib's level 6 and 5 % larger; it keeps pace with the
+// painting, so a screenful of code costs little more than painting it, and it is smaller than
+// zlib's level 2 for the tall pictures. (Filters made these pictures larger, not smaller:
+// antialiased text turns into noise.)
 int compressionLevel(qint64 pixels) {
-    if (pixels <= 1'000'000) {
-        return 8;
-    }
-    return pixels <= 4'000'000 ? 6 : 2;
+    return pixels <= 1'000'000 ? 6 : 1;
 }
 
 // Supplies rows in PNG's own layout (8-bit samples, or 16-bit samples big-endian), a band at a
@@ -84,7 +81,7 @@ class CodePictureRows : public RowSource {
             }
         }
         band_.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
-        picture_.paintRegion(band_, QRect(0, top, width, count));
+        picture_.paintRegion(band_, QRect(0, top, width, count), &layouts_);
         // Qt's own conversion (vectorised) unpremultiplies into RGBA byte order in place.
         band_.convertTo(QImage::Format_RGBA8888);
         if (band_.isNull()) {
@@ -102,6 +99,7 @@ class CodePictureRows : public RowSource {
   private:
     const CodePicture &picture_;
     QImage band_;
+    CodeLineLayouts layouts_;
 };
 
 // Images are written as they are: alpha kept when present, 16-bit and 10-bit formats as 16-bit
