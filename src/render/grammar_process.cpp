@@ -148,6 +148,11 @@ void GrammarProcess::prepare() {
     }
 }
 
+void GrammarProcess::stop() {
+    const std::lock_guard lock(mutex_);
+    stopLocked();
+}
+
 pid_t GrammarProcess::processId() {
     const std::lock_guard lock(mutex_);
     return pid_;

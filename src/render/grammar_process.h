@@ -31,6 +31,9 @@ class GrammarProcess {
     // `failure`, when the helper is missing, died, or took longer than `timeoutMs`.
     std::optional<QByteArray> exchange(const QByteArray &request, int timeoutMs, QString *failure);
 
+    // Stops the helper, if it runs, and waits for it to end.
+    void stop();
+
     // The running helper's process id, or -1.
     pid_t processId();
 
