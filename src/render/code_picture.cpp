@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include <QGlyphRun>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -80,9 +81,16 @@ void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &v
         if (line.length == 0) {
             continue;
         }
-        QTextLayout *code = &layout;
+        const QTextLayout *code = &layout;
         if (layouts) {
-            code = &layouts->line(data, index);
+            const CodeLineLayouts::Line &kept = layouts->line(data, index);
+            if (kept.layout.lineCount() == 0 ||
+                !kept.ink
+                     .translated(data.codeOrigin.x(), baseline - kept.layout.lineAt(0).ascent())
+                     .intersects(visible)) {
+                continue;
+            }
+            code = &kept.layout;
         } else {
             layoutCodeLine(data, line, layout, true);
         }
@@ -266,14 +274,20 @@ void CodePicture::paintRegion(QImage &target, const QRect &pixelRect,
     paintPixels(*data_, target, pixelRect, data_->scale, layouts);
 }
 
-QTextLayout &CodeLineLayouts::line(const CodePicture::Data &data, size_t index) {
-    std::unique_ptr<QTextLayout> &layout = lines_[index];
-    if (!layout) {
-        layout = std::make_unique<QTextLayout>(QString(), data.codeFont, pointDevice());
-        layout->setCacheEnabled(true);  // keeps the shaped glyphs for the next band
-        layoutCodeLine(data, data.lines[index], *layout, true);
+const CodeLineLayouts::Line &CodeLineLayouts::line(const CodePicture::Data &data, size_t index) {
+    std::unique_ptr<Line> &line = lines_[index];
+    if (!line) {
+        line.reset(new Line{QTextLayout(QString(), data.codeFont, pointDevice()), {}});
+        QTextLayout &layout = line->layout;
+        layout.setCacheEnabled(true);  // keeps the shaped glyphs for the next band
+        layoutCodeLine(data, data.lines[index], layout, true);
+        for (const QGlyphRun &run : layout.glyphRuns()) {
+            line->ink |= run.boundingRect();
+        }
+        // Antialiasing reaches a pixel past the outlines.
+        line->ink.adjust(-1, -1, 1, 1);
     }
-    return *layout;
+    return *line;
 }
 
 void CodeLineLayouts::forgetBefore(size_t index) {

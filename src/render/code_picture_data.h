@@ -110,16 +110,21 @@ void paintCardContents(const CodePicture::Data &data, QPainter &painter, const Q
                        double scale, CodeLineLayouts *layouts = nullptr);
 
 // The code lines' layouts kept while a picture is painted region by region: a line reaches
-// into several bands, and shaping it again for each took a sixth of the painting time.
+// into several bands, and shaping it again for each took a sixth of the painting time. Each
+// also knows where its glyphs' ink lies, so it is drawn only into the bands that ink touches.
 // Regions are expected top to bottom; lines above the latest one are forgotten.
 class CodeLineLayouts {
   public:
+    struct Line {
+        QTextLayout layout;
+        QRectF ink;  // where its glyphs paint, from the layout's origin, in points
+    };
     // Line `index`, laid out for `data` on first use.
-    QTextLayout &line(const CodePicture::Data &data, size_t index);
+    const Line &line(const CodePicture::Data &data, size_t index);
     void forgetBefore(size_t index);
 
   private:
-    std::map<size_t, std::unique_ptr<QTextLayout>> lines_;
+    std::map<size_t, std::unique_ptr<Line>> lines_;
 };
 
 // The card's solid colour or gradient, in card points.

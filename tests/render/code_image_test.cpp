@@ -145,7 +145,8 @@ TEST(CodeImage, RefusesPicturesBeyondTheLimitsOnly) {
 }
 
 // The PNG is written in bands: each must hold the pixels a direct paint gives, past the 32767
-// pixels of QImage and QPainter too; the shadow and the numbers must not start anew per band.
+// pixels of QImage and QPainter too; the shadow, the numbers and the lines' glyphs must not
+// start anew or end at a band's edge.
 TEST(PngOfCodePicture, BandsMatchADirectPaintEverywhere) {
     UserPreferences allParts;
     allParts.useGradientBackground = true;
@@ -164,7 +165,9 @@ TEST(PngOfCodePicture, BandsMatchADirectPaintEverywhere) {
         ASSERT_EQ(decoded.size(), picture->pixelSize());
         const int w = decoded.width();
         const int h = decoded.height();
-        for (const QRect &area : {QRect(0, 0, 300, 200), QRect(w - 300, h - 200, 300, 200),
+        // The first of them whole, across many band boundaries: a line drawn only into the
+        // bands its glyphs reach must lose none of them.
+        for (const QRect &area : {QRect(0, 0, 4'000, 2'000), QRect(w - 300, h - 200, 300, 200),
                                   QRect(0, 32'700, 300, 140), QRect(16'330, 130, 200, 60)}) {
             const QRect inside = area.intersected(decoded.rect());
             if (inside.isEmpty()) {
