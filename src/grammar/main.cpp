@@ -227,8 +227,8 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "usage: %s (requests on standard input)\n", argv[0]);
         return 2;
     }
-    ksh::Repository repository;
-    repository.addCustomSearchPath(QStringLiteral(":/codalume"));
+    // Our own theme is compiled in beside the library's themes (resources/themes).
+    const ksh::Repository repository;
     for (;;) {
         unsigned char header[4];
         if (!readFully(reinterpret_cast<char *>(header), sizeof header)) {
