@@ -110,7 +110,7 @@ void paintCardContents(const CodePicture::Data &data, QPainter &painter, const Q
                        double scale, CodeLineLayouts *layouts = nullptr);
 
 // The code lines' layouts kept while a picture is painted region by region: a line reaches
-// into several bands, and shaping it again for each took a sixth of the painting time. Each
+// into several bands, and shaping it again for each took an eighth of the painting time. Each
 // also knows where its glyphs' ink lies, so it is drawn only into the bands that ink touches.
 // Regions are expected top to bottom; lines above the latest one are forgotten.
 class CodeLineLayouts {
