@@ -63,8 +63,10 @@ void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &v
     const double top = visible.top() - data.codeOrigin.y() - data.lineHeight;
     const double bottom = visible.bottom() - data.codeOrigin.y() + data.lineHeight;
     const auto last = static_cast<double>(data.lines.size()) - 1;
-    const auto first = static_cast<size_t>(std::clamp(std::floor(top / data.lineHeight), 0.0, last + 1));
-    const auto end = static_cast<size_t>(std::clamp(std::ceil(bottom / data.lineHeight), 0.0, last));
+    const auto first =
+        static_cast<size_t>(std::clamp(std::floor(top / data.lineHeight), 0.0, last + 1));
+    const auto end =
+        static_cast<size_t>(std::clamp(std::ceil(bottom / data.lineHeight), 0.0, last));
     QTextLayout layout(QString(), data.codeFont, pointDevice());
     layout.setCacheEnabled(false);
     if (layouts) {
@@ -85,8 +87,7 @@ void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &v
         if (layouts) {
             const CodeLineLayouts::Line &kept = layouts->line(data, index);
             if (kept.layout.lineCount() == 0 ||
-                !kept.ink
-                     .translated(data.codeOrigin.x(), baseline - kept.layout.lineAt(0).ascent())
+                !kept.ink.translated(data.codeOrigin.x(), baseline - kept.layout.lineAt(0).ascent())
                      .intersects(visible)) {
                 continue;
             }

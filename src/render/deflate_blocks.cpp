@@ -12,13 +12,11 @@ constexpr int kMaxCodeBits = 15;
 constexpr int kFastBits = 10;
 constexpr int kMaxSymbols = 288;
 
-constexpr std::array<std::uint8_t, 29> kLengthExtraBits = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1,
-                                                           1, 1, 2, 2, 2, 2, 3, 3, 3, 3,
-                                                           4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<std::uint8_t, 30> kDistanceExtraBits = {0, 0, 0,  0,  1,  1,  2,  2,
-                                                             3, 3, 4,  4,  5,  5,  6,  6,
-                                                             7, 7, 8,  8,  9,  9,  10, 10,
-                                                             11, 11, 12, 12, 13, 13};
+constexpr std::array<std::uint8_t, 29> kLengthExtraBits = {
+    0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
+constexpr std::array<std::uint8_t, 30> kDistanceExtraBits = {0, 0, 0,  0,  1,  1,  2,  2,  3,  3,
+                                                             4, 4, 5,  5,  6,  6,  7,  7,  8,  8,
+                                                             9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
 
 // The stream's bits, lowest first, as deflate packs them.
 class BitReader {

@@ -211,8 +211,7 @@ bool DeflatePipeline::compress(Job &job, libdeflate_compressor *compressor) {
     uchar *piece = job.packed.data() + offset;
     const size_t size =
         libdeflate_deflate_compress(compressor, job.raw.data(), job.raw.size(), piece, bound);
-    const std::optional<DeflateEnds> ends =
-        size == 0 ? std::nullopt : findFinalBlock(piece, size);
+    const std::optional<DeflateEnds> ends = size == 0 ? std::nullopt : findFinalBlock(piece, size);
     recycle(std::move(job.raw));
     if (!ends) {
         return false;

@@ -30,9 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         }
     }
     inflateEnd(&stream);
-    if (status == Z_STREAM_END &&
-        (!found || found->lastBlockBit != expected.lastBlockBit ||
-         found->endBit != expected.endBit)) {
+    if (status == Z_STREAM_END && (!found || found->lastBlockBit != expected.lastBlockBit ||
+                                   found->endBit != expected.endBit)) {
         codalume::fuzz::fail("the final block is not where zlib finds it");
     }
     return 0;

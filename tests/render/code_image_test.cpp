@@ -194,7 +194,8 @@ TEST(PngOfCodePicture, CompressionSuitsThePictureSize) {
     } rows[] = {{"a snippet, under a megapixel", 8, 0.84}, {"a screenful", 60, 0.93}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.why);
-        const std::optional<CodePicture> picture = render(line.repeated(row.lines), "JavaScript", {});
+        const std::optional<CodePicture> picture =
+            render(line.repeated(row.lines), "JavaScript", {});
         const std::optional<QByteArray> png = encodePng(Picture(picture.value()));
         const QImage rgba = decode(png).convertToFormat(QImage::Format_RGBA8888);
         QByteArray rows;

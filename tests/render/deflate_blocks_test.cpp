@@ -17,8 +17,8 @@ using Bytes = std::vector<std::uint8_t>;
 Bytes deflate(const Bytes &raw, int level) {
     libdeflate_compressor *compressor = libdeflate_alloc_compressor(level);
     Bytes packed(libdeflate_deflate_compress_bound(compressor, raw.size()));
-    packed.resize(
-        libdeflate_deflate_compress(compressor, raw.data(), raw.size(), packed.data(), packed.size()));
+    packed.resize(libdeflate_deflate_compress(compressor, raw.data(), raw.size(), packed.data(),
+                                              packed.size()));
     libdeflate_free_compressor(compressor);
     return packed;
 }
