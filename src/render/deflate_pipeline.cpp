@@ -188,8 +188,8 @@ void DeflatePipeline::work() {
     }
 }
 
-// Pieces are compressed with libdeflate, three times as fast as zlib for files as small, but
-// it only makes whole streams: every piece ends in a final block. Reading the piece's blocks
+// Pieces are compressed with libdeflate, faster than zlib for files as small, but it only
+// makes whole streams: every piece ends in a final block. Reading the piece's blocks
 // finds where that block starts and ends; it is then marked not final and followed by an
 // empty stored block, which ends the piece on a byte boundary as zlib's sync flush would.
 bool DeflatePipeline::compress(Job &job, libdeflate_compressor *compressor) {

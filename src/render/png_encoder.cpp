@@ -32,7 +32,7 @@ static_assert(PictureLimits::maxWidthPixels <= PNG_USER_WIDTH_MAX &&
 constexpr qsizetype kBandBytes = 256 * 1024;
 constexpr int kMinimumBandRows = 8;
 // libdeflate's level by the picture's size in pixels. Up to 4 megapixels (the pictures people
-// share) level 7: on every look of the gallery within 1.5-7.5 % of what zlib's levels 6 and 8
+// share) level 7: on every look of the gallery within 2-8 % of what zlib's levels 6 and 8
 // made, for half to two thirds of their time (34 ms against 50 ms for 50 lines at 2x). The
 // faster levels lose on smooth colour: level 1, which keeps pace with the painting on a solid
 // card, made a gradient card two and a half times as large, and level 6 a shadow a fifth
