@@ -67,38 +67,30 @@ void paintCode(const CodePicture::Data &data, QPainter &painter, const QRectF &v
         static_cast<size_t>(std::clamp(std::floor(top / data.lineHeight), 0.0, last + 1));
     const auto end =
         static_cast<size_t>(std::clamp(std::ceil(bottom / data.lineHeight), 0.0, last));
-    QTextLayout layout(QString(), data.codeFont, pointDevice());
-    layout.setCacheEnabled(false);
-    if (layouts) {
-        layouts->forgetBefore(first);
-    }
+    CodeLineLayouts ownLayouts;
+    CodeLineLayouts &kept = layouts ? *layouts : ownLayouts;
+    kept.forgetBefore(first);
+    QTextLayout numberLayout(QString(), data.codeFont, pointDevice());
+    numberLayout.setCacheEnabled(false);
     for (size_t index = first; index <= end && index < data.lines.size(); ++index) {
         // Every line shares the code font's baseline, whatever fallback fonts it uses.
         const double baseline =
             data.codeOrigin.y() + static_cast<double>(index) * data.lineHeight + data.codeAscent;
         const CodeLine &line = data.lines[index];
         if (data.lineNumbers && line.number > 0) {
-            paintLineNumber(data, painter, layout, line.number, baseline);
+            paintLineNumber(data, painter, numberLayout, line.number, baseline);
         }
         if (line.length == 0) {
             continue;
         }
-        const QTextLayout *code = &layout;
-        if (layouts) {
-            const CodeLineLayouts::Line &kept = layouts->line(data, index);
-            if (kept.layout.lineCount() == 0 ||
-                !kept.ink.translated(data.codeOrigin.x(), baseline - kept.layout.lineAt(0).ascent())
-                     .intersects(visible)) {
-                continue;
-            }
-            code = &kept.layout;
-        } else {
-            layoutCodeLine(data, line, layout, true);
-        }
-        if (code->lineCount() == 0) {
+        const CodeLineLayouts::Line &code = kept.line(data, index);
+        if (code.layout.lineCount() == 0) {
             continue;
         }
-        code->draw(&painter, QPointF(data.codeOrigin.x(), baseline - code->lineAt(0).ascent()));
+        const QPointF topLeft(data.codeOrigin.x(), baseline - code.layout.lineAt(0).ascent());
+        if (code.ink.translated(topLeft).intersects(visible)) {
+            code.layout.draw(&painter, topLeft);
+        }
     }
 }
 

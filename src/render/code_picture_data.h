@@ -112,7 +112,8 @@ void paintCardContents(const CodePicture::Data &data, QPainter &painter, const Q
 // The code lines' layouts kept while a picture is painted region by region: a line reaches
 // into several bands, and shaping it again for each took an eighth of the painting time. Each
 // also knows where its glyphs' ink lies, so it is drawn only into the bands that ink touches.
-// Regions are expected top to bottom; lines above the latest one are forgotten.
+// Regions are expected top to bottom; lines above the latest one are forgotten. Without one
+// kept by the caller, a region lays its lines out for itself.
 class CodeLineLayouts {
   public:
     struct Line {
