@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 #include <libdeflate.h>
-#include <zlib.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
 #include "render/deflate_blocks.h"
+#include "support/zlib_block_ends.h"
 
 namespace codalume {
 namespace {
@@ -21,29 +21,6 @@ Bytes deflate(const Bytes &raw, int level) {
                                               packed.size()));
     libdeflate_free_compressor(compressor);
     return packed;
-}
-
-// zlib's own account: with Z_BLOCK, inflate stops before every block header and just past the
-// final block, and says how many bits of the last byte it read are still unused.
-std::optional<DeflateEnds> zlibEnds(const Bytes &packed) {
-    z_stream stream{};
-    inflateInit2(&stream, -15);
-    stream.next_in = const_cast<std::uint8_t *>(packed.data());
-    stream.avail_in = static_cast<uInt>(packed.size());
-    std::vector<std::uint8_t> out(1 << 16);
-    DeflateEnds ends;
-    int status = Z_OK;
-    while (status == Z_OK) {
-        stream.next_out = out.data();
-        stream.avail_out = static_cast<uInt>(out.size());
-        status = inflate(&stream, Z_BLOCK);
-        const size_t bits = (packed.size() - stream.avail_in) * 8 - (stream.data_type & 63);
-        if (status == Z_OK && (stream.data_type & 128) != 0) {
-            ((stream.data_type & 64) != 0 ? ends.endBit : ends.lastBlockBit) = bits;
-        }
-    }
-    inflateEnd(&stream);
-    return status == Z_STREAM_END ? std::optional(ends) : std::nullopt;
 }
 
 Bytes text(size_t size) {
@@ -94,7 +71,8 @@ TEST(DeflateBlocks, FindTheFinalBlockWhereZlibDoes) {
         for (const int level : {1, 6, 12}) {
             SCOPED_TRACE(std::string(why) + ", level " + std::to_string(level));
             const Bytes packed = deflate(raw, level);
-            const std::optional<DeflateEnds> expected = zlibEnds(packed);
+            const std::optional<DeflateEnds> expected =
+                zlibFinalBlock(packed.data(), packed.size());
             ASSERT_TRUE(expected);
             const std::optional<DeflateEnds> found = findFinalBlock(packed.data(), packed.size());
             ASSERT_TRUE(found);
